@@ -1,0 +1,86 @@
+#pragma once
+// TfrmBackup: the main window's logic. Every handler of the program lives
+// here; it reaches the window and the system only through the ports, so the
+// same code runs on Windows and in the native tests.
+#include <cstdint>
+#include <string>
+
+#include "app/settings.h"
+#include "platform/ports.h"
+
+namespace zb {
+
+struct Ports {
+    IWindow& window;
+    IProfile& profile;
+    ISystem& system;
+    ILocale& locale;
+    ITray& tray;
+};
+
+class TfrmBackup {
+public:
+    explicit TfrmBackup(const Ports& ports);
+
+    // The operations, in the order the window class declares them.
+    void ApplicationEvents1Minimize(Ctl Sender);
+    void FindPath(Ctl Sender);
+    void ActivateBackup(Ctl Sender);
+    void EndBackup(Ctl Sender);
+    void FormCreate(Ctl Sender);
+    void FormCloseQuery(Ctl Sender, bool& CanClose);
+    void ActivatePfad(Ctl Sender);
+    void miShowClick(Ctl Sender);
+    void ApplicationEvents1Restore(Ctl Sender);
+    void cbUnmountUSBClick(Ctl Sender);
+    void cbSDClick(Ctl Sender);
+    void btnStopTimerClick(Ctl Sender);
+    void btnResetRedClick(Ctl Sender);
+
+    // Window messages.
+    // WM_QUERYENDSESSION: the answer to Windows (always yes).
+    bool WMQueryEndSession();
+    void WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam);
+
+    // Asks the close query and, when it agrees, destroys the window.
+    void Close();
+    // A click on a control or menu item, as the window reports it.
+    void Click(Ctl sender);
+    // Sets a check box; a change of its state runs its click handler, as a
+    // click by the user would.
+    void setChecked(Ctl box, bool on);
+    // The shell re-created the notification area.
+    void TaskbarCreated();
+
+    // Read-only views of the private state, for the window and the tests.
+    bool backupRunning() const { return BackupRunning; }
+    bool endSessionPending() const { return EndSessionPending; }
+    const std::string& currentTarget() const { return CurrentTarget; }
+    std::int32_t currentTargetNo() const { return CurrentTargetNo; }
+    const TrayIconData& trayIconData() const { return TrayIconData_; }
+    // The program is ending: the tray icon must not outlive it.
+    void removeTrayIcon();
+
+private:
+    SettingsFile settings();
+    void loadSettings(SettingsFile& ini);
+    void saveSettings(SettingsFile& ini);
+    bool anyWeekdayTicked() const;
+    bool folderExists(const std::string& path);
+    MsgResult box(MsgKind kind, const std::string& text, MsgButtons buttons = MsgButtons::Ok);
+
+    IWindow& window_;
+    IProfile& profile_;
+    ISystem& system_;
+    ILocale& locale_;
+    ITray& tray_;
+
+    bool BackupRunning = false;
+    bool EndSessionPending = false;
+    std::string CurrentTarget;
+    std::int32_t CurrentTargetNo = 0;
+    // The one notification-icon record; all zero until the first to-tray.
+    TrayIconData TrayIconData_{};
+};
+
+}  // namespace zb

@@ -1,0 +1,43 @@
+# Tests: native unit and contract tests with the stand-ins; on Windows (and
+# under Wine when cross-compiled) the contract tests against the real API and
+# the end-to-end tests that drive ZelkorBackup.exe.
+set(ZB_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest sources for a cross build")
+if(CMAKE_CROSSCOMPILING AND EXISTS "${ZB_GTEST_SOURCE_DIR}/CMakeLists.txt")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory("${ZB_GTEST_SOURCE_DIR}" googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+  add_library(GTest::gmock ALIAS gmock)
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
+file(GLOB ZB_CONTRACT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp)
+
+if(NOT WIN32)
+  file(GLOB ZB_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+  add_executable(unit_tests ${ZB_UNIT_TESTS})
+  target_link_libraries(unit_tests PRIVATE zelkor_core GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(unit_tests PROPERTIES LABELS native)
+
+  add_executable(contract_tests ${ZB_CONTRACT_TESTS})
+  target_link_libraries(contract_tests PRIVATE zelkor_core GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(contract_tests PROPERTIES LABELS native)
+else()
+  # Under Wine every exe start costs a Wine process: one test entry per binary.
+  file(GLOB ZB_WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+  add_executable(contract_tests ${ZB_CONTRACT_TESTS} ${ZB_WIN32_TESTS})
+  target_link_libraries(contract_tests PRIVATE zelkor_core GTest::gtest GTest::gtest_main)
+  add_test(NAME contract_tests COMMAND contract_tests)
+  set_tests_properties(contract_tests PROPERTIES LABELS wine)
+
+  file(GLOB ZB_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+  add_executable(e2e_tests ${ZB_E2E_TESTS})
+  target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
+  target_link_libraries(e2e_tests PRIVATE zelkor_core GTest::gtest GTest::gtest_main)
+  add_dependencies(e2e_tests ZelkorBackup)
+  add_test(NAME e2e_tests COMMAND e2e_tests --exe=$<TARGET_FILE_NAME:ZelkorBackup>)
+  set_tests_properties(e2e_tests PROPERTIES LABELS "wine;e2e" RUN_SERIAL ON TIMEOUT 1200)
+endif()

@@ -1,0 +1,150 @@
+#pragma once
+// The narrow interfaces through which the window's logic reaches the window
+// and the operating system. Each has a Win32 implementation (*_win32.cpp) and
+// a POSIX stand-in (*_posix.cpp) used by the native tests. All texts are UTF-8;
+// the Win32 side converts to the ANSI code page at each call.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "controls.h"
+
+namespace zb {
+
+struct TimeOfDay {
+    int hour = 0, minute = 0, second = 0;
+    friend bool operator==(const TimeOfDay&, const TimeOfDay&) = default;
+};
+
+struct LocalDateTime {
+    int year = 2000, month = 1, day = 1;
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+    friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
+};
+
+enum class MsgKind { Warning, Error, Information, Confirmation, AppError };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgResult { None, Ok, Yes, No };
+
+// The main window, its controls and its modal dialogs.
+class IWindow {
+public:
+    virtual ~IWindow() = default;
+
+    virtual bool checked(Ctl c) const = 0;
+    // Sets the state only; TfrmBackup::setChecked runs the click handler.
+    virtual void setCheckedState(Ctl c, bool on) = 0;
+    virtual std::string text(Ctl c) const = 0;
+    virtual void setText(Ctl c, const std::string& s) = 0;
+    virtual bool visible(Ctl c) const = 0;
+    virtual void setVisible(Ctl c, bool on) = 0;
+    virtual bool enabled(Ctl c) const = 0;
+    virtual void setEnabled(Ctl c, bool on) = 0;
+    virtual TimeOfDay time(Ctl c) const = 0;
+    virtual void setTime(Ctl c, TimeOfDay t) = 0;
+    virtual void appendLine(Ctl c, const std::string& line) = 0;
+
+    // Handles the window messages that are waiting, then returns.
+    virtual void processMessages() = 0;
+    virtual MsgResult messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) = 0;
+    // Destroys the window; the message loop ends and with it the program.
+    virtual void destroy() = 0;
+
+    // The window itself: minimised or normal, hidden or shown.
+    virtual void setMinimized(bool minimized) = 0;
+    virtual bool minimized() const = 0;
+    virtual void setShown(bool shown) = 0;
+    virtual bool shown() const = 0;
+    virtual void bringToFront() = 0;
+    // Opaque window handle, for the notification icon record.
+    virtual std::uintptr_t handle() const = 0;
+
+    // The minute timer `Timer` (60000 ms). Enabling an enabled timer restarts it,
+    // so callers that must not restart it test timerEnabled() first.
+    virtual void setTimerEnabled(bool on) = 0;
+    virtual bool timerEnabled() const = 0;
+
+    // The system's folder picker; nothing when the user cancels.
+    virtual std::optional<std::string> pickFolder() = 0;
+    // Opens the tray menu with its top-left corner at the mouse cursor.
+    virtual void popupTrayMenuAtCursor() = 0;
+};
+
+// The record handed to Shell_NotifyIconA, in a form free of <windows.h>.
+struct TrayIconData {
+    std::uint32_t cbSize = 0;
+    std::uintptr_t hWnd = 0;
+    std::uint32_t uID = 0;
+    std::uint32_t uFlags = 0;
+    std::uint32_t uCallbackMessage = 0;
+    std::uintptr_t hIcon = 0;
+    char szTip[128] = {};
+    std::uint32_t dwState = 0, dwStateMask = 0;
+    char szInfo[256] = {};
+    std::uint32_t uTimeout = 0;
+    char szInfoTitle[64] = {};
+    std::uint32_t dwInfoFlags = 0;
+};
+
+// sizeof the ANSI record up to and including the balloon fields
+// (NOTIFYICONDATAA_V2_SIZE); it differs with the pointer size.
+inline constexpr std::uint32_t kNotifyIconDataV2Size = sizeof(void*) == 8 ? 504 : 488;
+inline constexpr std::uint32_t NIM_ADD_ = 0, NIM_DELETE_ = 2;
+inline constexpr std::uint32_t NIF_MESSAGE_ = 1, NIF_ICON_ = 2, NIF_TIP_ = 4;
+inline constexpr std::uint32_t WM_TRAYNOTIFY = 0x8000 + 0xC9;  // WM_APP + 0xC9
+inline constexpr std::uint32_t WM_LBUTTONDOWN_ = 0x0201, WM_RBUTTONDOWN_ = 0x0204;
+
+// The notification area.
+class ITray {
+public:
+    virtual ~ITray() = default;
+    virtual bool notifyIcon(std::uint32_t message, const TrayIconData& data) = 0;
+    // Handle of the program icon MAINICON.
+    virtual std::uintptr_t appIcon() = 0;
+};
+
+// Private-profile functions on one INI file.
+class IProfile {
+public:
+    virtual ~IProfile() = default;
+    // At most 2047 characters of the value; `def` when the key is missing.
+    virtual std::string getString(const std::string& file, const std::string& section,
+                                  const std::string& key, const std::string& def) = 0;
+    [[nodiscard]] virtual bool writeString(const std::string& file, const std::string& section,
+                                           const std::string& key, const std::string& value) = 0;
+};
+
+// Environment and folders.
+class ISystem {
+public:
+    virtual ~ISystem() = default;
+    // Empty when the variable is not set.
+    virtual std::string env(const std::string& name) = 0;
+    virtual bool directoryExists(const std::string& path) = 0;
+    // Creates the folder with all missing levels.
+    [[nodiscard]] virtual bool forceDirectories(const std::string& path) = 0;
+};
+
+// The user's regional settings.
+class ILocale {
+public:
+    virtual ~ILocale() = default;
+    virtual std::string formatLongTime(TimeOfDay t) = 0;
+    virtual std::string timeSeparator() = 0;
+    virtual std::string amDesignator() = 0;
+    virtual std::string pmDesignator() = 0;
+};
+
+}  // namespace zb
+
+#include <memory>
+
+namespace zb {
+
+// The platform's implementation of each port that can be real on both sides
+// (Win32 on Windows, the stand-in elsewhere); the contract tests use these.
+std::unique_ptr<IProfile> makeProfile();
+std::unique_ptr<ISystem> makeSystem();
+std::unique_ptr<ILocale> makeLocale();
+
+}  // namespace zb

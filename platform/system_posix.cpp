@@ -1,0 +1,56 @@
+// Stand-ins for the environment, the folders and the regional settings.
+#include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "platform/posix_locale.h"
+#include "platform/posix_paths.h"
+#include "platform/ports.h"
+#include "platform/timefmt.h"
+
+namespace zb {
+
+namespace {
+
+class PosixSystem final : public ISystem {
+public:
+    std::string env(const std::string& name) override {
+        const char* v = std::getenv(name.c_str());
+        return v ? v : "";
+    }
+    bool directoryExists(const std::string& path) override {
+        const auto host = posix::hostPath(path);
+        struct stat st {};
+        return host && !path.empty() && ::stat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    bool forceDirectories(const std::string& path) override {
+        const auto host = posix::hostPath(path);
+        if (!host || path.empty()) return false;
+        std::error_code ec;
+        std::filesystem::create_directories(*host, ec);
+        return std::filesystem::is_directory(*host, ec);
+    }
+};
+
+class PosixLocale final : public ILocale {
+public:
+    std::string formatLongTime(TimeOfDay t) override {
+        const auto& s = posix::localeSettings();
+        return formatTimePicture(s.longTimeFormat, t, s.am, s.pm);
+    }
+    std::string timeSeparator() override { return posix::localeSettings().timeSeparator; }
+    std::string amDesignator() override { return posix::localeSettings().am; }
+    std::string pmDesignator() override { return posix::localeSettings().pm; }
+};
+
+}  // namespace
+
+posix::LocaleSettings& posix::localeSettings() {
+    static LocaleSettings s;
+    return s;
+}
+
+std::unique_ptr<ISystem> makeSystem() { return std::make_unique<PosixSystem>(); }
+std::unique_ptr<ILocale> makeLocale() { return std::make_unique<PosixLocale>(); }
+
+}  // namespace zb

@@ -1,0 +1,54 @@
+#pragma once
+// The program's own texts, UTF-8, exactly as the user sees them (typos
+// included). "\n" and "\r" are kept in the order the messages use them.
+namespace zb::txt {
+
+inline constexpr const char* AppTitle = "ZELKOR Backup";
+
+// Captions of the four message box kinds and their buttons.
+inline constexpr const char* CapWarning = "Warnung";
+inline constexpr const char* CapError = "Fehler";
+inline constexpr const char* CapInformation = "Informationen";
+inline constexpr const char* CapConfirmation = "Bestätigen";
+inline constexpr const char* BtnOk = "OK";
+inline constexpr const char* BtnYes = "&Ja";
+inline constexpr const char* BtnNo = "&Nein";
+
+// Settings file
+inline constexpr const char* SettingsDirName = "ZelkorBackup";
+inline constexpr const char* SettingsFileName = "Backup.ini";
+inline constexpr const char* SectionBackup = "Backup";
+inline constexpr const char* SectionErrors = "Errors";
+inline constexpr const char* ErrCannotWrite = "In %s kann nicht geschrieben werden";
+inline constexpr const char* ErrInvalidTime = "'%s' ist keine gültige Uhrzeit";
+
+// Start-up and end
+inline constexpr const char* StatusInit = "Initialisiere...";
+inline constexpr const char* AskQuit =
+    "Die Anwendung wird beendet!\n\r\n\r- Es wird kein Backup durchgeführt.\n\r- Wenn Sie das Backup "
+    "aktivieren wollen, nutzen Sie die Taste \"Aktivieren\".\n\r\n\rMöchten Sie die Anwendung wirklich "
+    "beenden?";
+
+// Activation
+inline constexpr const char* ErrNoDay =
+    "Es wurde kein Tag für das Backup angewählt!\n\r\n\rAktivieren Sie mindestens einen Tag.";
+inline constexpr const char* ErrNoPath =
+    "Es wurde kein Pfad für das Backup angewählt!\n\r\n\rAktivieren Sie mindestens einen Pfad.";
+// %d: number of the source folder, 1 to 5.
+inline constexpr const char* ErrPathN =
+    "Es wurde kein Pfad %d für das Backup angewählt!\n\r\n\rKorrigeren Sie den Pfad %d.";
+inline constexpr const char* TargetNotReadyPre = "Das Ziellaufwerk ";
+inline constexpr const char* TargetNotReadyPost = " ist nicht bereit.";
+inline constexpr const char* StatusTimerStopped = "Timer gestoppt";
+inline constexpr const char* WarnUnmount =
+    "ACHTUNG!\r\n\r\nDie Option darf niemals eingeschaltet werden, wenn nicht alle Sicherungspfade "
+    "auf\r\nexterne USB-Datenträger zeigen! \r\n\r\nES DROHEN DATENVERLUST ODER BESCHÄDIGUNG!\r\n\r\n"
+    "Soll die Option deaktiviert bleiben?";
+inline constexpr const char* InfoUnmountOff = "Die Option \"Laufwerk trennen\" wurde deaktiviert!";
+inline constexpr const char* InfoShutdownOff = "Die Option \"PC herunterfahren\" wurde deaktiviert!";
+inline constexpr const char* InfoNotActivated = "Die Option wurde nicht aktiviert!";
+
+// Tray
+inline constexpr const char* TrayTip = "ZELKOR Backup";
+
+}  // namespace zb::txt
