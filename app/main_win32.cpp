@@ -1,0 +1,30 @@
+// Entry point: the application object, the main window, the message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/uMain.h"
+#include "app/window_win32.h"
+#include "platform/handles_win32.h"
+#include "platform/tray_win32.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    using namespace zb;
+    ComApartment com;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    Win32Window window(instance);
+    if (!window.create()) return 1;
+    auto profile = makeProfile();
+    auto system = makeSystem();
+    auto locale = makeLocale();
+    Win32Tray tray;
+    TfrmBackup frmBackup(Ports{window, *profile, *system, *locale, tray});
+    window.attach(&frmBackup);
+
+    // An error during start-up ends FormCreate there; the window still opens
+    // with what was loaded so far.
+    window.guarded([&] { frmBackup.FormCreate(Ctl::frmBackup); });
+    if (window.hwnd()) window.realize();
+    return window.run();
+}
