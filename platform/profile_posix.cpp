@@ -59,7 +59,7 @@ std::optional<std::string> sectionName(const std::string& line) {
     const std::string t = trim(cutAtNul(line));
     if (t.empty() || t.front() != '[') return std::nullopt;
     const std::size_t close = t.rfind(']');
-    if (close == std::string::npos) return trim(std::string_view(t).substr(1));
+    if (close == std::string::npos) return std::nullopt;  // read as an ordinary line
     return trim(std::string_view(t).substr(1, close - 1));
 }
 

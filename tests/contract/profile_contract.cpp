@@ -95,6 +95,18 @@ TEST_F(ProfileContract, ReadsHandWrittenFiles) {
     EXPECT_EQ(get("Errors", "Mon"), "9");
 }
 
+TEST_F(ProfileContract, AHeaderWithoutBracketIsAnOrdinaryLine) {
+    test::writeBytes(ini, "[Errors]\n[Backup\nMon=1\n");
+    EXPECT_EQ(get("Backup", "Mon"), "<def>");
+    EXPECT_EQ(get("Errors", "Mon"), "1");
+}
+
+TEST_F(ProfileContract, KeysBeforeAnySectionBelongToNone) {
+    test::writeBytes(ini, "Mon=1\n[Backup]\nDie=1\n");
+    EXPECT_EQ(get("Backup", "Mon"), "<def>");
+    EXPECT_EQ(get("Backup", "Die"), "1");
+}
+
 TEST_F(ProfileContract, FirstOfDuplicateKeysCounts) {
     test::writeBytes(ini, "[Backup]\r\nMon=1\r\nMon=0\r\n");
     EXPECT_EQ(get("Backup", "Mon"), "1");

@@ -1,0 +1,77 @@
+// Folders, environment and regional settings, natively against the
+// stand-ins and under Wine against the real API.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/settings.h"
+#include "contract_util.h"
+#include "platform/ports.h"
+#ifdef _WIN32
+#include "platform/text_win32.h"
+#endif
+
+namespace zb {
+namespace {
+
+void setEnv(const char* name, const char* value) {
+#ifdef _WIN32
+    // The process environment holds ANSI text, as the system's own would.
+    _putenv_s(name, value ? toAnsi(value).c_str() : "");
+#else
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+#endif
+}
+
+class SystemContract : public ::testing::Test {
+protected:
+    std::unique_ptr<ISystem> sys = makeSystem();
+    test::TempDir dir;
+};
+
+TEST_F(SystemContract, DirectoryExistsOnlyForFolders) {
+    EXPECT_TRUE(sys->directoryExists(dir.path()));
+    EXPECT_TRUE(sys->directoryExists(dir.path() + "\\"));
+    test::writeBytes(dir.file("datei.txt"), "x");
+    EXPECT_FALSE(sys->directoryExists(dir.file("datei.txt")));
+    EXPECT_FALSE(sys->directoryExists(dir.file("fehlt")));
+    EXPECT_FALSE(sys->directoryExists(""));
+}
+
+TEST_F(SystemContract, ForceDirectoriesCreatesAllMissingLevels) {
+    const std::string deep = dir.path() + "\\a\\b\\c\\";
+    EXPECT_TRUE(sys->forceDirectories(deep));
+    EXPECT_TRUE(sys->directoryExists(deep));
+    EXPECT_TRUE(sys->forceDirectories(deep));  // already there
+    test::writeBytes(dir.file("datei"), "x");
+    EXPECT_FALSE(sys->forceDirectories(dir.path() + "\\datei\\unter"));
+}
+
+TEST_F(SystemContract, UmlautsInFolderNames) {
+    const std::string p = dir.path() + "\\Größe\\Übersicht";
+    EXPECT_TRUE(sys->forceDirectories(p));
+    EXPECT_TRUE(sys->directoryExists(p));
+    EXPECT_TRUE(std::filesystem::is_directory(test::host(dir.path()) / std::filesystem::u8path("Größe")));
+}
+
+TEST_F(SystemContract, EnvironmentVariables) {
+    setEnv("ZB_CONTRACT_VAR", "C:\\Users\\jürgen\\AppData");
+    EXPECT_EQ(sys->env("ZB_CONTRACT_VAR"), "C:\\Users\\jürgen\\AppData");
+    setEnv("ZB_CONTRACT_VAR", nullptr);
+    EXPECT_EQ(sys->env("ZB_CONTRACT_VAR"), "");
+}
+
+TEST(LocaleContract, LongTimeFormatReadsBackThroughTheParser) {
+    auto loc = makeLocale();
+    for (TimeOfDay t : {TimeOfDay{0, 0, 0}, TimeOfDay{1, 0, 30}, TimeOfDay{12, 0, 0}, TimeOfDay{13, 5, 9},
+                        TimeOfDay{23, 59, 59}}) {
+        const std::string s = loc->formatLongTime(t);
+        const auto back = parseTime(s, loc->timeSeparator(), loc->amDesignator(), loc->pmDesignator());
+        ASSERT_TRUE(back) << s;
+        EXPECT_EQ(*back, t) << s;
+    }
+}
+
+}  // namespace
+}  // namespace zb

@@ -1,0 +1,72 @@
+#pragma once
+// A TfrmBackup on the stand-ins, with APPDATA pointing into a fresh folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "../contract/contract_util.h"
+#include "app/errors.h"
+#include "app/uMain.h"
+#include "platform/posix_locale.h"
+#include "platform/posix_paths.h"
+#include "platform/window_posix.h"
+#include "resources/texts.h"
+
+namespace zb::test {
+
+using Box = PosixWindow::Box;
+
+class FormTest : public ::testing::Test {
+protected:
+    FormTest() {
+        posix::clearDrives();
+        posix::localeSettings() = posix::LocaleSettings{};
+        setenv("APPDATA", appData().c_str(), 1);
+    }
+    ~FormTest() override {
+        unsetenv("APPDATA");
+        posix::clearDrives();
+    }
+
+    std::string appData() const { return dir.path() + "\\AppData\\Roaming"; }
+    std::string settingsDir() const { return appData() + "\\ZelkorBackup\\"; }
+    std::string iniPath() const { return settingsDir() + "Backup.ini"; }
+
+    void writeIni(const std::string& content) {
+        std::filesystem::create_directories(host(settingsDir()));
+        writeBytes(iniPath(), content);
+    }
+    std::string iniText() const { return readBytes(iniPath()); }
+
+    // A folder that exists, as the program would name it.
+    std::string makeFolder(const std::string& name) {
+        const std::string p = dir.path() + "\\" + name;
+        std::filesystem::create_directories(host(p));
+        return p;
+    }
+
+    void tick(Ctl box) { window.setCheckedState(box, true); }
+    std::vector<Box> boxesOfKind(MsgKind k) const {
+        std::vector<Box> out;
+        for (const auto& b : window.boxes)
+            if (b.kind == k) out.push_back(b);
+        return out;
+    }
+
+    TempDir dir;
+    PosixWindow window;
+    PosixTray tray;
+    std::unique_ptr<IProfile> profile = makeProfile();
+    std::unique_ptr<ISystem> system = makeSystem();
+    std::unique_ptr<ILocale> locale = makeLocale();
+    TfrmBackup form{Ports{window, *profile, *system, *locale, tray}};
+};
+
+inline Box error(const std::string& text) { return {MsgKind::Error, MsgButtons::Ok, text}; }
+inline Box info(const std::string& text) { return {MsgKind::Confirmation, MsgButtons::Ok, text}; }
+inline Box warning(const std::string& text) { return {MsgKind::Warning, MsgButtons::YesNo, text}; }
+inline std::ostream& operator<<(std::ostream& o, const Box& b) {
+    return o << "Box{" << int(b.kind) << "," << int(b.buttons) << ",\"" << b.text << "\"}";
+}
+
+}  // namespace zb::test
