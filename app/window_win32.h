@@ -84,7 +84,4 @@ private:
     bool realized_ = false, shown_ = true, minimized_ = false, timer_ = false;
 };
 
-// Command identifier of a control or menu item.
-constexpr int controlId(Ctl c) { return 1000 + static_cast<int>(c); }
-
 }  // namespace zb

@@ -48,6 +48,9 @@ inline constexpr std::size_t kControlCount = std::size(kControls);
 
 constexpr const CtlInfo& info(Ctl c) { return kControls[static_cast<std::size_t>(c)]; }
 
+// Command identifier of a control or menu item in the Win32 window.
+constexpr int controlId(Ctl c) { return 1000 + static_cast<int>(c); }
+
 // Has a window of its own inside the main window.
 constexpr bool isWindowControl(Kind k) {
     return k != Kind::Form && k != Kind::Timer && k != Kind::PopupMenu && k != Kind::MenuItem &&

@@ -19,3 +19,12 @@ cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-
 cmake --build "$root/build/win" -j"$jobs"
 export ZB_WINE_DIR="$root/build/win/wine"
 (cd "$root/build/win" && ctest --output-on-failure -j"$jobs")
+
+# The pictures the end-to-end tests took, for a look at the real window.
+shots="$root/build/win/screenshots"
+if [ -d "$shots" ]; then
+    for bmp in "$shots"/*.bmp; do
+        [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+    done
+    echo "Screenshots: $shots"
+fi

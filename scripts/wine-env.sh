@@ -4,12 +4,12 @@
 #   zb_wine_fresh DIR - a throwaway copy of it in DIR, exported as WINEPREFIX,
 #                       with a temporary HOME (the recycle bin lives there).
 # Nothing here touches the host's own Wine setup.
-ZB_WINE=/usr/lib/wine/wine64
+ZB_WINE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64-de"
 ZB_WINESERVER=/usr/lib/wine/wineserver
 : "${ZB_WINE_DIR:=$PWD/wine}"
+export ZB_WINE_DIR
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-export LOCPATH="$ZB_WINE_DIR/locale" LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
 
 zb_wine_template() {
     mkdir -p "$ZB_WINE_DIR"

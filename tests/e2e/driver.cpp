@@ -1,0 +1,255 @@
+#include "driver.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/ports.h"
+#include "platform/text_win32.h"
+
+namespace zb::e2e {
+
+std::string toAnsi(const std::string& utf8) { return zb::toAnsi(utf8); }
+std::string fromAnsi(const std::string& ansi) { return zb::fromAnsi(ansi); }
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+namespace {
+
+std::string windowText(HWND h) {
+    char buf[4096] = {};
+    const auto n = SendMessageA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    return fromAnsi(std::string(buf, static_cast<std::size_t>(n)));
+}
+
+std::string className(HWND h) {
+    char buf[64] = {};
+    GetClassNameA(h, buf, sizeof buf);
+    return buf;
+}
+
+struct Search {
+    DWORD pid;
+    const char* cls;
+    HWND found;
+};
+
+HWND findTopLevel(DWORD pid, const char* cls) {
+    Search s{pid, cls, nullptr};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == s->pid && className(h) == s->cls && (s->cls[0] != '#' || IsWindowVisible(h))) {
+                s->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+}  // namespace
+
+Sandbox::Sandbox() {
+    char tmp[MAX_PATH];
+    GetTempPathA(sizeof tmp, tmp);
+    std::random_device rd;
+    path_ = std::string(tmp) + "zbe2e-" + std::to_string(rd());
+    std::filesystem::create_directories(path_);
+    std::filesystem::create_directories(appData());
+}
+
+Sandbox::~Sandbox() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string Sandbox::makeFolder(const std::string& name) const {
+    const std::string p = path_ + "\\" + name;
+    std::filesystem::create_directories(p);
+    return p;
+}
+
+void Sandbox::writeIni(const std::string& cp1252) const {
+    std::filesystem::create_directories(settingsDir());
+    std::ofstream(iniPath(), std::ios::binary) << cp1252;
+}
+
+std::string Sandbox::readIni() const {
+    std::ifstream in(iniPath(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+App::App(const std::string& appData) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    const std::string exe = (std::filesystem::path(self).parent_path() / "ZelkorBackup.exe").string();
+
+    // The environment of the test, with APPDATA replaced.
+    std::string env;
+    LPCH block = GetEnvironmentStringsA();
+    for (LPCH p = block; *p; p += std::strlen(p) + 1) {
+        if (_strnicmp(p, "APPDATA=", 8) != 0) env.append(p).push_back('\0');
+    }
+    FreeEnvironmentStringsA(block);
+    env.append("APPDATA=" + toAnsi(appData)).push_back('\0');
+    env.push_back('\0');
+
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + exe + "\"";
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &si, &pi_))
+        throw std::runtime_error("cannot start " + exe);
+    WaitForInputIdle(pi_.hProcess, 5000);
+}
+
+App::~App() {
+    if (running()) {
+        TerminateProcess(pi_.hProcess, 99);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+}
+
+bool App::running() { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+bool App::waitExit(std::chrono::milliseconds timeout) {
+    return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+HWND App::main() {
+    if (main_) return main_;
+    waitFor(
+        [&] {
+            HWND h = findTopLevel(pi_.dwProcessId, "TfrmBackup");
+            // The window exists before its controls: wait for the last one.
+            if (h && GetDlgItem(h, controlId(Ctl::btnQuit))) main_ = h;
+            return main_ != nullptr;
+        },
+        10s);
+    if (!main_) throw std::runtime_error("main window not found");
+    return main_;
+}
+
+HWND App::control(Ctl c) { return GetDlgItem(main(), controlId(c)); }
+
+bool App::mainVisible() { return IsWindowVisible(main()) != FALSE; }
+
+bool App::waitMainVisible(bool visible, std::chrono::milliseconds timeout) {
+    return waitFor([&] { return mainVisible() == visible; }, timeout);
+}
+
+void App::click(Ctl c) { PostMessageA(control(c), BM_CLICK, 0, 0); }
+
+void App::setText(Ctl c, const std::string& utf8) {
+    const std::string a = toAnsi(utf8);
+    SendMessageA(control(c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a.c_str()));
+}
+
+std::string App::text(Ctl c) { return windowText(control(c)); }
+
+bool App::checked(Ctl c) { return SendMessageA(control(c), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+bool App::controlVisible(Ctl c) { return (GetWindowLongA(control(c), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+bool App::controlEnabled(Ctl c) { return IsWindowEnabled(control(c)) != FALSE; }
+
+bool App::waitText(Ctl c, const std::string& utf8, std::chrono::milliseconds timeout) {
+    return waitFor([&] { return text(c) == utf8; }, timeout);
+}
+
+void App::command(Ctl menuItem) { PostMessageA(main(), WM_COMMAND, MAKEWPARAM(controlId(menuItem), 0), 0); }
+
+void App::trayNotify(LPARAM mouseMessage) { PostMessageA(main(), WM_TRAYNOTIFY, 0, mouseMessage); }
+
+std::optional<MessageBoxSeen> App::waitMessageBox(std::chrono::milliseconds timeout) {
+    HWND box = nullptr;
+    waitFor([&] { return (box = findTopLevel(pi_.dwProcessId, "#32770")) != nullptr; }, timeout);
+    if (!box) return std::nullopt;
+    MessageBoxSeen seen;
+    seen.hwnd = box;
+    // The button captions are renamed when the box activates; let that happen.
+    std::this_thread::sleep_for(100ms);
+    seen.caption = windowText(box);
+    seen.text = windowText(GetDlgItem(box, 0xFFFF));
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (className(c) == "Button" && IsWindowVisible(c)) seen.buttons.push_back(windowText(c));
+    return seen;
+}
+
+void App::answer(const MessageBoxSeen& box, const std::string& button) {
+    for (HWND c = GetWindow(box.hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (className(c) == "Button" && windowText(c) == button) {
+            PostMessageA(c, BM_CLICK, 0, 0);
+            waitFor([&] { return !IsWindow(box.hwnd); }, 5s);
+            return;
+        }
+    }
+    throw std::runtime_error("no button " + button);
+}
+
+bool App::noMessageBox(std::chrono::milliseconds within) { return !waitMessageBox(within); }
+
+HWND App::waitPopupMenu(std::chrono::milliseconds timeout) {
+    HWND menu = nullptr;
+    waitFor([&] { return (menu = findTopLevel(pi_.dwProcessId, "#32768")) != nullptr; }, timeout);
+    return menu;
+}
+
+void App::settle() {
+    // A message sent to the window is handled after everything posted before it.
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(main(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r);
+}
+
+void App::screenshot(HWND hwnd, const std::string& name) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((w * 3 + 3) / 4) * 4;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + stride * h;
+    std::filesystem::create_directories("screenshots");
+    std::ofstream out("screenshots\\" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+    out.write(static_cast<const char*>(bits), stride * h);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace zb::e2e

@@ -1,0 +1,94 @@
+#pragma once
+// Drives a real ZelkorBackup.exe as a user would: finds its window and
+// controls, clicks, types, reads, and answers its message boxes.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+
+namespace zb::e2e {
+
+using namespace std::chrono_literals;
+
+struct MessageBoxSeen {
+    HWND hwnd = nullptr;
+    std::string caption;  // UTF-8
+    std::string text;     // UTF-8
+    std::vector<std::string> buttons;
+};
+
+// A folder of its own for one test: the APPDATA of the program, the sources
+// and targets. Removed at the end.
+class Sandbox {
+public:
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+    const std::string& path() const { return path_; }
+    std::string appData() const { return path_ + "\\AppData"; }
+    std::string settingsDir() const { return appData() + "\\ZelkorBackup"; }
+    std::string iniPath() const { return settingsDir() + "\\Backup.ini"; }
+    std::string makeFolder(const std::string& name) const;
+    // The settings file, as bytes of code page 1252.
+    void writeIni(const std::string& cp1252) const;
+    std::string readIni() const;
+
+private:
+    std::string path_;
+};
+
+class App {
+public:
+    // Starts the program with APPDATA set to `appData`.
+    explicit App(const std::string& appData);
+    ~App();  // ends the program if it still runs
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // The main window once its controls exist (it may still be hidden).
+    HWND main();
+    HWND control(Ctl c);
+    bool mainVisible();
+    bool waitMainVisible(bool visible, std::chrono::milliseconds timeout = 5s);
+
+    void click(Ctl c);  // as a mouse click would: posted, returns at once
+    void setText(Ctl c, const std::string& utf8);
+    std::string text(Ctl c);
+    bool checked(Ctl c);
+    bool controlVisible(Ctl c);
+    bool controlEnabled(Ctl c);
+    bool waitText(Ctl c, const std::string& utf8, std::chrono::milliseconds timeout = 5s);
+    void command(Ctl menuItem);  // as choosing a tray menu item does
+    void trayNotify(LPARAM mouseMessage);
+
+    std::optional<MessageBoxSeen> waitMessageBox(std::chrono::milliseconds timeout = 5s);
+    // Presses the button of that caption; the box must go away.
+    void answer(const MessageBoxSeen& box, const std::string& button);
+    // Nothing modal shows up within the time.
+    bool noMessageBox(std::chrono::milliseconds within = 500ms);
+    HWND waitPopupMenu(std::chrono::milliseconds timeout = 5s);
+
+    bool waitExit(std::chrono::milliseconds timeout = 10s);
+    bool running();
+    // Lets the program handle what was posted to it so far.
+    void settle();
+
+    // A picture of a window as on the screen, as a BMP file beside the tests.
+    void screenshot(HWND hwnd, const std::string& name);
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HWND main_ = nullptr;
+};
+
+std::string toAnsi(const std::string& utf8);
+std::string fromAnsi(const std::string& ansi);
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+}  // namespace zb::e2e

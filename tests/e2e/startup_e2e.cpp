@@ -1,0 +1,142 @@
+// Start-up and end of the real program under Wine.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "driver.h"
+#include "resources/texts.h"
+
+namespace zb::e2e {
+namespace {
+
+const std::vector<std::string> kYesNo = {"&Ja", "&Nein"};
+
+TEST(StartupE2E, FirstStartShowsTheWindowWithDefaults) {
+    Sandbox sb;
+    ASSERT_FALSE(std::filesystem::exists(sb.settingsDir()));
+    App app(sb.appData());
+    ASSERT_TRUE(app.waitMainVisible(true));
+    EXPECT_EQ(app.text(Ctl::pnTitle), "Initialisiere...");
+    EXPECT_TRUE(std::filesystem::is_directory(sb.settingsDir()));
+    EXPECT_FALSE(app.checked(Ctl::cbMo));
+    EXPECT_FALSE(app.controlVisible(Ctl::edPfad1));
+    EXPECT_FALSE(app.controlVisible(Ctl::cbSo));
+    EXPECT_TRUE(app.controlVisible(Ctl::edTarget8));
+    EXPECT_EQ(app.text(Ctl::cbUnmountUSB), "Nach Abschluß Laufwerk trennen");
+    EXPECT_EQ(app.text(Ctl::lbRedundanzzurcksetzen), "Redundanz zurücksetzen");
+    char caption[64] = {};
+    GetWindowTextA(app.main(), caption, sizeof caption);
+    EXPECT_STREQ(caption, "ZELKOR Backup 19.09.01");
+    RECT client{};
+    GetClientRect(app.main(), &client);
+    EXPECT_EQ(client.right, 627);
+    EXPECT_EQ(client.bottom, 511);
+    const LONG style = GetWindowLongA(app.main(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+    app.settle();
+    app.screenshot(app.main(), "window");
+    EXPECT_TRUE(app.noMessageBox());
+}
+
+TEST(StartupE2E, SavedFileLoadsIntoTheControls) {
+    Sandbox sb;
+    sb.writeIni("[Backup]\r\nP1A=1\r\nP2A=0\r\nP3A=1\r\nP1P=C:\\Daten\\\r\nP2P=D:\\Versteckt\r\n"
+                "P3P=C:\\B\xFCro\r\nTAR1=E:\\\r\nTAR2=F:\\Sicherung\r\nTAR8=Z:\r\nZEI=22:15:30\r\nSHU=1\r\n");
+    App app(sb.appData());
+    ASSERT_TRUE(app.waitMainVisible(true));
+    EXPECT_TRUE(app.checked(Ctl::cbPfad1));
+    EXPECT_FALSE(app.checked(Ctl::cbPfad2));
+    EXPECT_TRUE(app.checked(Ctl::cbPfad3));
+    EXPECT_TRUE(app.controlVisible(Ctl::edPfad1));
+    EXPECT_FALSE(app.controlVisible(Ctl::edPfad2));
+    EXPECT_TRUE(app.controlVisible(Ctl::btnFind3));
+    EXPECT_EQ(app.text(Ctl::edPfad1), "C:\\Daten\\");
+    EXPECT_EQ(app.text(Ctl::edPfad2), "D:\\Versteckt");
+    EXPECT_EQ(app.text(Ctl::edPfad3), "C:\\Büro");
+    EXPECT_EQ(app.text(Ctl::edTarget1), "E:\\");
+    EXPECT_EQ(app.text(Ctl::edTarget2), "F:\\Sicherung");
+    EXPECT_EQ(app.text(Ctl::edTarget8), "Z:");
+    EXPECT_TRUE(app.checked(Ctl::cbSD));
+    EXPECT_FALSE(app.checked(Ctl::cbUnmountUSB));
+    EXPECT_TRUE(app.noMessageBox());
+}
+
+TEST(StartupE2E, UnmountSavedWarnsBeforeTheWindow) {
+    Sandbox sb;
+    sb.writeIni("[Backup]\r\nUNM=1\r\n");
+    App app(sb.appData());
+    auto box = app.waitMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(app.mainVisible());
+    EXPECT_EQ(box->caption, "Warnung");
+    EXPECT_EQ(box->text, txt::WarnUnmount);
+    EXPECT_EQ(box->buttons, kYesNo);
+    app.screenshot(box->hwnd, "warning-unmount");
+    app.answer(*box, "&Nein");
+    ASSERT_TRUE(app.waitMainVisible(true));
+    EXPECT_TRUE(app.checked(Ctl::cbUnmountUSB));
+    EXPECT_TRUE(app.noMessageBox());
+}
+
+TEST(StartupE2E, EndAsksAndNeinKeepsTheProgram) {
+    Sandbox sb;
+    App app(sb.appData());
+    ASSERT_TRUE(app.waitMainVisible(true));
+    app.click(Ctl::btnQuit);
+    auto box = app.waitMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Bestätigen");
+    EXPECT_EQ(box->text, txt::AskQuit);
+    EXPECT_EQ(box->buttons, kYesNo);
+    app.screenshot(box->hwnd, "confirm-end");
+    app.answer(*box, "&Nein");
+    EXPECT_FALSE(app.waitExit(1s));
+    EXPECT_TRUE(app.mainVisible());
+
+    app.click(Ctl::btnQuit);
+    box = app.waitMessageBox();
+    ASSERT_TRUE(box);
+    app.answer(*box, "&Ja");
+    EXPECT_TRUE(app.waitExit());
+}
+
+TEST(StartupE2E, EndOfTheSessionEndsWithoutAQuestion) {
+    Sandbox sb;
+    App app(sb.appData());
+    ASSERT_TRUE(app.waitMainVisible(true));
+    // What Windows (and wineboot --end-session) sends when the user logs off.
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(app.main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000,
+                                    &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_TRUE(app.noMessageBox());
+    PostMessageA(app.main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(app.waitExit());
+}
+
+TEST(StartupE2E, AnUnwritableSettingsFileIsReportedAndTheProgramRunsOn) {
+    Sandbox sb;
+    const std::string source = sb.makeFolder("Quelle");
+    // APPDATA names a file: the settings folder can never be created.
+    const std::string blocked = sb.path() + "\\blockiert";
+    std::ofstream(blocked) << "x";
+    App app(blocked);
+    ASSERT_TRUE(app.waitMainVisible(true));
+    app.click(Ctl::cbMo);
+    app.click(Ctl::cbPfad1);
+    app.settle();
+    app.setText(Ctl::edPfad1, source);
+    app.click(Ctl::btnActive);
+    auto box = app.waitMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "ZELKOR Backup");
+    EXPECT_EQ(box->text, "In " + blocked + "\\ZelkorBackup\\Backup.ini kann nicht geschrieben werden");
+    EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
+    app.answer(*box, "OK");
+    EXPECT_TRUE(app.running());
+    EXPECT_TRUE(app.mainVisible());  // not sent to the tray
+}
+
+}  // namespace
+}  // namespace zb::e2e
