@@ -154,7 +154,12 @@ bool App::waitMainVisible(bool visible, std::chrono::milliseconds timeout) {
     return waitFor([&] { return mainVisible() == visible; }, timeout);
 }
 
-void App::click(Ctl c) { PostMessageA(control(c), BM_CLICK, 0, 0); }
+void App::click(Ctl c) {
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(control(c), BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &r);
+}
+
+void App::clickAsync(Ctl c) { PostMessageA(control(c), BM_CLICK, 0, 0); }
 
 void App::setText(Ctl c, const std::string& utf8) {
     const std::string a = toAnsi(utf8);
@@ -211,8 +216,8 @@ HWND App::waitPopupMenu(std::chrono::milliseconds timeout) {
     return menu;
 }
 
-void App::settle() {
-    // A message sent to the window is handled after everything posted before it.
+void App::paintNow() {
+    RedrawWindow(main(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     DWORD_PTR r = 0;
     SendMessageTimeoutA(main(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r);
 }

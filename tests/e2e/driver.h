@@ -57,7 +57,10 @@ public:
     bool mainVisible();
     bool waitMainVisible(bool visible, std::chrono::milliseconds timeout = 5s);
 
-    void click(Ctl c);  // as a mouse click would: posted, returns at once
+    // A click as the mouse makes it; returns when the program has handled it.
+    void click(Ctl c);
+    // A click that opens a modal box: returns at once.
+    void clickAsync(Ctl c);
     void setText(Ctl c, const std::string& utf8);
     std::string text(Ctl c);
     bool checked(Ctl c);
@@ -76,8 +79,8 @@ public:
 
     bool waitExit(std::chrono::milliseconds timeout = 10s);
     bool running();
-    // Lets the program handle what was posted to it so far.
-    void settle();
+    // Has the window paint everything now, for a screenshot.
+    void paintNow();
 
     // A picture of a window as on the screen, as a BMP file beside the tests.
     void screenshot(HWND hwnd, const std::string& name);

@@ -34,7 +34,7 @@ TEST(StartupE2E, FirstStartShowsTheWindowWithDefaults) {
     EXPECT_EQ(client.bottom, 511);
     const LONG style = GetWindowLongA(app.main(), GWL_STYLE);
     EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
-    app.settle();
+    app.paintNow();
     app.screenshot(app.main(), "window");
     EXPECT_TRUE(app.noMessageBox());
 }
@@ -83,7 +83,7 @@ TEST(StartupE2E, EndAsksAndNeinKeepsTheProgram) {
     Sandbox sb;
     App app(sb.appData());
     ASSERT_TRUE(app.waitMainVisible(true));
-    app.click(Ctl::btnQuit);
+    app.clickAsync(Ctl::btnQuit);
     auto box = app.waitMessageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->caption, "Bestätigen");
@@ -94,7 +94,7 @@ TEST(StartupE2E, EndAsksAndNeinKeepsTheProgram) {
     EXPECT_FALSE(app.waitExit(1s));
     EXPECT_TRUE(app.mainVisible());
 
-    app.click(Ctl::btnQuit);
+    app.clickAsync(Ctl::btnQuit);
     box = app.waitMessageBox();
     ASSERT_TRUE(box);
     app.answer(*box, "&Ja");
@@ -125,9 +125,8 @@ TEST(StartupE2E, AnUnwritableSettingsFileIsReportedAndTheProgramRunsOn) {
     ASSERT_TRUE(app.waitMainVisible(true));
     app.click(Ctl::cbMo);
     app.click(Ctl::cbPfad1);
-    app.settle();
     app.setText(Ctl::edPfad1, source);
-    app.click(Ctl::btnActive);
+    app.clickAsync(Ctl::btnActive);
     auto box = app.waitMessageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->caption, "ZELKOR Backup");

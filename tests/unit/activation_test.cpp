@@ -1,12 +1,6 @@
 // Activating a schedule, and the small handlers of the settings controls.
 #include "form_fixture.h"
 
-namespace zb {
-// Box lives in zb, where gtest looks for a printer; without this a failed
-// comparison shows raw bytes instead of the texts.
-[[maybe_unused]] static void PrintTo(const PosixWindow::Box& b, std::ostream* o) { test::operator<<(*o, b); }
-}  // namespace zb
-
 namespace zb::test {
 namespace {
 

@@ -65,8 +65,11 @@ protected:
 inline Box error(const std::string& text) { return {MsgKind::Error, MsgButtons::Ok, text}; }
 inline Box info(const std::string& text) { return {MsgKind::Confirmation, MsgButtons::Ok, text}; }
 inline Box warning(const std::string& text) { return {MsgKind::Warning, MsgButtons::YesNo, text}; }
-inline std::ostream& operator<<(std::ostream& o, const Box& b) {
-    return o << "Box{" << int(b.kind) << "," << int(b.buttons) << ",\"" << b.text << "\"}";
-}
-
 }  // namespace zb::test
+
+namespace zb {
+// Lets GoogleTest print a message box readably when a comparison fails.
+inline void PrintTo(const PosixWindow::Box& b, std::ostream* o) {
+    *o << "Box{kind " << int(b.kind) << ", buttons " << int(b.buttons) << ", \"" << b.text << "\"}";
+}
+}  // namespace zb

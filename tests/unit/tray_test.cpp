@@ -1,13 +1,7 @@
 // The notification icon and the window's two states.
 #include <cstring>
-
 #include "form_fixture.h"
 
-namespace zb {
-// Box lives in zb, where gtest looks for a printer; without this a failed
-// comparison shows raw bytes instead of the texts.
-[[maybe_unused]] static void PrintTo(const PosixWindow::Box& b, std::ostream* o) { test::operator<<(*o, b); }
-}  // namespace zb
 
 namespace zb::test {
 namespace {
