@@ -4,6 +4,7 @@
 
 #include "app/uMain.h"
 #include "app/window_win32.h"
+#include "platform/devices_win32.h"
 #include "platform/handles_win32.h"
 #include "platform/tray_win32.h"
 
@@ -18,8 +19,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     auto profile = makeProfile();
     auto system = makeSystem();
     auto locale = makeLocale();
+    auto clock = makeClock();
+    auto shellFiles = makeShellFiles();
     Win32Tray tray;
-    TfrmBackup frmBackup(Ports{window, *profile, *system, *locale, tray});
+    Win32Volume volume;
+    Win32Power power;
+    TfrmBackup frmBackup(Ports{window, *profile, *system, *locale, tray, *clock, *shellFiles, volume, power});
     window.attach(&frmBackup);
 
     // An error during start-up ends FormCreate there; the window still opens

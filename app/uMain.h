@@ -16,6 +16,10 @@ struct Ports {
     ISystem& system;
     ILocale& locale;
     ITray& tray;
+    IClock& clock;
+    IShellFiles& shellFiles;
+    IVolume& volume;
+    IPower& power;
 };
 
 class TfrmBackup {
@@ -74,6 +78,10 @@ private:
     ISystem& system_;
     ILocale& locale_;
     ITray& tray_;
+    IClock& clock_;
+    IShellFiles& shellFiles_;
+    IVolume& volume_;
+    IPower& power_;
 
     bool BackupRunning = false;
     bool EndSessionPending = false;

@@ -18,7 +18,15 @@ std::string numbered(const char* pre, int n, const char* post = "") {
 }  // namespace
 
 TfrmBackup::TfrmBackup(const Ports& p)
-    : window_(p.window), profile_(p.profile), system_(p.system), locale_(p.locale), tray_(p.tray) {}
+    : window_(p.window),
+      profile_(p.profile),
+      system_(p.system),
+      locale_(p.locale),
+      tray_(p.tray),
+      clock_(p.clock),
+      shellFiles_(p.shellFiles),
+      volume_(p.volume),
+      power_(p.power) {}
 
 SettingsFile TfrmBackup::settings() { return SettingsFile(profile_, locale_, settingsFilePath(system_)); }
 

@@ -170,6 +170,10 @@ void Win32Window::processMessages() {
     }
 }
 
+void Win32Window::waitForMessages(std::uint32_t timeoutMs) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
 bool Win32Window::checked(Ctl c) const { return SendMessageA(ctl(c), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void Win32Window::setCheckedState(Ctl c, bool on) {

@@ -39,6 +39,7 @@ public:
     void setTime(Ctl c, TimeOfDay t) override;
     void appendLine(Ctl c, const std::string& line) override;
     void processMessages() override;
+    void waitForMessages(std::uint32_t timeoutMs) override;
     MsgResult messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) override;
     void destroy() override;
     void setMinimized(bool minimized) override;

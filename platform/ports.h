@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "controls.h"
 
@@ -46,6 +47,9 @@ public:
 
     // Handles the window messages that are waiting, then returns.
     virtual void processMessages() = 0;
+    // Sleeps until a message arrives or `timeoutMs` has passed, without
+    // handling it (MsgWaitForMultipleObjectsEx); costs no CPU while waiting.
+    virtual void waitForMessages(std::uint32_t timeoutMs) = 0;
     virtual MsgResult messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) = 0;
     // Destroys the window; the message loop ends and with it the program.
     virtual void destroy() = 0;
@@ -133,9 +137,76 @@ public:
     virtual std::string timeSeparator() = 0;
     virtual std::string amDesignator() = 0;
     virtual std::string pmDesignator() = 0;
+    // The date in the user's short date format (no time of day).
+    virtual std::string formatShortDate(const LocalDateTime& t) = 0;
+};
+
+// The local clock and the system's millisecond tick counter.
+class IClock {
+public:
+    virtual ~IClock() = default;
+    virtual LocalDateTime now() = 0;
+    // Milliseconds since the system started; wraps after 2^32.
+    virtual std::uint32_t tickCount() = 0;
+};
+
+// SHFILEOPSTRUCTA in a form free of <windows.h>.
+struct ShFileOp {
+    std::uintptr_t hwnd = 0;
+    std::uint32_t wFunc = 0;
+    std::string pFrom;  // double-NUL-terminated list
+    std::string pTo;    // double-NUL-terminated, or empty for none
+    std::uint16_t fFlags = 0;
+    std::string lpszProgressTitle;
+};
+inline constexpr std::uint32_t FO_COPY_ = 2, FO_DELETE_ = 3;
+inline constexpr std::uint16_t FOF_NOCONFIRMATION_ = 0x10, FOF_ALLOWUNDO_ = 0x40, FOF_NOERRORUI_ = 0x400;
+
+// The shell's file operations and the directory functions of the folder copy.
+class IShellFiles {
+public:
+    virtual ~IShellFiles() = default;
+    // SHFileOperationA: its result, and whether any operation was aborted.
+    virtual int shFileOperation(const ShFileOp& op, bool& anyAborted) = 0;
+    [[nodiscard]] virtual bool setCurrentDirectory(const std::string& path) = 0;
+    // FindFirstFileA/FindNextFileA over `mask` (relative to the current
+    // directory or absolute): the names in the file system's order, "." and
+    // ".." included; nothing when the enumeration cannot start.
+    virtual std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) = 0;
 };
 
 }  // namespace zb
+
+// The volume calls of the drive ejection, one to one.
+class IVolume {
+public:
+    using Handle = std::uintptr_t;
+    static constexpr Handle kInvalid = ~Handle{0};  // INVALID_HANDLE_VALUE
+    virtual ~IVolume() = default;
+    virtual std::uint32_t getDriveType(const std::string& root) = 0;
+    virtual Handle createFile(const std::string& path, std::uint32_t access, std::uint32_t share,
+                              std::uint32_t disposition, std::uint32_t flags) = 0;
+    // DeviceIoControl with no output buffer and no overlapped structure.
+    virtual bool deviceIoControl(Handle h, std::uint32_t code, const std::vector<std::uint8_t>& input) = 0;
+    virtual std::uint32_t getLastError() = 0;
+    virtual void sleep(std::uint32_t ms) = 0;
+    virtual bool closeHandle(Handle h) = 0;
+};
+
+// The calls that switch the machine off, one to one.
+class IPower {
+public:
+    using Handle = std::uintptr_t;
+    virtual ~IPower() = default;
+    // dwPlatformId of GetVersionExA with dwOSVersionInfoSize 148.
+    virtual std::uint32_t versionPlatformId() = 0;
+    virtual bool openProcessToken(std::uint32_t access, Handle& token) = 0;
+    virtual bool lookupPrivilegeValue(const std::string& name, std::uint64_t& luid) = 0;
+    // AdjustTokenPrivileges with one privilege and the given attributes.
+    virtual bool adjustTokenPrivileges(Handle token, std::uint64_t luid, std::uint32_t attributes) = 0;
+    virtual bool closeHandle(Handle h) = 0;
+    virtual bool exitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+};
 
 #include <memory>
 
@@ -146,5 +217,7 @@ namespace zb {
 std::unique_ptr<IProfile> makeProfile();
 std::unique_ptr<ISystem> makeSystem();
 std::unique_ptr<ILocale> makeLocale();
+std::unique_ptr<IClock> makeClock();
+std::unique_ptr<IShellFiles> makeShellFiles();
 
 }  // namespace zb

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "platform/posix_locale.h"
+#include "platform/shellfiles_posix.h"
 #include "platform/posix_paths.h"
 #include "platform/ports.h"
 #include "platform/timefmt.h"
@@ -41,6 +42,9 @@ public:
     std::string timeSeparator() override { return posix::localeSettings().timeSeparator; }
     std::string amDesignator() override { return posix::localeSettings().am; }
     std::string pmDesignator() override { return posix::localeSettings().pm; }
+    std::string formatShortDate(const LocalDateTime& t) override {
+        return formatDatePicture(posix::localeSettings().shortDateFormat, t);
+    }
 };
 
 }  // namespace
@@ -52,5 +56,6 @@ posix::LocaleSettings& posix::localeSettings() {
 
 std::unique_ptr<ISystem> makeSystem() { return std::make_unique<PosixSystem>(); }
 std::unique_ptr<ILocale> makeLocale() { return std::make_unique<PosixLocale>(); }
+std::unique_ptr<IShellFiles> makeShellFiles() { return std::make_unique<PosixShellFiles>(); }
 
 }  // namespace zb

@@ -55,6 +55,15 @@ public:
     std::string timeSeparator() override { return localeInfo(LOCALE_STIME); }
     std::string amDesignator() override { return localeInfo(LOCALE_S1159); }
     std::string pmDesignator() override { return localeInfo(LOCALE_S2359); }
+    std::string formatShortDate(const LocalDateTime& t) override {
+        SYSTEMTIME st{};
+        st.wYear = static_cast<WORD>(t.year);
+        st.wMonth = static_cast<WORD>(t.month);
+        st.wDay = static_cast<WORD>(t.day);
+        char buf[128];
+        const int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, sizeof buf);
+        return n > 0 ? fromAnsi(std::string_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
+    }
 };
 
 }  // namespace

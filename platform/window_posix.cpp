@@ -20,6 +20,11 @@ void PosixWindow::processMessages() {
     if (onProcessMessages) onProcessMessages();
 }
 
+void PosixWindow::waitForMessages(std::uint32_t timeoutMs) {
+    ++waits;
+    if (onWait) onWait(timeoutMs);
+}
+
 MsgResult PosixWindow::messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) {
     boxes.push_back({kind, buttons, text});
     if (onMessageBox) onMessageBox(boxes.back());

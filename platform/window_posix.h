@@ -33,11 +33,13 @@ public:
     std::deque<MsgResult> answers;  // next answers of message boxes; OK/None when empty
     std::deque<std::optional<std::string>> pickedFolders;
     std::function<void()> onProcessMessages;  // messages that arrive while the handler waits
+    std::function<void(std::uint32_t)> onWait;  // a wait for messages; tests move their clock here
     std::function<void(const Box&)> onMessageBox;
 
     // Record.
     std::vector<Box> boxes;
     int processMessagesCalls = 0;
+    int waits = 0;
     int trayMenuPopups = 0;
     int timerStarts = 0;
     bool destroyed = false;
@@ -57,6 +59,7 @@ public:
     void appendLine(Ctl c, const std::string& line) override;
 
     void processMessages() override;
+    void waitForMessages(std::uint32_t timeoutMs) override;
     MsgResult messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) override;
     void destroy() override { destroyed = true; }
 

@@ -7,8 +7,11 @@
 #include "../contract/contract_util.h"
 #include "app/errors.h"
 #include "app/uMain.h"
+#include "platform/clock_posix.h"
+#include "platform/devices_posix.h"
 #include "platform/posix_locale.h"
 #include "platform/posix_paths.h"
+#include "platform/shellfiles_posix.h"
 #include "platform/window_posix.h"
 #include "resources/texts.h"
 
@@ -53,13 +56,22 @@ protected:
         return out;
     }
 
+    // The ports of the fixture, with another window or tray.
+    Ports portsWith(IWindow& w, ITray& t) {
+        return Ports{w, *profile, *system, *locale, t, clock, shellFiles, volume, power};
+    }
+
     TempDir dir;
     PosixWindow window;
     PosixTray tray;
     std::unique_ptr<IProfile> profile = makeProfile();
     std::unique_ptr<ISystem> system = makeSystem();
     std::unique_ptr<ILocale> locale = makeLocale();
-    TfrmBackup form{Ports{window, *profile, *system, *locale, tray}};
+    VirtualClock clock;
+    PosixShellFiles shellFiles;
+    PosixVolume volume;
+    PosixPower power;
+    TfrmBackup form{portsWith(window, tray)};
 };
 
 inline Box error(const std::string& text) { return {MsgKind::Error, MsgButtons::Ok, text}; }

@@ -97,7 +97,7 @@ TEST_F(StartupTest, GarbledFilesLoadWithTheRules) {
     for (const std::string& content : garbage) {
         PosixWindow w;
         PosixTray t;
-        TfrmBackup f(Ports{w, *profile, *system, *locale, t});
+        TfrmBackup f(portsWith(w, t));
         writeIni(content);
         EXPECT_NO_THROW(f.FormCreate(Ctl::frmBackup)) << content;
         EXPECT_FALSE(w.checked(Ctl::cbMo)) << content;

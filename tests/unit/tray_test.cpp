@@ -101,7 +101,7 @@ TEST_F(TrayTest, FromTrayDeletesTheIconThenShowsTheWindowInFront) {
 
 TEST_F(TrayTest, TheIconComesOnlyAfterTheWindowIsHiddenAndGoesBeforeItShows) {
     WatchingTray watching(tray, window);
-    TfrmBackup f(Ports{window, *profile, *system, *locale, watching});
+    TfrmBackup f(portsWith(window, watching));
     f.ApplicationEvents1Minimize(Ctl::appEv1);
     f.ApplicationEvents1Restore(Ctl::appEv1);
     ASSERT_EQ(watching.seen.size(), 2u);
@@ -262,7 +262,7 @@ TEST_F(TrayTest, EndingWhileShownTouchesNoIcon) {
 
     PosixWindow w;
     PosixTray t;
-    TfrmBackup fresh(Ports{w, *profile, *system, *locale, t});
+    TfrmBackup fresh(portsWith(w, t));
     w.answers = {MsgResult::Yes};
     fresh.Close();
     EXPECT_TRUE(w.destroyed);

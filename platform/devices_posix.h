@@ -1,0 +1,49 @@
+#pragma once
+// Recording stand-ins for the volume and power calls: nothing on this machine
+// is ever ejected or switched off. Tests script the answers and check the
+// exact sequence of calls.
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/ports.h"
+
+namespace zb {
+
+class PosixVolume final : public IVolume {
+public:
+    // Scripting.
+    std::map<std::string, std::uint32_t> driveTypes;  // root "E:\" -> type; 1 (no root) when absent
+    bool createFails = false;
+    std::uint32_t lastError = 0;
+    std::deque<bool> ioResults;  // next DeviceIoControl results; true when empty
+    // Record: one line per call, e.g. "ioctl 0x00090018".
+    std::vector<std::string> calls;
+    std::vector<std::uint32_t> sleeps;
+    int openHandles = 0;
+
+    std::uint32_t getDriveType(const std::string& root) override;
+    Handle createFile(const std::string& path, std::uint32_t access, std::uint32_t share, std::uint32_t disposition,
+                      std::uint32_t flags) override;
+    bool deviceIoControl(Handle h, std::uint32_t code, const std::vector<std::uint8_t>& input) override;
+    std::uint32_t getLastError() override { return lastError; }
+    void sleep(std::uint32_t ms) override;
+    bool closeHandle(Handle h) override;
+};
+
+class PosixPower final : public IPower {
+public:
+    std::uint32_t platformId = 2;
+    bool exitAccepted = true;
+    std::vector<std::string> calls;
+
+    std::uint32_t versionPlatformId() override;
+    bool openProcessToken(std::uint32_t access, Handle& token) override;
+    bool lookupPrivilegeValue(const std::string& name, std::uint64_t& luid) override;
+    bool adjustTokenPrivileges(Handle token, std::uint64_t luid, std::uint32_t attributes) override;
+    bool closeHandle(Handle h) override;
+    bool exitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+};
+
+}  // namespace zb
