@@ -4,6 +4,7 @@
 // same code runs on Windows and in the native tests.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/settings.h"
 #include "platform/ports.h"
@@ -34,7 +35,20 @@ public:
     void FormCreate(Ctl Sender);
     void FormCloseQuery(Ctl Sender, bool& CanClose);
     void ActivatePfad(Ctl Sender);
+    // Waits `Duration` ms while the window's messages are handled.
+    void pause(std::int32_t Duration);
+    // Reports an unattended failure: an entry in section Errors and a line in the log pane.
+    void Fehlerbehandlung(const std::string& Message, const LocalDateTime& When);
+    // Deletes an old weekday folder; a failure is reported.
+    void dateredundanz(const std::string& Path, std::uintptr_t Owner);
+    // One shell operation over all paths of the list; returns the shell's result.
+    int DoFileWork(std::uintptr_t Owner, std::uint32_t Func, const std::vector<std::string>& List,
+                   std::uint16_t Flags, int& Result);
+    // Copies everything directly inside Source into Dest; reports its own failures.
+    void copyfiles(const std::string& Source, const std::string& Dest, std::uintptr_t Owner);
     void miShowClick(Ctl Sender);
+    // One complete backup run; Sender decides who finishes it.
+    void miExecNowClick(Ctl Sender);
     void ApplicationEvents1Restore(Ctl Sender);
     void cbUnmountUSBClick(Ctl Sender);
     void cbSDClick(Ctl Sender);
@@ -71,6 +85,11 @@ private:
     void saveSettings(SettingsFile& ini);
     bool anyWeekdayTicked() const;
     bool folderExists(const std::string& path);
+    // A target that a run may use: named absolutely and there.
+    bool targetPresent(int n);
+    void report(const std::string& message);
+    void runSteps();
+    void finishRun(Ctl Sender);
     MsgResult box(MsgKind kind, const std::string& text, MsgButtons buttons = MsgButtons::Ok);
 
     IWindow& window_;

@@ -63,6 +63,7 @@ void TfrmBackup::Click(Ctl sender) {
         case Ctl::btnActive: ActivateBackup(sender); break;
         case Ctl::btnQuit: case Ctl::Beenden1: EndBackup(sender); break;
         case Ctl::miShow: miShowClick(sender); break;
+        case Ctl::miExecNow: miExecNowClick(sender); break;
         default: break;
     }
 }

@@ -25,7 +25,7 @@ std::optional<std::string> hostPath(const std::string& p) {
         auto it = drives().find(static_cast<char>(std::toupper(static_cast<unsigned char>(p[0]))));
         if (it == drives().end()) return std::nullopt;
         base = it->second;
-        rest = "/" + p.substr(2);
+        rest = "/" + p.substr(2);  // "E:" and "E:\x" alike
     } else if (p.size() >= 2 && (p[0] == '\\' || p[0] == '/') && (p[1] == '\\' || p[1] == '/') && p[0] == '\\') {
         return std::nullopt;  // network share
     } else if (!p.empty() && p[0] == '\\') {
@@ -36,9 +36,13 @@ std::optional<std::string> hostPath(const std::string& p) {
     } else {
         rest = p;
     }
-    for (char& c : rest)
+    std::string out;
+    for (char c : base + rest) {
         if (c == '\\') c = '/';
-    return base + rest;
+        if (c == '/' && !out.empty() && out.back() == '/') continue;
+        out += c;
+    }
+    return out;
 }
 
 }  // namespace zb::posix

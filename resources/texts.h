@@ -51,4 +51,39 @@ inline constexpr const char* InfoNotActivated = "Die Option wurde nicht aktivier
 // Tray
 inline constexpr const char* TrayTip = "ZELKOR Backup";
 
+// Shortcuts, autostart and the launchers
+inline constexpr const char* ProgramFileName = "ZelkorBackup.exe";
+inline constexpr const char* AutostartValueName = "ZELKOR Backup";
+inline constexpr const char* LinkFileName = "ZelkorBackup.lnk";
+inline constexpr const char* LinkDescription = "ZELKOR Backup";
+inline constexpr const char* InfoLinkCreated = "Verknüpfung erzeugt.";
+inline constexpr const char* ErrRegistryWrite = "Fehler beim Setzen der Daten für '%s'";
+// First %s: the system's text for the failure (or ErrOle), second: the class id in braces.
+inline constexpr const char* ErrCreateObject = "%s, ClassID: %s";
+inline constexpr const char* ErrOle = "OLE-Fehler %.8x";
+inline constexpr const char* ErrNoInterface = "Interface nicht unterstützt";
+inline constexpr const char* DocumentationUrl = "http://doku.zelkor.de/wiki/index.php/ZELKOR_Backup";
+inline constexpr const char* RemoteSupportFileName = "Fernwartung.exe";
+
+// The backup run
+inline constexpr const char* StatusRunning = "Backup läuft... Bitte warten";
+inline constexpr const char* StatusDeleting = "Lösche alte Sicherung...";
+inline constexpr const char* StatusSaving = "Sichere Daten...";
+inline constexpr const char* StatusSavingSourcePre = "Sichere ";
+inline constexpr const char* StatusSavingSourcePost = "...";
+inline constexpr const char* ErrNoTargets = "Sicherungslaufwerke nicht gefunden";
+inline constexpr const char* ErrNotDeletedPre = "Sicherung vom ";
+inline constexpr const char* ErrNotDeletedPost = " nicht gelöscht";
+inline constexpr const char* ErrDestinationPre = "Sicherung von ";
+inline constexpr const char* ErrDestinationMid = " nach ";
+inline constexpr const char* ErrDestinationPost = " fehlgeschlagen!";
+inline constexpr const char* ErrCopyPre = "Datei kopieren von ";
+inline constexpr const char* ErrCopyMid = " nach ";
+inline constexpr const char* ErrCopyPost = " fehlgeschlagen.";
+inline constexpr const char* ErrDeletePre = "Redundanzfehler ";
+inline constexpr const char* ErrDeleteMid = ", Fehlermeldung: ";
+// %s: the folder, %d: the shell's result.
+inline constexpr const char* ErrDeleteMessage = "Fehler beim Löschen: %s [%d]";
+inline constexpr const char* CopyProgressTitle = "Backup";
+
 }  // namespace zb::txt

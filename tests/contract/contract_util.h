@@ -7,6 +7,10 @@
 #include <random>
 #include <string>
 
+#ifndef _WIN32
+#include "platform/posix_paths.h"
+#endif
+
 namespace zb::test {
 
 // A fresh folder for one test, removed at the end. path() is the folder as the
@@ -35,6 +39,7 @@ private:
 // The file system's name for a path that the program formed.
 inline std::filesystem::path host(std::string p) {
 #ifndef _WIN32
+    if (const auto mapped = posix::hostPath(p)) return std::filesystem::path(*mapped);
     for (char& c : p)
         if (c == '\\') c = '/';
 #endif

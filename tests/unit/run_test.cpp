@@ -1,0 +1,263 @@
+// The backup run, the deletion of the old weekday folder, the folder copy
+// and the error log, on real folders.
+#include "run_fixture.h"
+
+namespace zb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST_F(RunTest, TargetsRotateOverOneTwoThree) {
+    drive('E'), drive('F'), drive('G');
+    writeIni("");
+    target(1, "E:\\"), target(2, "F:\\"), target(3, "G:\\");
+    std::vector<int> used;
+    for (int i = 0; i < 6; ++i) {
+        run();
+        used.push_back(form.currentTargetNo());
+        EXPECT_EQ(stored(), std::to_string(used.back()));
+    }
+    EXPECT_EQ(used, (std::vector<int>{2, 3, 1, 2, 3, 1}));
+
+    target(3, "");
+    used.clear();
+    for (int i = 0; i < 4; ++i) run(), used.push_back(form.currentTargetNo());
+    EXPECT_EQ(used, (std::vector<int>{2, 1, 2, 1}));
+}
+
+TEST_F(RunTest, TheSearchFallsBackDownwardsThenFromEight) {
+    drive('E'), drive('G'), drive('J');
+    struct Case {
+        std::string stored;
+        std::vector<std::string> targets;  // texts of targets 1..8
+        int expected;
+    } cases[] = {
+        {"1", {"E:\\", "Q:\\", "G:\\"}, 1},                   // 2 absent: down to 1
+        {"3", {"Q:\\", "", "G:\\"}, 3},                       // 1 absent: then 8, 7, ..., 3
+        {"3", {"Q:\\", "", "G:\\", "", "", "", "", "J:\\"}, 8},
+        {"5", {"E:\\", "", "", "", "J:\\"}, 5},               // a fall-back sticks
+        {"0x3", {"E:\\", "", "G:\\"}, 1},                     // hex reads as 3
+        {"abc", {"E:\\", "G:\\"}, 2},                         // garbage reads as 1
+        {"2", {"E:\\", "G:\\", ""}, 1},
+    };
+    for (const Case& c : cases) {
+        writeIni("[Backup]\r\nredundanz=" + c.stored + "\r\n");
+        for (int n = 1; n <= 8; ++n) target(n, n <= int(c.targets.size()) ? c.targets[n - 1] : "");
+        run();
+        EXPECT_EQ(form.currentTargetNo(), c.expected) << "stored " << c.stored;
+        EXPECT_EQ(form.currentTarget(), c.targets[c.expected - 1]);
+        EXPECT_EQ(stored(), std::to_string(c.expected));
+    }
+}
+
+TEST_F(RunTest, ACompleteRunReplacesTheWeekdayFolder) {
+    const fs::path e = drive('E');
+    fs::create_directories(e / "3" / "P1" / "alt");
+    writeBytes((e / "3" / "P1" / "alt" / "x.txt").string(), "old");
+    fs::create_directories(e / "2");
+    const std::string src = sourceFolder("Quelle");
+    writeBytes(src + "\\.versteckt", "h");
+    target(1, "E:");
+    source(1, src);
+    source(2, src + "\\sub", false);  // unticked: skipped without a word
+    source(3, src + "\\sub");
+
+    run();
+
+    EXPECT_FALSE(fs::exists(e / "3" / "P1" / "alt"));
+    EXPECT_EQ(readBytes((e / "3" / "P1" / "a.txt").string()), "a");
+    EXPECT_EQ(readBytes((e / "3" / "P1" / "sub" / "c.txt").string()), "c");
+    EXPECT_EQ(readBytes((e / "3" / "P1" / ".versteckt").string()), "h");
+    EXPECT_EQ(readBytes((e / "3" / "P3" / "c.txt").string()), "c");
+    EXPECT_FALSE(fs::exists(e / "3" / "P2"));
+    EXPECT_TRUE(fs::exists(e / "2"));  // other weekdays stay
+    EXPECT_TRUE(logLines().empty());
+    EXPECT_EQ(form.currentTarget(), "E:");
+    EXPECT_EQ(stored(), "1");
+    // One pause at the start, one after the deletion, one after each copy.
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Backup läuft... Bitte warten", "Lösche alte Sicherung...",
+                                                  "Sichere " + src + "...", "Sichere " + src + "\\sub..."}));
+    // The copy names entries relative to the source, in one shell call each.
+    ASSERT_EQ(shellFiles.operations.size(), 3u);
+    EXPECT_EQ(shellFiles.operations[0].pFrom, std::string("E:\\3") + '\0' + '\0');
+    EXPECT_EQ(shellFiles.operations[0].fFlags, 0x50);
+    EXPECT_EQ(shellFiles.operations[1].wFunc, 2u);
+    EXPECT_EQ(shellFiles.operations[1].pTo, std::string("E:\\3\\P1\\") + '\0' + '\0');
+    EXPECT_EQ(shellFiles.operations[1].fFlags, 0x410);
+    EXPECT_EQ(shellFiles.operations[1].lpszProgressTitle, "Backup");
+    EXPECT_EQ(shellFiles.operations[1].hwnd, window.handle());
+    EXPECT_EQ(fs::current_path(), host(src + "\\sub"));
+}
+
+TEST_F(RunTest, WhoFinishesTheRunDependsOnTheSender) {
+    drive('E');
+    target(1, "E:\\");
+    form.ApplicationEvents1Minimize(Ctl::frmBackup);
+    run(Ctl::Timer);
+    EXPECT_TRUE(form.backupRunning());
+    EXPECT_FALSE(window.enabled(Ctl::btnActive) || window.enabled(Ctl::btnQuit));
+    EXPECT_TRUE(window.shown());
+    EXPECT_TRUE(tray.icons.empty());
+
+    run(Ctl::miExecNow);
+    EXPECT_FALSE(form.backupRunning());
+    EXPECT_TRUE(window.enabled(Ctl::btnActive) && window.enabled(Ctl::btnQuit));
+    EXPECT_FALSE(window.shown());
+    EXPECT_EQ(tray.icons.size(), 1u);
+}
+
+TEST_F(RunTest, NoTargetPresentGoesOnWithTargetTwoAndReportsEachStep) {
+    for (int n = 1; n <= 8; ++n) target(n, std::string(1, char('M' + n)) + ":\\Sicherung");
+    const std::string src = sourceFolder("Quelle");
+    source(1, src);
+    source(4, "C:\\fehlt");
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "Sicherungslaufwerke nicht gefunden: 09.12.2026",
+                              "Sicherung vom 3 nicht gelöscht: 09.12.2026",
+                              "Sicherung von " + src + " nach O:\\Sicherung\\3\\P1\\ fehlgeschlagen!: 09.12.2026",
+                              "Sicherung von C:\\fehlt nach O:\\Sicherung\\3\\P4\\ fehlgeschlagen!: 09.12.2026",
+                          }));
+    EXPECT_EQ(stored(), "2");
+    EXPECT_EQ(iniText().find("[Errors]\r\n09.12.2026=Sicherung von C:\\fehlt nach O:\\Sicherung\\3\\P4\\ "
+                             "fehlgeschlagen!\r\n") != std::string::npos,
+              true);
+}
+
+TEST_F(RunTest, WithoutAnyUsableTargetNothingIsTouched) {
+    const std::string src = sourceFolder("Quelle");
+    source(1, src);
+    for (const std::string& ini : {std::string("[Backup]\r\nredundanz=1\r\n"), std::string("[Backup]\r\nredundanz=9\r\n"),
+                                   std::string("[Backup]\r\nredundanz=-1\r\n")}) {
+        writeIni(ini);
+        window.setText(Ctl::mmo1, "");
+        target(2, ini.find("=1") != std::string::npos ? "" : "E:\\");  // 2 empty, or a stored number out of range
+        if (ini.find("=1") == std::string::npos) drive('E');
+        target(1, "Q:\\");
+        shellFiles.operations.clear();
+        run();
+        EXPECT_EQ(logLines(), std::vector<std::string>{"Sicherungslaufwerke nicht gefunden: 09.12.2026"}) << ini;
+        EXPECT_TRUE(shellFiles.operations.empty());
+        EXPECT_EQ(iniText().substr(0, ini.size()), ini);  // redundanz not rewritten
+        EXPECT_FALSE(form.backupRunning());
+    }
+    // A relative target 2 is no more usable than an empty one.
+    writeIni("");
+    window.setText(Ctl::mmo1, "");
+    target(2, "Sicherung");
+    makeFolder("Sicherung");
+    fs::current_path(host(dir.path()));
+    run();
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Sicherungslaufwerke nicht gefunden: 09.12.2026"});
+    EXPECT_FALSE(fs::exists(host(dir.path()) / "Sicherung" / "3"));
+}
+
+TEST_F(RunTest, FailuresOfDeletionAndCopyAreReportedAndTheRunGoesOn) {
+    const fs::path e = drive('E');
+    fs::create_directories(e / "3" / "P1");
+    writeBytes((e / "3" / "P1" / "offen.txt").string(), "x");
+    shellFiles.undeletable.insert((e / "3" / "P1" / "offen.txt").string());
+    const std::string src = sourceFolder("Quelle");
+    target(1, "E:\\");
+    source(1, src);
+    source(2, "C:\\fehlt");
+    source(3, "Quelle");  // relative: never taken from the current directory
+    source(4, "");
+    fs::current_path(host(dir.path()));
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: E:\\3 [5]: 09.12.2026",
+                              "Datei kopieren von C:\\fehlt\\ nach E:\\3\\P2\\ fehlgeschlagen.: 09.12.2026",
+                              "Datei kopieren von Quelle\\ nach E:\\3\\P3\\ fehlgeschlagen.: 09.12.2026",
+                              "Datei kopieren von  nach E:\\3\\P4\\ fehlgeschlagen.: 09.12.2026",
+                          }));
+    EXPECT_EQ(readBytes((e / "3" / "P1" / "a.txt").string()), "a");
+    EXPECT_TRUE(fs::exists(e / "3" / "P1" / "offen.txt"));
+    EXPECT_TRUE(fs::is_directory(e / "3" / "P4"));  // made by the run, stays empty
+    EXPECT_TRUE(fs::is_empty(e / "3" / "P4"));
+}
+
+TEST_F(RunTest, ACopyTheShellCouldNotFinishIsReported) {
+    drive('E');
+    const std::string src = sourceFolder("Quelle");
+    makeFolder("Leer");
+    const std::string empty = "C:\\Leer";
+    target(1, "E:\\");
+    source(1, src);
+    source(2, empty);
+    shellFiles.abortCopies = true;
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "Sicherung vom 3 nicht gelöscht: 09.12.2026",
+                              "Datei kopieren von " + src + "\\ nach E:\\3\\P1\\ fehlgeschlagen.: 09.12.2026",
+                          }));
+}
+
+TEST_F(RunTest, AnErrorThatEscapesStillRunsTheClosingStep) {
+    drive('E');
+    target(1, "E:\\");
+    // The settings folder is a file: every write fails.
+    std::filesystem::remove_all(host(settingsDir()));
+    writeBytes(settingsDir().substr(0, settingsDir().size() - 1), "kein Ordner");
+    try {
+        run();
+        FAIL() << "no error";
+    } catch (const EZelkorError& e) {
+        EXPECT_EQ(std::string(e.what()), "In " + iniPath() + " kann nicht geschrieben werden");
+    }
+    EXPECT_FALSE(form.backupRunning());
+    EXPECT_TRUE(window.enabled(Ctl::btnQuit));
+    EXPECT_FALSE(window.shown());
+}
+
+TEST_F(RunTest, WeekdayFolderIsFormedOnceAndNamesTheIsoWeekday) {
+    const fs::path e = drive('E');
+    const std::string src = sourceFolder("Quelle");
+    target(1, "E:\\");
+    source(1, src);
+    source(2, src);
+    clock.set({2026, 12, 6, 23, 59, 54, 0});  // Sunday; midnight passes during the first copy's pause
+    run();
+    EXPECT_TRUE(fs::exists(e / "7" / "P1" / "a.txt"));
+    EXPECT_TRUE(fs::exists(e / "7" / "P2" / "a.txt"));
+    EXPECT_FALSE(fs::exists(e / "1"));
+    clock.set({2026, 12, 7, 12, 0, 0, 0});  // Monday
+    run();
+    EXPECT_TRUE(fs::exists(e / "1" / "P1" / "a.txt"));
+}
+
+TEST_F(RunTest, NoSourceEnabledOnlyDeletesAndStores) {
+    const fs::path e = drive('E');
+    fs::create_directories(e / "3" / "P5");
+    target(1, "E:\\");
+    run();
+    EXPECT_FALSE(fs::exists(e / "3"));
+    EXPECT_EQ(stored(), "1");
+    EXPECT_TRUE(logLines().empty());
+}
+
+TEST_F(RunTest, ErrorLogKeepsOneEntryPerDayAndEveryLine) {
+    form.Fehlerbehandlung("erste", {2026, 12, 6, 8, 0, 0, 0});
+    form.Fehlerbehandlung("zweite: a=b", {2026, 12, 6, 9, 0, 0, 0});
+    form.Fehlerbehandlung("Zeile 1\r\nZeile 2", {2026, 12, 7, 9, 0, 0, 0});
+    posix::localeSettings().shortDateFormat = "yyyy-MM-dd";
+    form.Fehlerbehandlung("iso", {2026, 12, 8, 9, 0, 0, 0});
+    EXPECT_EQ(iniText(), "[Errors]\r\n06.12.2026=zweite: a=b\r\n07.12.2026=Zeile 1  Zeile 2\r\n2026-12-08=iso\r\n");
+    // The pane shows the message as it is, every line of the session.
+    EXPECT_EQ(window.text(Ctl::mmo1),
+              "erste: 06.12.2026\r\nzweite: a=b: 06.12.2026\r\nZeile 1\r\nZeile 2: 07.12.2026\r\niso: 2026-12-08\r\n");
+}
+
+TEST_F(RunTest, PauseWaitsJustOverItsDurationAlsoAcrossTheTickWrap) {
+    for (std::uint32_t start : {1000u, 0x80000000u, 0xFFFFF000u}) {
+        clock.setTick(start);
+        window.waits = 0;
+        form.pause(5000);
+        EXPECT_GT(clock.tickCount() - start, 5000u);
+        EXPECT_LE(clock.tickCount() - start, 5001u);
+        EXPECT_EQ(window.waits, 1);
+    }
+}
+
+}  // namespace
+}  // namespace zb::test
