@@ -37,6 +37,7 @@ public:
     void ActivatePfad(Ctl Sender);
     // Waits `Duration` ms while the window's messages are handled.
     void pause(std::int32_t Duration);
+    bool ExitWindows(std::uint32_t Flags);  // only starts the shutdown; true when Windows accepted it
     // Reports an unattended failure: an entry in section Errors and a line in the log pane.
     void Fehlerbehandlung(const std::string& Message, const LocalDateTime& When);
     // Deletes an old weekday folder; a failure is reported.
@@ -44,6 +45,7 @@ public:
     // One shell operation over all paths of the list; returns the shell's result.
     int DoFileWork(std::uintptr_t Owner, std::uint32_t Func, const std::vector<std::string>& List,
                    std::uint16_t Flags, int& Result);
+    [[nodiscard]] bool USBUnmount(const std::string& Target);  // false on every failure; never raises
     // Copies everything directly inside Source into Dest; reports its own failures.
     void copyfiles(const std::string& Source, const std::string& Dest, std::uintptr_t Owner);
     void miShowClick(Ctl Sender);

@@ -2,6 +2,8 @@
 // The main window as a thin Win32 view: created from the control table, it
 // turns window messages into calls of TfrmBackup and holds no logic.
 #include <windows.h>
+// winuser.h defines ExitWindows as a macro; the window has a method of that name.
+#undef ExitWindows
 
 #include <array>
 

@@ -11,4 +11,14 @@ cleanup() {
 }
 trap cleanup EXIT
 zb_wine_fresh "$tmp"
+# Two drive letters for backup targets, each a folder of this run.
+for letter in m n; do
+    mkdir -p "$tmp/drive-$letter"
+    ln -s "$tmp/drive-$letter" "$WINEPREFIX/dosdevices/$letter:"
+done
+# A letter whose volume the tests may open and try to eject: a folder of this
+# run. Wine's mount manager only knows the letters that exist when it starts.
+mkdir -p "$tmp/drive-v"
+ln -s "$tmp/drive-v" "$WINEPREFIX/dosdevices/v:"
+export ZB_SCRATCH_DRIVE=V
 xvfb-run -a -s "-screen 0 1280x1024x24" "$ZB_WINE" "$@"

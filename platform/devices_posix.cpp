@@ -31,7 +31,8 @@ IVolume::Handle PosixVolume::createFile(const std::string& path, std::uint32_t a
 
 bool PosixVolume::deviceIoControl(Handle, std::uint32_t code, const std::vector<std::uint8_t>& input) {
     std::string line = "DeviceIoControl " + hex(code);
-    if (!input.empty()) line += " in" + std::to_string(input.size());
+    if (!input.empty()) line += " in ";
+    for (const std::uint8_t b : input) line += hex(b).substr(8);
     calls.push_back(line);
     if (ioResults.empty()) return true;
     const bool r = ioResults.front();
@@ -58,8 +59,8 @@ std::uint32_t PosixPower::versionPlatformId() {
 
 bool PosixPower::openProcessToken(std::uint32_t access, Handle& token) {
     calls.push_back("OpenProcessToken " + hex(access));
-    token = kTokenHandle;
-    return true;
+    token = tokenOpens ? kTokenHandle : 0;
+    return tokenOpens;
 }
 
 bool PosixPower::lookupPrivilegeValue(const std::string& name, std::uint64_t& luid) {
@@ -68,13 +69,14 @@ bool PosixPower::lookupPrivilegeValue(const std::string& name, std::uint64_t& lu
     return true;
 }
 
-bool PosixPower::adjustTokenPrivileges(Handle, std::uint64_t luid, std::uint32_t attributes) {
-    calls.push_back("AdjustTokenPrivileges " + std::to_string(luid) + " " + std::to_string(attributes));
+bool PosixPower::adjustTokenPrivileges(Handle token, std::uint64_t luid, std::uint32_t attributes) {
+    calls.push_back("AdjustTokenPrivileges " + hex(static_cast<std::uint32_t>(token)) + " " + std::to_string(luid) +
+                    " " + std::to_string(attributes));
     return true;
 }
 
-bool PosixPower::closeHandle(Handle) {
-    calls.push_back("CloseHandle");
+bool PosixPower::closeHandle(Handle h) {
+    calls.push_back("CloseHandle " + hex(static_cast<std::uint32_t>(h)));
     return true;
 }
 

@@ -18,7 +18,7 @@ public:
     bool createFails = false;
     std::uint32_t lastError = 0;
     std::deque<bool> ioResults;  // next DeviceIoControl results; true when empty
-    // Record: one line per call, e.g. "ioctl 0x00090018".
+    // Record: one line per call, e.g. "DeviceIoControl 0x002D4804 in 00000000".
     std::vector<std::string> calls;
     std::vector<std::uint32_t> sleeps;
     int openHandles = 0;
@@ -35,6 +35,7 @@ public:
 class PosixPower final : public IPower {
 public:
     std::uint32_t platformId = 2;
+    bool tokenOpens = true;  // false: OpenProcessToken fails and leaves the handle null
     bool exitAccepted = true;
     std::vector<std::string> calls;
 

@@ -1,0 +1,230 @@
+// A backup tool deletes folders for a living. Over many generated situations
+// (targets present, absent, empty, relative; every stored rotation number,
+// also garbage; every weekday; sources present, missing, empty, relative; a
+// file in the old weekday folder that cannot be deleted) every run must
+// change nothing but the chosen target's weekday folder and the settings
+// file, copy every enabled source that is there completely, and report
+// exactly the failures it met.
+//
+// ZB_SAFETY_RUNS=5000 runs more situations; ZB_SAFETY_SEED picks another set.
+#include <cstdlib>
+#include <map>
+#include <random>
+
+#include "app/paths.h"
+#include "platform/calendar.h"
+#include "run_fixture.h"
+
+namespace zb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class TargetKind { Empty, Root, RootNoDelimiter, Folder, MissingFolder, AbsentDrive, Relative, Share };
+enum class SourceKind { Files, Empty, Missing, Relative, NoText };
+
+using Tree = std::map<std::string, std::string>;  // relative path -> content, "<dir>" for folders
+
+Tree snapshot(const fs::path& root) {
+    Tree t;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        const std::string rel = fs::relative(e.path(), root).string();
+        t[rel] = e.is_directory() ? "<dir>" : readBytes(e.path().string());
+    }
+    return t;
+}
+
+int env(const char* name, int def) {
+    const char* v = std::getenv(name);
+    return v ? std::atoi(v) : def;
+}
+
+class SafetyTest : public RunTest {
+protected:
+    std::mt19937 rng{static_cast<unsigned>(env("ZB_SAFETY_SEED", 20261207))};
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
+    bool chance(int percent) { return pick(100) < percent; }
+
+    void runOne(int index);
+};
+
+void SafetyTest::runOne(int index) {
+    const std::string caseDir = makeFolder("case" + std::to_string(index));
+    const fs::path root = host(caseDir);
+    posix::clearDrives();
+    posix::mapDrive('C', caseDir);
+    fs::current_path(root);
+    // Traps: folders that relative texts would find in the current directory.
+    fs::create_directories(root / "Daten");
+    fs::create_directories(root / "rel");
+    writeBytes((root / "rel" / "x.txt").string(), "x");
+
+    // Targets 1..8 on the drive letters E..L.
+    TargetKind kinds[9];
+    for (int n = 1; n <= 8; ++n) {
+        const char letter = static_cast<char>('D' + n);
+        const std::string L(1, letter);
+        TargetKind k = chance(30) ? TargetKind::Empty : static_cast<TargetKind>(1 + pick(7));
+        kinds[n] = k;
+        std::string text;
+        fs::path folder;
+        if (k == TargetKind::Root || k == TargetKind::RootNoDelimiter || k == TargetKind::Folder ||
+            k == TargetKind::MissingFolder) {
+            folder = root / ("drive" + L);
+            fs::create_directories(folder);
+            posix::mapDrive(letter, (folder).string());
+        }
+        switch (k) {
+            case TargetKind::Empty: break;
+            case TargetKind::Root: text = L + ":\\"; break;
+            case TargetKind::RootNoDelimiter: text = L + ":"; break;
+            case TargetKind::Folder:
+                text = L + ":\\Sicherung" + (chance(50) ? "\\" : "");
+                folder /= "Sicherung";
+                fs::create_directories(folder);
+                break;
+            case TargetKind::MissingFolder: text = L + ":\\fehlt"; break;
+            case TargetKind::AbsentDrive: text = "Q:\\"; break;
+            case TargetKind::Relative: text = chance(50) ? "Daten" : "Daten\\"; break;
+            case TargetKind::Share: text = "\\\\server\\freigabe"; break;
+        }
+        target(n, text);
+        if (k == TargetKind::Root || k == TargetKind::RootNoDelimiter || k == TargetKind::Folder) {
+            for (int d = 1; d <= 7; ++d) {
+                if (!chance(40)) continue;
+                fs::create_directories(folder / std::to_string(d) / "P1");
+                writeBytes((folder / std::to_string(d) / "P1" / "alt.txt").string(), "alt");
+                if (chance(20)) shellFiles.undeletable.insert((folder / std::to_string(d) / "P1" / "alt.txt").string());
+            }
+        }
+    }
+
+    // Sources 1..5 on drive C.
+    SourceKind sourceKinds[6];
+    for (int k = 1; k <= 5; ++k) {
+        const SourceKind s = static_cast<SourceKind>(pick(5));
+        sourceKinds[k] = s;
+        std::string text;
+        const std::string name = "Quelle" + std::to_string(k);
+        switch (s) {
+            case SourceKind::Files:
+                fs::create_directories(root / name / "unter");
+                writeBytes((root / name / ("datei" + std::to_string(k))).string(), name);
+                writeBytes((root / name / ".versteckt").string(), "h");
+                writeBytes((root / name / "unter" / "tief.txt").string(), "t");
+                text = "C:\\" + name + (chance(50) ? "\\" : "");
+                break;
+            case SourceKind::Empty: fs::create_directories(root / name); text = "C:\\" + name; break;
+            case SourceKind::Missing: text = "C:\\fehlt" + std::to_string(k); break;
+            case SourceKind::Relative: text = "rel"; break;
+            case SourceKind::NoText: break;
+        }
+        source(k, text, chance(60));
+    }
+
+    const char* storedValues[] = {nullptr, "1", "2", "3", "4", "5", "6", "7", "8", "0", "9", "-1", "abc", "0x3"};
+    const char* storedValue = storedValues[pick(14)];
+    writeIni(storedValue ? std::string("[Backup]\r\nredundanz=") + storedValue + "\r\n" : "");
+    const int day = 7 + pick(7);  // 7.12.2026 is a Monday
+    clock.set({2026, 12, day, 10, 0, 0, 0});
+    window.setText(Ctl::mmo1, "");
+    shellFiles.operations.clear();
+    const Tree before = snapshot(root);
+
+    form.miExecNowClick(Ctl::miExecNow);
+
+    // What the run should have done, worked out independently.
+    auto present = [&](int n) {
+        return kinds[n] == TargetKind::Root || kinds[n] == TargetKind::RootNoDelimiter || kinds[n] == TargetKind::Folder;
+    };
+    auto text = [&](int n) { return window.text(edTarget(n)); };
+    const int s = storedValue ? strToIntDef(storedValue, 1) : 1;
+    int start = s == 1 ? (text(2).empty() ? 1 : 2) : s == 2 ? (text(3).empty() ? 1 : 3) : s == 3 ? 1
+                : (s >= 4 && s <= 8)                       ? s
+                                                           : 0;
+    int chosen = 0;
+    std::vector<int> order;
+    for (int n = start; n >= 1; --n) order.push_back(n);
+    if (start != 0)
+        for (int n = 8; n >= 2; --n) order.push_back(n);
+    for (int n : order)
+        if (!chosen && present(n)) chosen = n;
+    std::vector<std::string> reports;
+    bool ended = false;
+    if (!chosen) {
+        reports.push_back("Sicherungslaufwerke nicht gefunden");
+        if (start == 0 || !isAbsolutePath(text(2))) ended = true;
+        else chosen = 2;
+    }
+    const std::string wd = std::to_string(isoWeekday(2026, 12, day));
+    const std::string W = ended ? "" : withTrailingDelimiter(text(chosen)) + wd;
+    std::string hostW;
+    if (!ended) {
+        hostW = host(W).string();
+        if (present(chosen) && before.count(fs::relative(host(W), root).string())) {
+            bool locked = false;
+            for (const auto& u : shellFiles.undeletable) locked = locked || u.rfind(hostW + "/", 0) == 0;
+            if (locked)
+                reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + W + " [5]");
+        } else {
+            reports.push_back("Sicherung vom " + wd + " nicht gelöscht");
+        }
+        for (int k = 1; k <= 5; ++k) {
+            if (!window.checked(cbPfad(k))) continue;
+            const std::string src = window.text(edPfad(k));
+            const std::string D = W + "\\P" + std::to_string(k) + "\\";
+            if (!present(chosen)) {
+                reports.push_back("Sicherung von " + src + " nach " + D + " fehlgeschlagen!");
+            } else if (sourceKinds[k] != SourceKind::Files && sourceKinds[k] != SourceKind::Empty) {
+                reports.push_back("Datei kopieren von " + (src.empty() ? src : withTrailingDelimiter(src)) + " nach " +
+                                  D + " fehlgeschlagen.");
+            }
+        }
+    }
+    std::vector<std::string> expectedLines;
+    for (const auto& r : reports) expectedLines.push_back(r + ": " + (day < 10 ? "0" : "") + std::to_string(day) + ".12.2026");
+
+    SCOPED_TRACE("situation " + std::to_string(index) + ", stored " + (storedValue ? storedValue : "none") +
+                 ", weekday " + wd + ", chosen " + std::to_string(chosen));
+    EXPECT_EQ(logLines(), expectedLines);
+    EXPECT_EQ(form.currentTargetNo(), ended ? 0 : chosen);
+    EXPECT_EQ(profile->getString(iniPath(), "Backup", "redundanz", "<none>"),
+              ended ? std::string(storedValue ? storedValue : "<none>") : std::to_string(chosen));
+    EXPECT_FALSE(form.backupRunning());
+
+    // Nothing changed outside the weekday folder of the chosen target.
+    const Tree after = snapshot(root);
+    const std::string relW = ended || !present(chosen) ? std::string("\x01") : fs::relative(host(W), root).string();
+    auto inside = [&](const std::string& rel) { return rel == relW || rel.rfind(relW + "/", 0) == 0; };
+    for (const auto& [path, content] : before)
+        if (!inside(path)) {
+            auto it = after.find(path);
+            EXPECT_TRUE(it != after.end() && it->second == content) << "changed or deleted: " << path;
+        }
+    for (const auto& [path, content] : after)
+        if (!inside(path)) EXPECT_TRUE(before.count(path)) << "created: " << path;
+
+    // Every enabled source that is there is copied completely.
+    if (!ended && present(chosen)) {
+        for (int k = 1; k <= 5; ++k) {
+            if (!window.checked(cbPfad(k)) || sourceKinds[k] != SourceKind::Files) continue;
+            const fs::path from = root / ("Quelle" + std::to_string(k));
+            const fs::path to = host(W + "\\P" + std::to_string(k));
+            for (const auto& [rel, content] : snapshot(from)) {
+                const auto copied = snapshot(to);
+                EXPECT_TRUE(copied.count(rel) && copied.at(rel) == content) << "missing in the backup: " << rel;
+            }
+        }
+    }
+}
+
+TEST_F(SafetyTest, NothingButTheWeekdayFolderChanges) {
+    const int runs = env("ZB_SAFETY_RUNS", 300);
+    for (int i = 0; i < runs && !HasFailure(); ++i) {
+        shellFiles.undeletable.clear();
+        runOne(i);
+    }
+}
+
+}  // namespace
+}  // namespace zb::test
