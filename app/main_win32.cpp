@@ -1,11 +1,13 @@
 // Entry point: the application object, the main window, the message loop.
 #include <windows.h>
 #include <commctrl.h>
+#undef ExitWindows
 
 #include "app/uMain.h"
 #include "app/window_win32.h"
 #include "platform/devices_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/shell_win32.h"
 #include "platform/tray_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -24,7 +26,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Win32Tray tray;
     Win32Volume volume;
     Win32Power power;
-    TfrmBackup frmBackup(Ports{window, *profile, *system, *locale, tray, *clock, *shellFiles, volume, power});
+    Win32Registry registry;
+    Win32ShellLinkFactory shellLinks;
+    Win32Launcher launcher;
+    TfrmBackup frmBackup(Ports{window, *profile, *system, *locale, tray, *clock, *shellFiles, volume, power, registry,
+                                 shellLinks, launcher});
     window.attach(&frmBackup);
 
     // An error during start-up ends FormCreate there; the window still opens

@@ -21,6 +21,9 @@ struct Ports {
     IShellFiles& shellFiles;
     IVolume& volume;
     IPower& power;
+    IRegistry& registry;
+    IShellLinkFactory& shellLinks;
+    ILauncher& launcher;
 };
 
 class TfrmBackup {
@@ -54,7 +57,12 @@ public:
     void ApplicationEvents1Restore(Ctl Sender);
     void cbUnmountUSBClick(Ctl Sender);
     void cbSDClick(Ctl Sender);
+    // The three shortcut buttons of "Optionen", told apart by the sender.
+    void CreateSystemLinks(Ctl Sender);
     void btnStopTimerClick(Ctl Sender);
+    void btnOpenLocalClick(Ctl Sender);
+    void btnHelpClick(Ctl Sender);
+    void btnSupportClick(Ctl Sender);
     void btnResetRedClick(Ctl Sender);
 
     // Window messages.
@@ -103,6 +111,9 @@ private:
     IShellFiles& shellFiles_;
     IVolume& volume_;
     IPower& power_;
+    IRegistry& registry_;
+    IShellLinkFactory& shellLinks_;
+    ILauncher& launcher_;
 
     bool BackupRunning = false;
     bool EndSessionPending = false;

@@ -26,7 +26,10 @@ TfrmBackup::TfrmBackup(const Ports& p)
       clock_(p.clock),
       shellFiles_(p.shellFiles),
       volume_(p.volume),
-      power_(p.power) {}
+      power_(p.power),
+      registry_(p.registry),
+      shellLinks_(p.shellLinks),
+      launcher_(p.launcher) {}
 
 SettingsFile TfrmBackup::settings() { return SettingsFile(profile_, locale_, settingsFilePath(system_)); }
 
@@ -63,6 +66,12 @@ void TfrmBackup::Click(Ctl sender) {
         case Ctl::btnActive: ActivateBackup(sender); break;
         case Ctl::btnQuit: case Ctl::Beenden1: EndBackup(sender); break;
         case Ctl::miShow: miShowClick(sender); break;
+        case Ctl::btnAddDesktop: case Ctl::btnbtnAddIconInStartup: case Ctl::btnDeleteIconInStartup:
+            CreateSystemLinks(sender);
+            break;
+        case Ctl::btnHelp: btnHelpClick(sender); break;
+        case Ctl::btnSupport: btnSupportClick(sender); break;
+        case Ctl::btnOpenLocal: btnOpenLocalClick(sender); break;
         case Ctl::miExecNow: miExecNowClick(sender); break;
         default: break;
     }
@@ -75,6 +84,12 @@ void TfrmBackup::FormCreate(Ctl) {
     window_.processMessages();
 
     const std::string folder = settingsFolder(system_);
+    if (!system_.directoryExists(folder)) {
+        // First start for this user. A refused autostart entry ends start-up
+        // here, before the folder exists, so the next start tries again.
+        CreateSystemLinks(Ctl::btnbtnAddIconInStartup);
+        btnHelpClick(Ctl::frmBackup);
+    }
     // A folder that cannot be created shows later: reads give defaults and the
     // first write reports the file.
     (void)system_.forceDirectories(folder);

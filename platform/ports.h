@@ -4,6 +4,7 @@
 // a POSIX stand-in (*_posix.cpp) used by the native tests. All texts are UTF-8;
 // the Win32 side converts to the ANSI code page at each call.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -127,6 +128,10 @@ public:
     virtual bool directoryExists(const std::string& path) = 0;
     // Creates the folder with all missing levels.
     [[nodiscard]] virtual bool forceDirectories(const std::string& path) = 0;
+    // The folder of the running executable, whatever the current directory is.
+    virtual std::string programFolder() = 0;
+    // The user's desktop folder as the shell reports it; empty when it has none.
+    virtual std::string shellDesktopFolder() = 0;
 };
 
 // The user's regional settings.
@@ -173,6 +178,62 @@ public:
     // directory or absolute): the names in the file system's order, "." and
     // ".." included; nothing when the enumeration cannot start.
     virtual std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) = 0;
+};
+
+// The current user's registry hive (HKEY_CURRENT_USER), one key at a time.
+class IRegistry {
+public:
+    using Key = std::uintptr_t;  // 0: no key
+    virtual ~IRegistry() = default;
+    // Opens the key with full access, creating every missing level; 0 when
+    // that fails. An opened key must be closed.
+    virtual Key openOrCreate(const std::string& subKey) = 0;
+    // Whether the key has a value of that name, of whatever type.
+    virtual bool valueExists(Key key, const std::string& name) = 0;
+    // A string value of a subkey of `key`; nothing when the subkey or the
+    // value is missing or the value is no string.
+    virtual std::optional<std::string> queryString(Key key, const std::string& subKey, const std::string& name) = 0;
+    // Writes a REG_SZ value.
+    [[nodiscard]] virtual bool setString(Key key, const std::string& name, const std::string& value) = 0;
+    virtual bool deleteValue(Key key, const std::string& name) = 0;
+    virtual void close(Key key) = 0;
+};
+
+// The shell link object (CLSID_ShellLink) through IShellLinkA and
+// IPersistFile. Destroying it releases every interface it holds.
+class IShellLinkObject {
+public:
+    virtual ~IShellLinkObject() = default;
+    // Takes IShellLinkA and IPersistFile; false when the object lacks one.
+    [[nodiscard]] virtual bool queryInterfaces() = 0;
+    virtual void setPath(const std::string& path) = 0;
+    virtual void setArguments(const std::string& arguments) = 0;
+    virtual void setDescription(const std::string& description) = 0;
+    virtual void setWorkingDirectory(const std::string& directory) = 0;
+    // IPersistFile::Save with fRemember false; replaces an existing file.
+    [[nodiscard]] virtual bool save(const std::string& path) = 0;
+};
+
+class IShellLinkFactory {
+public:
+    virtual ~IShellLinkFactory() = default;
+    // CoCreateInstance for IUnknown, in-process or local server; nothing when
+    // that fails, with the failure code in `hresult`.
+    virtual std::unique_ptr<IShellLinkObject> create(std::uint32_t& hresult) = 0;
+    // The system's text for a failure code, as it has it; empty when it has none.
+    virtual std::string messageText(std::uint32_t hresult) = 0;
+};
+
+inline constexpr int SW_SHOW_ = 5;
+
+// ShellExecuteA, one to one; an empty parameter or directory text is passed
+// as none.
+class ILauncher {
+public:
+    virtual ~ILauncher() = default;
+    virtual std::intptr_t shellExecute(std::uintptr_t owner, const std::string& operation, const std::string& file,
+                                       const std::string& parameters, const std::string& directory,
+                                       int showCommand) = 0;
 };
 
 }  // namespace zb

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
+#include "platform/posix_folders.h"
 #include "platform/posix_locale.h"
 #include "platform/shellfiles_posix.h"
 #include "platform/posix_paths.h"
@@ -31,6 +32,12 @@ public:
         std::filesystem::create_directories(*host, ec);
         return std::filesystem::is_directory(*host, ec);
     }
+    std::string programFolder() override {
+        if (!posix::folders().program.empty()) return posix::folders().program;
+        std::error_code ec;
+        return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string();
+    }
+    std::string shellDesktopFolder() override { return posix::folders().desktop; }
 };
 
 class PosixLocale final : public ILocale {
@@ -48,6 +55,11 @@ public:
 };
 
 }  // namespace
+
+posix::Folders& posix::folders() {
+    static Folders f;
+    return f;
+}
 
 posix::LocaleSettings& posix::localeSettings() {
     static LocaleSettings s;

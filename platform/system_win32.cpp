@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include "platform/ports.h"
 #include "platform/text_win32.h"
@@ -35,6 +36,26 @@ public:
             if (!forceDirectories(p.substr(0, cut))) return false;
         }
         return CreateDirectoryA(toAnsi(p).c_str(), nullptr) != FALSE || directoryExists(p);
+    }
+    std::string programFolder() override {
+        std::string path(MAX_PATH, '\0');
+        for (;;) {
+            const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            if (n == 0) return {};
+            if (n < path.size()) {
+                path.resize(n);
+                break;
+            }
+            path.resize(path.size() * 2);  // truncated: try a longer buffer
+        }
+        const auto cut = path.find_last_of('\\');
+        return cut == std::string::npos ? std::string() : fromAnsi(std::string_view(path).substr(0, cut));
+    }
+    std::string shellDesktopFolder() override {
+        char buf[MAX_PATH] = {};
+        return SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, buf) == S_OK
+                   ? fromAnsi(buf)
+                   : std::string();
     }
 };
 

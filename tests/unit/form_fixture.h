@@ -9,8 +9,10 @@
 #include "app/uMain.h"
 #include "platform/clock_posix.h"
 #include "platform/devices_posix.h"
+#include "platform/posix_folders.h"
 #include "platform/posix_locale.h"
 #include "platform/posix_paths.h"
+#include "platform/shell_posix.h"
 #include "platform/shellfiles_posix.h"
 #include "platform/window_posix.h"
 #include "resources/texts.h"
@@ -24,6 +26,7 @@ protected:
     FormTest() {
         posix::clearDrives();
         posix::localeSettings() = posix::LocaleSettings{};
+        posix::folders() = posix::Folders{};
         setenv("APPDATA", appData().c_str(), 1);
     }
     ~FormTest() override {
@@ -58,7 +61,8 @@ protected:
 
     // The ports of the fixture, with another window or tray.
     Ports portsWith(IWindow& w, ITray& t) {
-        return Ports{w, *profile, *system, *locale, t, clock, shellFiles, volume, power};
+        return Ports{w, *profile, *system, *locale, t, clock, shellFiles, volume, power,
+                     registry, shellLinks, launcher};
     }
 
     TempDir dir;
@@ -71,6 +75,9 @@ protected:
     PosixShellFiles shellFiles;
     PosixVolume volume;
     PosixPower power;
+    PosixRegistry registry;
+    PosixShellLinkFactory shellLinks;
+    PosixLauncher launcher;
     TfrmBackup form{portsWith(window, tray)};
 };
 
