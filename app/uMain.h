@@ -38,6 +38,8 @@ public:
     void FormCreate(Ctl Sender);
     void FormCloseQuery(Ctl Sender, bool& CanClose);
     void ActivatePfad(Ctl Sender);
+    // The minute tick: status line, the scheduled run and what follows it.
+    void TimerTimer(Ctl Sender);
     // Waits `Duration` ms while the window's messages are handled.
     void pause(std::int32_t Duration);
     bool ExitWindows(std::uint32_t Flags);  // only starts the shutdown; true when Windows accepted it
@@ -55,6 +57,7 @@ public:
     // One complete backup run; Sender decides who finishes it.
     void miExecNowClick(Ctl Sender);
     void ApplicationEvents1Restore(Ctl Sender);
+    void miBackupAndShutdownClick(Ctl Sender);
     void cbUnmountUSBClick(Ctl Sender);
     void cbSDClick(Ctl Sender);
     // The three shortcut buttons of "Optionen", told apart by the sender.
@@ -100,6 +103,8 @@ private:
     void report(const std::string& message);
     void runSteps();
     void finishRun(Ctl Sender);
+    // After a run that its caller finishes: back to waiting in the tray.
+    void returnToWaiting();
     MsgResult box(MsgKind kind, const std::string& text, MsgButtons buttons = MsgButtons::Ok);
 
     IWindow& window_;

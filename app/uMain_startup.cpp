@@ -73,6 +73,7 @@ void TfrmBackup::Click(Ctl sender) {
         case Ctl::btnSupport: btnSupportClick(sender); break;
         case Ctl::btnOpenLocal: btnOpenLocalClick(sender); break;
         case Ctl::miExecNow: miExecNowClick(sender); break;
+        case Ctl::miBackupAndShutdown: miBackupAndShutdownClick(sender); break;
         default: break;
     }
 }

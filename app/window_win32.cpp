@@ -334,6 +334,9 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             guarded([&] { form_->Close(); });
             return 0;
+        case WM_TIMER:
+            if (wp == kTimerId) guarded([&] { form_->TimerTimer(Ctl::Timer); });
+            return 0;
         case WM_QUERYENDSESSION: {
             bool ok = true;
             guarded([&] { ok = form_->WMQueryEndSession(); });

@@ -236,8 +236,6 @@ public:
                                        int showCommand) = 0;
 };
 
-}  // namespace zb
-
 // The volume calls of the drive ejection, one to one.
 class IVolume {
 public:
@@ -268,10 +266,6 @@ public:
     virtual bool closeHandle(Handle h) = 0;
     virtual bool exitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
 };
-
-#include <memory>
-
-namespace zb {
 
 // The platform's implementation of each port that can be real on both sides
 // (Win32 on Windows, the stand-in elsewhere); the contract tests use these.

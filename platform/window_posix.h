@@ -35,6 +35,7 @@ public:
     std::function<void()> onProcessMessages;  // messages that arrive while the handler waits
     std::function<void(std::uint32_t)> onWait;  // a wait for messages; tests move their clock here
     std::function<void(const Box&)> onMessageBox;
+    std::function<void(Ctl, const std::string&)> onSetText;
 
     // Record.
     std::vector<Box> boxes;
@@ -49,7 +50,10 @@ public:
     bool checked(Ctl c) const override { return controls_.at(c).checked; }
     void setCheckedState(Ctl c, bool on) override { controls_[c].checked = on; }
     std::string text(Ctl c) const override { return controls_.at(c).text; }
-    void setText(Ctl c, const std::string& s) override { controls_[c].text = s; }
+    void setText(Ctl c, const std::string& s) override {
+        controls_[c].text = s;
+        if (onSetText) onSetText(c, s);
+    }
     bool visible(Ctl c) const override { return controls_.at(c).visible; }
     void setVisible(Ctl c, bool on) override { controls_[c].visible = on; }
     bool enabled(Ctl c) const override { return controls_.at(c).enabled; }

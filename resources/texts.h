@@ -86,4 +86,18 @@ inline constexpr const char* ErrDeleteMid = ", Fehlermeldung: ";
 inline constexpr const char* ErrDeleteMessage = "Fehler beim Löschen: %s [%d]";
 inline constexpr const char* CopyProgressTitle = "Backup";
 
+// Scheduling and the after-run actions
+inline constexpr const char* StatusActive = "Aktiviert";
+inline constexpr const char* StatusNoMoreToday = "Aktiviert. Für heute ist kein weiteres Backup vorgesehen...";
+inline constexpr const char* StatusDueTodayPre = "Aktiviert. Backup heute um ";
+inline constexpr const char* StatusDueTodayPost = " Uhr";
+inline constexpr const char* StatusDoneShutdown = "Backup abgeschlossen... PC wird heruntergefahren";
+inline constexpr const char* StatusDone = "Backup abgeschlossen.";
+inline constexpr const char* ErrNotEjectedPre = "Laufwerk ";
+inline constexpr const char* ErrNotEjectedPost = " nicht getrennt!";
+inline constexpr const char* ErrShutdownRefused = "PC konnte nicht heruntergefahren werden!";
+inline constexpr const char* AskBackupAndShutdown =
+    "Nach der Datensicherung wird das System unwiderruflich heruntergefahren!\r\n\r\nBeenden Sie zunächst alle "
+    "anderen Anwendungen und schließen Sie alle Dateien.\r\n\r\nForfahren?";
+
 }  // namespace zb::txt
