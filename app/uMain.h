@@ -105,6 +105,8 @@ private:
     void finishRun(Ctl Sender);
     // After a run that its caller finishes: back to waiting in the tray.
     void returnToWaiting();
+    // Switches the machine off after a run; reports a refusal.
+    bool shutDown();
     MsgResult box(MsgKind kind, const std::string& text, MsgButtons buttons = MsgButtons::Ok);
 
     IWindow& window_;

@@ -126,11 +126,8 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
 }
 
 void TfrmBackup::finishRun(Ctl Sender) {
-    if (Sender != Ctl::miExecNow) return;
-    BackupRunning = false;
-    window_.setEnabled(Ctl::btnActive, true);
-    window_.setEnabled(Ctl::btnQuit, true);
-    ApplicationEvents1Minimize(Ctl::frmBackup);
+    // The tick and the shutdown road finish their runs themselves.
+    if (Sender == Ctl::miExecNow) returnToWaiting();
 }
 
 void TfrmBackup::runSteps() {

@@ -20,6 +20,14 @@ std::string hhmm(int hour, int minute) {
 
 }  // namespace
 
+bool TfrmBackup::shutDown() {
+    if (ExitWindows(kPowerOffForced)) return true;
+    // A refused shutdown must not leave the program marked as running, or no
+    // scheduled backup would ever start again: the caller returns to waiting.
+    report(txt::ErrShutdownRefused);
+    return false;
+}
+
 void TfrmBackup::returnToWaiting() {
     BackupRunning = false;
     window_.setEnabled(Ctl::btnActive, true);
@@ -50,10 +58,7 @@ void TfrmBackup::TimerTimer(Ctl) {
             report(txt::ErrNotEjectedPre + CurrentTarget + txt::ErrNotEjectedPost);
         const bool shutdown = window_.checked(Ctl::cbSD);
         window_.setText(Ctl::pnTitle, shutdown ? txt::StatusDoneShutdown : txt::StatusDone);
-        if (shutdown) {
-            if (ExitWindows(kPowerOffForced)) return;
-            report(txt::ErrShutdownRefused);
-        }
+        if (shutdown && shutDown()) return;
     } catch (...) {
         returnToWaiting();
         throw;
@@ -65,10 +70,7 @@ void TfrmBackup::miBackupAndShutdownClick(Ctl) {
     if (box(MsgKind::Error, txt::AskBackupAndShutdown, MsgButtons::YesNo) != MsgResult::Yes) return;
     try {
         miExecNowClick(Ctl::frmBackup);
-        if (ExitWindows(kPowerOffForced)) return;
-        // A refused shutdown must not leave the program marked as running,
-        // or no scheduled backup would ever start again.
-        report(txt::ErrShutdownRefused);
+        if (shutDown()) return;
     } catch (...) {
         returnToWaiting();
         throw;

@@ -20,5 +20,5 @@ done
 # run. Wine's mount manager only knows the letters that exist when it starts.
 mkdir -p "$tmp/drive-v"
 ln -s "$tmp/drive-v" "$WINEPREFIX/dosdevices/v:"
-export ZB_SCRATCH_DRIVE=V
+export ZB_SCRATCH_DRIVE=V ZB_TARGET_DRIVES=MN
 xvfb-run -a -s "-screen 0 1280x1024x24" "$ZB_WINE" "$@"

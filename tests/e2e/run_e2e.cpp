@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -37,7 +38,10 @@ void chooseBackupNow(App& app) {
 }
 
 TEST(RunE2E, BackupFromTheTrayMenuRotatesOverTwoDrives) {
-    ASSERT_TRUE(fs::is_directory("M:\\")) << "the test runner maps M: and N:";
+    // The drive letters are folders that the test runner maps; elsewhere M:
+    // could be a real drive.
+    if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
+    ASSERT_TRUE(fs::is_directory("M:\\") && fs::is_directory("N:\\"));
     Sandbox sb;
     const std::string source = sb.makeFolder("Quelle");
     fs::create_directories(source + "\\unter");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -18,7 +19,10 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ScheduleE2E, TheTimerStartsTheRunInItsMinuteAndReportsTheFailedEject) {
-    ASSERT_TRUE(fs::is_directory("M:\\")) << "the test runner maps M:";
+    // The drive letters are folders that the test runner maps; elsewhere M:
+    // could be a real drive.
+    if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
+    ASSERT_TRUE(fs::is_directory("M:\\") && fs::is_directory("N:\\"));
     SYSTEMTIME now{};
     GetLocalTime(&now);
     // The first tick comes a minute after the start: it must fall into the
