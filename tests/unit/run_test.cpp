@@ -106,6 +106,23 @@ TEST_F(RunTest, WhoFinishesTheRunDependsOnTheSender) {
     EXPECT_EQ(tray.icons.size(), 1u);
 }
 
+TEST_F(RunTest, DuringARunEndIsRefusedSilentlyButTheEndOfWindowsIsNot) {
+    drive('E');
+    target(1, "E:\\");
+    bool asked = false;
+    window.onProcessMessages = [&] {
+        if (asked) return;
+        asked = true;
+        form.EndBackup(Ctl::btnQuit);
+        EXPECT_TRUE(window.boxes.empty());
+        EXPECT_FALSE(window.destroyed);
+        EXPECT_TRUE(form.WMQueryEndSession());
+        EXPECT_TRUE(window.boxes.empty());
+    };
+    run();
+    EXPECT_TRUE(asked);
+}
+
 TEST_F(RunTest, NoTargetPresentGoesOnWithTargetTwoAndReportsEachStep) {
     for (int n = 1; n <= 8; ++n) target(n, std::string(1, char('M' + n)) + ":\\Sicherung");
     const std::string src = sourceFolder("Quelle");
