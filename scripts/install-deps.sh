@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing need, when missing.
 set -euo pipefail
-packages=(cmake make g++ googletest libgtest-dev libgmock-dev g++-mingw-w64-x86-64 wine64 xvfb xauth x11-utils
+packages=(cmake make g++ googletest libgtest-dev libgmock-dev g++-mingw-w64-x86-64 wine64 fonts-wine fonts-liberation
+          fonts-dejavu-core xvfb xauth x11-utils
           xdotool imagemagick locales util-linux)
 missing=()
 for p in "${packages[@]}"; do
