@@ -164,6 +164,7 @@ void Win32Window::processMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (!dispatch(msg)) {
+            quitting_ = true;
             PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop must see it too
             return;
         }
@@ -171,7 +172,10 @@ void Win32Window::processMessages() {
 }
 
 void Win32Window::waitForMessages(std::uint32_t timeoutMs) {
-    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // The reposted quit message would end every wait at once and turn a
+    // pause into a busy loop until Windows ends the process.
+    if (quitting_) Sleep(timeoutMs);
+    else MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 bool Win32Window::checked(Ctl c) const { return SendMessageA(ctl(c), BM_GETCHECK, 0, 0) == BST_CHECKED; }

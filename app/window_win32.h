@@ -84,7 +84,7 @@ private:
     HBRUSH white_ = nullptr;
     UINT taskbarCreated_ = 0;
     TfrmBackup* form_ = nullptr;
-    bool realized_ = false, shown_ = true, minimized_ = false, timer_ = false;
+    bool realized_ = false, shown_ = true, minimized_ = false, timer_ = false, quitting_ = false;
 };
 
 }  // namespace zb
