@@ -40,9 +40,9 @@ void TfrmBackup::pause(std::int32_t Duration) {
 }
 
 void TfrmBackup::Fehlerbehandlung(const std::string& Message, const LocalDateTime& When) {
-    SettingsFile ini = settings();
-    ini.writeString(txt::SectionErrors, locale_.formatShortDate(When), oneLine(Message));
-    window_.appendLine(Ctl::mmo1, Message + ": " + locale_.formatShortDate(When));
+    const std::string date = locale_.formatShortDate(When);
+    settings().writeString(txt::SectionErrors, date, oneLine(Message));
+    window_.appendLine(Ctl::mmo1, Message + ": " + date);
 }
 
 void TfrmBackup::report(const std::string& message) { Fehlerbehandlung(message, clock_.now()); }
@@ -146,6 +146,7 @@ void TfrmBackup::runSteps() {
     else if (stored >= 4 && stored <= 8) start = stored;
 
     int chosen = 0;
+    bool present = true;
     for (int n = start; n >= 1 && chosen == 0; --n)
         if (targetPresent(n)) chosen = n;
     for (int n = 8; n >= 2 && chosen == 0 && start != 0; --n)
@@ -161,10 +162,10 @@ void TfrmBackup::runSteps() {
             return;
         }
         chosen = 2;
+        present = false;
     }
     CurrentTargetNo = chosen;
     CurrentTarget = window_.text(edTarget(chosen));
-    const bool present = targetPresent(chosen);
 
     const LocalDateTime today = clock_.now();
     const std::string weekday = std::to_string(isoWeekday(today.year, today.month, today.day));
