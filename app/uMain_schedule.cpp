@@ -54,7 +54,8 @@ void TfrmBackup::TimerTimer(Ctl) {
     // marked as running.
     try {
         miExecNowClick(Ctl::Timer);
-        if (window_.checked(Ctl::cbUnmountUSB) && !USBUnmount(CurrentTarget))
+        // A run that found no target has nothing to eject.
+        if (window_.checked(Ctl::cbUnmountUSB) && CurrentTargetNo != 0 && !USBUnmount(CurrentTarget))
             report(txt::ErrNotEjectedPre + CurrentTarget + txt::ErrNotEjectedPost);
         const bool shutdown = window_.checked(Ctl::cbSD);
         window_.setText(Ctl::pnTitle, shutdown ? txt::StatusDoneShutdown : txt::StatusDone);

@@ -105,9 +105,11 @@ TEST_F(ScheduleTest, TicksDuringARunChangeNothing) {
     EXPECT_EQ(runStarts.size(), 1u);
 }
 
-TEST_F(ScheduleTest, AfterARunWithoutOptionsTheWindowGoesBackToTheTray) {
+TEST_F(ScheduleTest, AfterARunWithoutTargetTheWindowGoesBackToTheTrayWithoutEject) {
     tick(Ctl::cbMo);
     startAt(12, 34);
+    target(1, "");
+    window.setCheckedState(Ctl::cbUnmountUSB, true);  // no target was used: nothing to eject
     clock.set({2026, 12, 7, 12, 34, 0, 0});
     form.TimerTimer(Ctl::Timer);
     EXPECT_EQ(window.text(Ctl::pnTitle), "Backup abgeschlossen.");
@@ -116,6 +118,7 @@ TEST_F(ScheduleTest, AfterARunWithoutOptionsTheWindowGoesBackToTheTray) {
     EXPECT_FALSE(window.shown());
     EXPECT_EQ(tray.icons.size(), 1u);
     EXPECT_TRUE(volume.calls.empty());
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Sicherungslaufwerke nicht gefunden: 07.12.2026"});
     EXPECT_TRUE(power.calls.empty());
 }
 
