@@ -1,0 +1,239 @@
+; Setup of ZELKOR Backup: 64-bit, per machine, German.
+; Built by installer/package.sh, which passes
+;   VERSION          the version users see, "19.09.01"
+;   VERSION_DOTTED   the same as four numbers, "19.9.1.0"
+;   EXE, GUIDE       the files to install
+;   OUTFILE          the setup to write
+;   SIGN             (optional) a command that signs the file named after it
+Unicode true
+Target amd64-unicode
+ManifestDPIAware true
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+AllowSkipFiles off
+
+!ifndef VERSION | VERSION_DOTTED | EXE | GUIDE | OUTFILE
+  !error "installer/package.sh passes VERSION, VERSION_DOTTED, EXE, GUIDE and OUTFILE"
+!endif
+
+!define APP "ZELKOR Backup"
+!define PUBLISHER "ZELKOR"
+!define EXE_NAME "ZelkorBackup.exe"
+!define GUIDE_NAME "Anleitung.html"
+!define UNINSTALLER "Deinstallieren.exe"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\ZELKOR Backup"
+; What the program itself writes for the current user.
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define RUN_VALUE "ZELKOR Backup"
+!define SHELL_FOLDERS_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
+!define LINK_NAME "ZelkorBackup.lnk"
+!define WINDOW_CLASS "TfrmBackup"
+; Exit code of a silent setup or uninstall that found the program running.
+!define EXIT_PROGRAM_RUNS 2
+
+!ifdef SIGN
+  !finalize '"${SIGN}" "%1"' = 0
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+!endif
+
+Name "${APP} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\${APP}"
+; An update goes where the last version went, so autostart entries and
+; shortcuts the program made keep working.
+InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
+BrandingText "${APP} ${VERSION}"
+
+VIProductVersion "${VERSION_DOTTED}"
+VIFileVersion "${VERSION_DOTTED}"
+VIAddVersionKey /LANG=1031 "ProductName" "${APP}"
+VIAddVersionKey /LANG=1031 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1031 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1031 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1031 "LegalCopyright" "© ${PUBLISHER}"
+VIAddVersionKey /LANG=1031 "FileDescription" "Installation von ${APP} ${VERSION}"
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+
+!define MUI_ICON "${__FILEDIR__}/../resources/ZelkorBackup.ico"
+!define MUI_UNICON "${__FILEDIR__}/../resources/ZelkorBackup.ico"
+!define MUI_ABORTWARNING
+
+!define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert ${APP} ${VERSION} auf Ihrem Computer.$\r$\n$\r$\nWenn ${APP} schon installiert ist, wird es aktualisiert. Ihre Einstellungen (Sicherungsplan, Pfade, Ziellaufwerke) und Ihre Sicherungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf $\"Weiter$\", um fortzufahren."
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "${APP} jetzt starten"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${GUIDE_NAME}"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Anleitung anzeigen"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "German"
+
+; The program may be in the middle of a backup; ending it from here could
+; leave a half-written weekday folder. So it is never ended by the setup: the
+; user ends it, or the setup stops without a change.
+!macro CHECK_NOT_RUNNING un what
+Function ${un}CheckNotRunning
+  ${Do}
+    FindWindow $0 "${WINDOW_CLASS}"
+    ${If} $0 = 0
+      Return
+    ${EndIf}
+    ${If} ${Silent}
+      SetErrorLevel ${EXIT_PROGRAM_RUNS}
+      Quit
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${APP} läuft gerade. Damit keine Datensicherung unterbrochen wird, beendet die ${what} das Programm nicht selbst.$\r$\n$\r$\nBitte beenden Sie ${APP}: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie $\"Beenden$\" und bestätigen Sie mit $\"Ja$\". Ist das Fenster offen, klicken Sie dort auf $\"Ende$\". Läuft gerade eine Sicherung, warten Sie, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie danach auf $\"Wiederholen$\". Mit $\"Abbrechen$\" beenden Sie die ${what}, ohne etwas zu ändern." IDRETRY continue
+    SetErrorLevel ${EXIT_PROGRAM_RUNS}
+    Quit
+    continue:
+  ${Loop}
+FunctionEnd
+!macroend
+!insertmacro CHECK_NOT_RUNNING "" "Installation"
+!insertmacro CHECK_NOT_RUNNING "un." "Deinstallation"
+
+Function .onInit
+  Call CheckNotRunning
+FunctionEnd
+
+Function un.onInit
+  Call un.CheckNotRunning
+FunctionEnd
+
+; The setup runs elevated; the program is started through the shell so that
+; it runs as the user who is logged on, with that user's settings folder.
+Function StartProgram
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\${EXE_NAME}"'
+FunctionEnd
+
+Section
+  ; The user may have started the program while the pages were open.
+  Call CheckNotRunning
+  SetOutPath "$INSTDIR"
+  File "/oname=${EXE_NAME}" "${EXE}"
+  File "/oname=${GUIDE_NAME}" "${GUIDE}"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+
+  SetShellVarContext all
+  CreateDirectory "$SMPROGRAMS\${APP}"
+  CreateShortcut "$SMPROGRAMS\${APP}\${APP}.lnk" "$INSTDIR\${EXE_NAME}"
+  CreateShortcut "$SMPROGRAMS\${APP}\${APP} - Anleitung.lnk" "$INSTDIR\${GUIDE_NAME}"
+  CreateShortcut "$SMPROGRAMS\${APP}\${APP} deinstallieren.lnk" "$INSTDIR\${UNINSTALLER}"
+
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${APP}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\${EXE_NAME},0"
+  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+SectionEnd
+
+; $R0: a path as the program wrote it. Sets $R1 to 1 when it names the
+; installed program, else 0.
+Function un.IsThisProgram
+  StrCpy $R1 0
+  ; The program writes the bare path; a user may have added quotes.
+  StrCpy $0 $R0 1
+  ${If} $0 == '"'
+    StrCpy $R0 $R0 "" 1
+    StrCpy $R0 $R0 -1
+  ${EndIf}
+  ; An 8.3 path names the same file.
+  System::Call 'kernel32::GetLongPathNameW(w R0, w .r1, i ${NSIS_MAX_STRLEN}) i .r0'
+  ${If} $0 <> 0
+    StrCpy $R0 $1
+  ${EndIf}
+  ; StrCmp ignores case, as Windows paths do.
+  ${If} $R0 == "$INSTDIR\${EXE_NAME}"
+    StrCpy $R1 1
+  ${EndIf}
+FunctionEnd
+
+; $R2: a shortcut file. Removes it when it starts the installed program.
+Function un.RemoveLinkToThisProgram
+  IfFileExists "$R2" 0 done
+  StrCpy $R0 ""
+  System::Call 'ole32::CoCreateInstance(g "{00021401-0000-0000-C000-000000000046}", p 0, i 1, g "{000214F9-0000-0000-C000-000000000046}", *p .r1) i .r0'
+  ${If} $0 = 0
+    ; IPersistFile::Load, then IShellLinkW::GetPath without resolving.
+    System::Call '$1->0(g "{0000010B-0000-0000-C000-000000000046}", *p .r2) i .r0'
+    ${If} $0 = 0
+      System::Call '$2->5(w R2, i 0) i .r0'
+      ${If} $0 = 0
+        System::Call '$1->3(w .R0, i ${NSIS_MAX_STRLEN}, p 0, i 0) i .r0'
+      ${EndIf}
+      System::Call '$2->2()'
+    ${EndIf}
+    System::Call '$1->2()'
+  ${EndIf}
+  ${If} $R0 != ""
+    Call un.IsThisProgram
+    ${If} $R1 = 1
+      Delete "$R2"
+    ${EndIf}
+  ${EndIf}
+  done:
+FunctionEnd
+
+Section "Uninstall"
+  ; A program file in use (the program runs in another user's session) cannot
+  ; be removed: stop before anything is changed.
+  ${If} ${FileExists} "$INSTDIR\${EXE_NAME}"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${EXE_NAME}" a
+    ${If} ${Errors}
+      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\${EXE_NAME} wird gerade verwendet, vermutlich läuft ${APP} unter einem anderen Benutzer. Beenden Sie das Programm dort und starten Sie die Deinstallation erneut." /SD IDOK
+      SetErrorLevel ${EXIT_PROGRAM_RUNS}
+      Abort
+    ${EndIf}
+    FileClose $0
+  ${EndIf}
+
+  ; The user's traces first, while the program file still exists to compare.
+  ReadRegStr $R0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ${If} $R0 != ""
+    Call un.IsThisProgram
+    ${If} $R1 = 1
+      DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+    ${EndIf}
+  ${EndIf}
+  ; The program saves its shortcut in the folder this value names.
+  ReadRegStr $R3 HKCU "${SHELL_FOLDERS_KEY}" "Desktop"
+  ${If} $R3 != ""
+    StrCpy $R2 "$R3\${LINK_NAME}"
+    Call un.RemoveLinkToThisProgram
+  ${EndIf}
+  SetShellVarContext current
+  StrCpy $R2 "$DESKTOP\${LINK_NAME}"
+  Call un.RemoveLinkToThisProgram
+
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${APP}\${APP}.lnk"
+  Delete "$SMPROGRAMS\${APP}\${APP} - Anleitung.lnk"
+  Delete "$SMPROGRAMS\${APP}\${APP} deinstallieren.lnk"
+  RMDir "$SMPROGRAMS\${APP}"
+
+  ; Only our own files, and the folder only when it is empty: it may hold
+  ; the remote-maintenance program or anything else the user put there.
+  Delete "$INSTDIR\${EXE_NAME}"
+  Delete "$INSTDIR\${GUIDE_NAME}"
+  Delete "$INSTDIR\${UNINSTALLER}"
+  RMDir "$INSTDIR"
+
+  DeleteRegKey HKLM "${UNINST_KEY}"
+SectionEnd

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Packs a built ZelkorBackup.exe for users:
+#   installer/package.sh BUILD_DIR OUT_DIR
+# writes into OUT_DIR the setup ZelkorBackup-<version>-Setup.exe, the portable
+# ZelkorBackup-<version>-portable.zip (the exe and the guide) and SHA256SUMS
+# over both. The version is the one the build put into its version header.
+# With ZB_SIGN_CERT and ZB_SIGN_KEY (or ZB_SIGN_PKCS12) set, the exe, the
+# uninstaller and the setup are signed (installer/sign.sh).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=$(cd "${1:?build folder}" && pwd)
+mkdir -p "${2:?output folder}"
+out=$(cd "$2" && pwd)
+
+header="$build/generated/version.h"
+version=$(sed -n 's/^#define ZB_VERSION_TEXT "\(.*\)"$/\1/p' "$header")
+dotted=$(sed -n 's/^#define ZB_VERSION_DOTTED "\(.*\)"$/\1/p' "$header")
+[ -n "$version" ] && [ -n "$dotted" ] || { echo "no version in $header" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zbpack.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+cp "$build/ZelkorBackup.exe" "$work/ZelkorBackup.exe"
+"$here/render-guide.sh" "$root/docs/Anleitung.html" "$work/Anleitung.html"
+
+sign_define=()
+if [ -n "${ZB_SIGN_CERT:-}${ZB_SIGN_KEY:-}${ZB_SIGN_PKCS12:-}" ]; then
+    "$here/sign.sh" "$work/ZelkorBackup.exe"
+    sign_define=(-DSIGN="$here/sign.sh")
+fi
+
+setup="ZelkorBackup-$version-Setup.exe"
+zip="ZelkorBackup-$version-portable.zip"
+rm -f "$out/$setup" "$out/$zip" "$out/SHA256SUMS"
+
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION_DOTTED="$dotted" \
+    -DEXE="$work/ZelkorBackup.exe" -DGUIDE="$work/Anleitung.html" -DOUTFILE="$out/$setup" \
+    "${sign_define[@]}" "$here/ZelkorBackup.nsi"
+
+# The portable package unpacks into a folder of its own.
+mkdir -p "$work/zip/ZELKOR Backup"
+cp "$work/ZelkorBackup.exe" "$work/Anleitung.html" "$work/zip/ZELKOR Backup/"
+(cd "$work/zip" && zip -q -X -r "$out/$zip" "ZELKOR Backup")
+
+(cd "$out" && sha256sum "$setup" "$zip" >SHA256SUMS)
+echo "Written to $out: $setup, $zip, SHA256SUMS"

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# The release packages of a Windows build, tested under Wine in a throwaway
+# prefix with its own virtual display and a temporary HOME:
+#   tests/installer/installer_test.sh BUILD_DIR
+# - the guide holds every message text of the program;
+# - signed with a throwaway certificate, the exe, the setup and the
+#   uninstaller verify, and SHA256SUMS matches;
+# - the silent setup installs the files, the Start-menu entries and the
+#   Uninstall key; the installed program starts and shows its window;
+# - a setup or uninstaller started while the program runs leaves it running;
+# - an update keeps the user's settings;
+# - the silent uninstaller removes the autostart entry and desktop shortcut
+#   the program made, and leaves Backup.ini and a backup target untouched.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "${1:?build folder}" && pwd)
+
+if [ -z "${ZB_INSTALLER_TEST_DISPLAY:-}" ]; then
+    ZB_INSTALLER_TEST_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+: "${ZB_WINE_DIR:=$build/wine}"
+source "$root/scripts/wine-env.sh"
+# No Linux menu entries for the shortcuts the setup makes.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/zbsetup.XXXXXX")
+cleanup() {
+    "$ZB_WINESERVER" -k >/dev/null 2>&1 || true
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    if "$@" >"$tmp/out" 2>&1; then
+        echo "ok   $what"
+    else
+        echo "FAIL $what"
+        sed 's/^/     /' "$tmp/out"
+        failures=$((failures + 1))
+    fi
+}
+fails() { ! "$@"; }
+exits_with() {  # exits_with CODE COMMAND...
+    local want=$1 rc=0
+    shift
+    "$@" || rc=$?
+    [ "$rc" = "$want" ] || { echo "exit code $rc, expected $want"; return 1; }
+}
+same_files() { cmp "$1" "$2" && cmp "$3" "$4"; }
+wine() { "$ZB_WINE" "$@"; }
+
+check "the guide explains every message of the program" \
+    "$here/guide_texts.pl" "$root/resources/texts.h" "$root/docs/Anleitung.html"
+
+# --- Packages, signed with a certificate made for this test. The time-stamp
+# server cannot be reached, so the signatures go without one.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=ZELKOR Backup Test" \
+    -addext "extendedKeyUsage=codeSigning" -keyout "$tmp/key.pem" -out "$tmp/cert.pem" >/dev/null 2>&1
+ZB_SIGN_CERT="$tmp/cert.pem" ZB_SIGN_KEY="$tmp/key.pem" ZB_SIGN_TIMESTAMP_URL=http://127.0.0.1:9/ \
+    "$root/installer/package.sh" "$build" "$tmp/dist" >/dev/null 2>"$tmp/package.log" ||
+    { cat "$tmp/package.log"; exit 1; }
+version=$(sed -n 's/^#define ZB_VERSION_TEXT "\(.*\)"$/\1/p' "$build/generated/version.h")
+setup="$tmp/dist/ZelkorBackup-$version-Setup.exe"
+unzip -q "$tmp/dist/ZelkorBackup-$version-portable.zip" -d "$tmp/zip"
+portable="$tmp/zip/ZELKOR Backup"
+verify() { osslsigncode verify -CAfile "$tmp/cert.pem" -in "$1"; }
+
+sums_match() { (cd "$tmp/dist" && sha256sum -c SHA256SUMS); }
+check "SHA256SUMS matches the setup and the ZIP" sums_match
+check "the ZIP holds the exe and the guide" test -f "$portable/ZelkorBackup.exe" -a -f "$portable/Anleitung.html"
+check "the guide needs nothing beside it" fails grep -Eq '(src|href)="[^"#:]+\.(png|css|js)"' "$portable/Anleitung.html"
+check "the setup is signed" verify "$setup"
+check "the exe is signed" verify "$portable/ZelkorBackup.exe"
+
+# --- A throwaway prefix whose desktop is a folder of this test.
+zb_wine_fresh "$tmp"
+user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
+for d in "$user_dir"/*; do
+    [ -L "$d" ] && rm "$d" && mkdir "$d"
+done
+desktop="$user_dir/Desktop"
+settings="$user_dir/AppData/Roaming/ZelkorBackup"
+program_dir="$WINEPREFIX/drive_c/Program Files/ZELKOR Backup"
+start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/ZELKOR Backup"
+uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZELKOR Backup'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+exe_win='C:\Program Files\ZELKOR Backup\ZelkorBackup.exe'
+x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -static -I"$root" "$here/probe.cpp" -o "$tmp/probe.exe"
+
+check "the silent setup succeeds" wine "$setup" /S
+check "the program and the guide are installed" same_files \
+    "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe" "$program_dir/Anleitung.html" "$portable/Anleitung.html"
+check "the uninstaller is installed and signed" verify "$program_dir/Deinstallieren.exe"
+check "the Start-menu folder holds the program, the guide and the uninstaller" \
+    test -f "$start_menu/ZELKOR Backup.lnk" -a -f "$start_menu/ZELKOR Backup - Anleitung.lnk" \
+         -a -f "$start_menu/ZELKOR Backup deinstallieren.lnk"
+uninstall_entry() {
+    local p='C:\Program Files\ZELKOR Backup' out
+    out=$(wine reg query "$uninst_key" | tr -d '\r')
+    value() { grep -Fxq "    $1    $2    $3" <<<"$out" || { echo "no $1 $2 $3"; return 1; }; }
+    value DisplayName REG_SZ "ZELKOR Backup" && value DisplayVersion REG_SZ "$version" &&
+    value Publisher REG_SZ ZELKOR && value DisplayIcon REG_SZ "$p\ZelkorBackup.exe,0" &&
+    value InstallLocation REG_SZ "$p" && value UninstallString REG_SZ "\"$p\Deinstallieren.exe\"" &&
+    value QuietUninstallString REG_SZ "\"$p\Deinstallieren.exe\" /S" &&
+    value NoModify REG_DWORD 0x1 && value NoRepair REG_DWORD 0x1 &&
+    grep -Eq '^ +EstimatedSize +REG_DWORD +0x[0-9a-f]+$' <<<"$out"
+}
+check "the Uninstall key describes the installed program" uninstall_entry
+
+# --- The installed program: its first start adds the autostart entry; its
+# button makes the desktop shortcut.
+wine "$exe_win" >/dev/null 2>&1 &
+check "the installed program shows its window" wine "$tmp/probe.exe" window
+check "the program makes its desktop shortcut" wine "$tmp/probe.exe" desktop-link
+check "the program made its autostart entry" wine reg query "$run_key" /v "ZELKOR Backup"
+
+# --- Never end a running program.
+check "a silent setup refuses while the program runs" exits_with 2 wine "$setup" /S
+# The uninstaller runs in place only with _?= unquoted at the end: Wine joins
+# these words with blanks.
+check "a silent uninstall refuses while the program runs" \
+    exits_with 2 wine "$program_dir/Deinstallieren.exe" /S '_?=C:\Program' 'Files\ZELKOR' 'Backup'
+check "the program still runs" wine "$tmp/probe.exe" running
+check "its files are still there" cmp "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe"
+"$ZB_WINESERVER" -k
+"$ZB_WINESERVER" -w
+
+# --- The user's settings and a backup target with a weekday folder.
+mkdir -p "$tmp/usb/3/P1/Briefe" "$tmp/usb/3/P2"
+echo "Angebot" >"$tmp/usb/3/P1/Briefe/Angebot.txt"
+echo "Kunden" >"$tmp/usb/3/P2/Kunden.dat"
+ln -s "$tmp/usb" "$WINEPREFIX/dosdevices/u:"
+printf '[Backup]\r\nMit=1\r\nP1A=1\r\nP1P=C:\\Daten\r\nTAR1=U:\\\r\nZEI=23:00:00\r\nredundanz=1\r\n' >"$settings/Backup.ini"
+user_data() { (cd "$settings" && find . -type f -exec sha256sum {} + && cd "$tmp/usb" && find . -type f -exec sha256sum {} +) | sort; }
+user_data >"$tmp/before"
+same_user_data() { user_data | cmp - "$tmp/before"; }
+
+check "a silent update succeeds" wine "$setup" /S
+check "the update keeps the settings" same_user_data
+check "the update keeps the autostart entry" wine reg query "$run_key" /v "ZELKOR Backup"
+
+# --- Uninstall. The uninstaller copies itself away and returns at once.
+wine "$program_dir/Deinstallieren.exe" /S || true
+"$ZB_WINESERVER" -w
+check "the program files are removed" fails test -e "$program_dir"
+check "the Start-menu folder is removed" fails test -e "$start_menu"
+check "the Uninstall key is removed" fails wine reg query "$uninst_key"
+check "the autostart entry is removed" fails wine reg query "$run_key" /v "ZELKOR Backup"
+check "the desktop shortcut is removed" fails test -e "$desktop/ZelkorBackup.lnk"
+check "Backup.ini and the target are untouched" same_user_data
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures installer check(s) failed"
+    exit 1
+fi
+echo "All installer checks passed."

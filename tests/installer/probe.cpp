@@ -1,0 +1,63 @@
+// Helper of the installer test, run under Wine beside the installed program.
+//   probe window        waits for the main window and its controls, prints the caption
+//   probe desktop-link  makes the desktop shortcut with the window's button and
+//                       confirms the program's message
+//   probe running       exit code 0 when the main window exists
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/controls.h"
+
+namespace {
+
+HWND mainWindow(DWORD waitMs) {
+    for (DWORD waited = 0;; waited += 100) {
+        HWND h = FindWindowA("TfrmBackup", nullptr);
+        // The window exists before its controls: wait for the last one.
+        if (h && GetDlgItem(h, zb::controlId(zb::Ctl::btnQuit))) return h;
+        if (waited >= waitMs) return nullptr;
+        Sleep(100);
+    }
+}
+
+HWND ownedBox(HWND owner) {
+    for (HWND box = FindWindowExA(nullptr, nullptr, "#32770", nullptr); box;
+         box = FindWindowExA(nullptr, box, "#32770", nullptr))
+        if (GetWindow(box, GW_OWNER) == owner) return box;
+    return nullptr;
+}
+
+int desktopLink(HWND main) {
+    PostMessageA(GetDlgItem(main, zb::controlId(zb::Ctl::btnAddDesktop)), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    for (int i = 0; i < 100 && !(box = ownedBox(main)); ++i) Sleep(100);
+    if (!box) { std::puts("no message box"); return 1; }
+    char text[256] = "";
+    GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
+    std::printf("message: %s\n", text);
+    HWND ok = FindWindowExA(box, nullptr, "Button", nullptr);
+    PostMessageA(ok, BM_CLICK, 0, 0);
+    for (int i = 0; i < 50 && IsWindow(box); ++i) Sleep(100);
+    // "Verknüpfung erzeugt." in code page 1252.
+    return std::strcmp(text, "Verkn\xfcpfung erzeugt.") == 0 && !IsWindow(box) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    const bool waitLong = std::strcmp(argv[1], "running") != 0;
+    HWND main = mainWindow(waitLong ? 20000 : 0);
+    if (!main) { std::puts("no main window"); return 1; }
+    if (std::strcmp(argv[1], "window") == 0) {
+        for (int i = 0; i < 50 && !IsWindowVisible(main); ++i) Sleep(100);
+        char caption[256] = "";
+        GetWindowTextA(main, caption, sizeof caption);
+        std::printf("%s\n", caption);
+        return IsWindowVisible(main) ? 0 : 1;
+    }
+    if (std::strcmp(argv[1], "desktop-link") == 0) return desktopLink(main);
+    return 0;
+}
