@@ -2,6 +2,7 @@
 // and the error log with the wait that keeps the window alive.
 #include <cstdio>
 
+#include "app/copycheck.h"
 #include "app/paths.h"
 #include "app/uMain.h"
 #include "platform/calendar.h"
@@ -103,9 +104,19 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     op.lpszProgressTitle = txt::CopyProgressTitle;
     bool aborted = false;
     const int result = shellFiles_.shFileOperation(op, aborted);
-    // A backup that silently lacks files is worse than none: whatever the
-    // shell could not copy is reported.
-    if (!nothingToCopy && (result != 0 || aborted)) report(failure);
+    // The user stopped the copy: nothing is copied behind their back.
+    if (aborted && !nothingToCopy) {
+        report(failure);
+        return;
+    }
+    // The shell may answer success and still leave files out or short (a
+    // file in use, a path too long, a full target): a backup that silently
+    // lacks files is worse than none. So the copy is checked against its
+    // source, completed where it can be, and what is still missing reported.
+    const CopyShortfall shortfall =
+        completeCopy(shellFiles_, Source, Dest, [this] { window_.processMessages(); });
+    if (shortfall.missing > 0) report(shortfallText(shellFiles_, Source, shortfall));
+    else if (!nothingToCopy && result != 0) report(failure);
 }
 
 bool TfrmBackup::targetPresent(int n) {
@@ -138,25 +149,27 @@ void TfrmBackup::runSteps() {
 
     // The stored number is the target of the previous run; runs rotate over
     // targets 1, 2 and 3, and a fall-back to 4..8 sticks until reset.
-    const std::int32_t stored = settings().readInteger(txt::SectionBackup, "redundanz", 1);
-    int start = 0;
+    std::int32_t stored = settings().readInteger(txt::SectionBackup, "redundanz", 1);
+    // A damaged number must not stop every backup until someone resets it:
+    // it reads like a missing one, and this run's number repairs the file.
+    if (stored < 1 || stored > 8) stored = 1;
+    int start = stored;
     if (stored == 1) start = window_.text(edTarget(2)).empty() ? 1 : 2;
     else if (stored == 2) start = window_.text(edTarget(3)).empty() ? 1 : 3;
     else if (stored == 3) start = 1;
-    else if (stored >= 4 && stored <= 8) start = stored;
 
     int chosen = 0;
     bool present = true;
     for (int n = start; n >= 1 && chosen == 0; --n)
         if (targetPresent(n)) chosen = n;
-    for (int n = 8; n >= 2 && chosen == 0 && start != 0; --n)
+    for (int n = 8; n >= 2 && chosen == 0; --n)
         if (targetPresent(n)) chosen = n;
     if (chosen == 0) {
         report(txt::ErrNoTargets);
         // Carrying on with target 2 only makes sense where its path names a
         // drive: from an empty or relative text the paths would land in the
         // current directory or the root of the current drive.
-        if (start == 0 || !isAbsolutePath(window_.text(edTarget(2)))) {
+        if (!isAbsolutePath(window_.text(edTarget(2)))) {
             CurrentTarget.clear();
             CurrentTargetNo = 0;
             return;

@@ -167,17 +167,45 @@ struct ShFileOp {
 inline constexpr std::uint32_t FO_COPY_ = 2, FO_DELETE_ = 3;
 inline constexpr std::uint16_t FOF_NOCONFIRMATION_ = 0x10, FOF_ALLOWUNDO_ = 0x40, FOF_NOERRORUI_ = 0x400;
 
-// The shell's file operations and the directory functions of the folder copy.
+// One entry of a folder listing, metadata only.
+struct FileEntry {
+    std::string name;
+    bool folder = false;
+    std::uint64_t size = 0;
+    std::int64_t lastWrite = 0;  // 100-ns units since 1601 (FILETIME)
+    std::uint32_t attributes = 0;
+    bool link = false;           // a reparse point: a junction or a symbolic link
+};
+inline constexpr std::uint32_t ERROR_FILE_NOT_FOUND_ = 2, ERROR_PATH_NOT_FOUND_ = 3, ERROR_ACCESS_DENIED_ = 5,
+                               ERROR_SHARING_VIOLATION_ = 32, ERROR_LOCK_VIOLATION_ = 33,
+                               ERROR_HANDLE_DISK_FULL_ = 39, ERROR_DISK_FULL_ = 112;
+
+// The shell's file operations and the directory functions of the folder
+// copy. Names may hold any character Windows allows (the Win32 side uses the
+// wide calls); paths of the checking calls may be of any length.
 class IShellFiles {
 public:
     virtual ~IShellFiles() = default;
-    // SHFileOperationA: its result, and whether any operation was aborted.
+    // SHFileOperationW: its result, and whether any operation was aborted.
     virtual int shFileOperation(const ShFileOp& op, bool& anyAborted) = 0;
     [[nodiscard]] virtual bool setCurrentDirectory(const std::string& path) = 0;
-    // FindFirstFileA/FindNextFileA over `mask` (relative to the current
+    // FindFirstFileW/FindNextFileW over `mask` (relative to the current
     // directory or absolute): the names in the file system's order, "." and
     // ".." included; nothing when the enumeration cannot start.
     virtual std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) = 0;
+
+    // The entries directly inside an absolute folder, "." and ".." left out,
+    // hidden and system entries included; nothing, with the system's error
+    // code in `error`, when the folder cannot be listed.
+    virtual std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) = 0;
+    // Copies one file over whatever is at `to`, keeping its times and
+    // attributes; 0 or the system's error code.
+    virtual std::uint32_t copyFile(const std::string& from, const std::string& to) = 0;
+    // Creates one folder with the attributes of the folder `like`; 0 or the
+    // system's error code.
+    virtual std::uint32_t createFolder(const std::string& like, const std::string& path) = 0;
+    // The system's text for an error code, on one line; empty when it has none.
+    virtual std::string errorText(std::uint32_t error) = 0;
 };
 
 // The current user's registry hive (HKEY_CURRENT_USER), one key at a time.

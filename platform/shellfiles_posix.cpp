@@ -1,9 +1,13 @@
 #include "platform/shellfiles_posix.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/posix_paths.h"
 
@@ -21,7 +25,7 @@ constexpr int kSourceMissing = 0x402;
 constexpr int kCancelled = 0x4C7;  // ERROR_CANCELLED
 
 // Copies a file keeping its modification time, as the shell does.
-bool copyFile(const fs::path& from, const fs::path& to) {
+bool copyOne(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
     if (ec) return false;
@@ -30,14 +34,44 @@ bool copyFile(const fs::path& from, const fs::path& to) {
     return true;
 }
 
-bool copyTree(const fs::path& from, const fs::path& to) {
+using Faults = std::map<std::string, std::uint32_t>;
+
+// Beyond this length the shell under Wine leaves a file out and says nothing.
+constexpr std::size_t kShellMaxPath = 259;
+
+bool copyTree(const fs::path& from, const fs::path& to, const Faults& faults) {
     std::error_code ec;
-    if (!fs::is_directory(from, ec)) return copyFile(from, to);
+    if (to.string().size() > kShellMaxPath) return true;
+    if (!fs::is_directory(from, ec)) {
+        const auto fault = faults.find(from.string());
+        if (fault == faults.end()) return copyOne(from, to);
+        if (fault->second == ERROR_DISK_FULL_) std::ofstream(to, std::ios::trunc);
+        return true;  // the shell's silence under Wine
+    }
+    if (faults.count(to.string())) return true;
     fs::create_directories(to, ec);
     if (!fs::is_directory(to, ec)) return false;
     bool ok = true;
-    for (const auto& entry : fs::directory_iterator(from, ec)) ok = copyTree(entry.path(), to / entry.path().filename()) && ok;
+    for (const auto& entry : fs::directory_iterator(from, ec))
+        ok = copyTree(entry.path(), to / entry.path().filename(), faults) && ok;
     return ok && !ec;
+}
+
+std::uint32_t systemError(const std::error_code& ec) {
+    switch (ec.value()) {
+        case ENOENT: return ERROR_FILE_NOT_FOUND_;
+        case ENOTDIR: return ERROR_PATH_NOT_FOUND_;
+        case EACCES:
+        case EPERM: return ERROR_ACCESS_DENIED_;
+        case ENOSPC: return ERROR_DISK_FULL_;
+        case EEXIST: return 183;  // ERROR_ALREADY_EXISTS
+        default: return 0x1F;     // ERROR_GEN_FAILURE
+    }
+}
+
+// FILETIME units: 100 ns since 1601.
+std::int64_t fileTime(const struct timespec& t) {
+    return (static_cast<std::int64_t>(t.tv_sec) + 11644473600LL) * 10000000LL + t.tv_nsec / 100;
 }
 
 // Deletes a tree, leaving what cannot be deleted; false when something stays.
@@ -82,7 +116,7 @@ int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
             const auto host = posix::hostPath(e);
             std::error_code ec;
             if (!host || !fs::exists(fs::symlink_status(*host, ec))) return kSourceMissing;
-            sources.emplace_back(*host);
+            sources.emplace_back(fs::absolute(*host));
         }
         if (abortCopies && !sources.empty()) {
             anyAborted = true;
@@ -91,7 +125,8 @@ int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
         std::error_code ec;
         if (!entries.empty()) fs::create_directories(*dest, ec);
         bool ok = true;
-        for (const auto& src : sources) ok = copyTree(src, fs::path(*dest) / src.filename()) && ok;
+        for (const auto& src : sources) ok = copyTree(src, fs::path(*dest) / src.filename(), faults) && ok;
+        if (afterShellCopy) afterShellCopy();
         return ok ? kNoError : kAccessDenied;
     }
     if (op.wFunc == FO_DELETE_) {
@@ -125,6 +160,65 @@ std::optional<std::vector<std::string>> PosixShellFiles::findFiles(const std::st
     while (const dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
     ::closedir(d);
     return names;
+}
+
+std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::string& folder, std::uint32_t& error) {
+    const auto host = posix::hostPath(folder);
+    if (!host) {
+        error = ERROR_PATH_NOT_FOUND_;
+        return std::nullopt;
+    }
+    DIR* d = ::opendir(host->c_str());
+    if (!d) {
+        error = errno == EACCES ? ERROR_ACCESS_DENIED_ : ERROR_PATH_NOT_FOUND_;
+        return std::nullopt;
+    }
+    std::vector<FileEntry> entries;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st {};
+        if (::lstat((*host + "/" + name).c_str(), &st) != 0) continue;  // gone meanwhile
+        FileEntry entry;
+        entry.name = name;
+        entry.folder = S_ISDIR(st.st_mode);
+        entry.link = S_ISLNK(st.st_mode);
+        entry.size = entry.folder ? 0 : static_cast<std::uint64_t>(st.st_size);
+        entry.lastWrite = fileTime(st.st_mtim);
+        entry.attributes = (entry.folder ? 0x10u : 0x20u) | (name[0] == '.' ? 0x2u : 0u);
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(d);
+    // NTFS lists a folder in the order of the names.
+    std::sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) { return a.name < b.name; });
+    error = 0;
+    return entries;
+}
+
+std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::string& to) {
+    const auto source = posix::hostPath(from), target = posix::hostPath(to);
+    if (!source || !target) return ERROR_PATH_NOT_FOUND_;
+    if (const auto fault = faults.find(*source); fault != faults.end()) return fault->second;
+    std::error_code ec;
+    fs::copy_file(*source, *target, fs::copy_options::overwrite_existing, ec);
+    if (ec) return systemError(ec);
+    fs::last_write_time(*target, fs::last_write_time(*source, ec), ec);
+    fs::permissions(*target, fs::status(*source, ec).permissions(), ec);
+    return 0;
+}
+
+std::uint32_t PosixShellFiles::createFolder(const std::string&, const std::string& path) {
+    const auto target = posix::hostPath(path);
+    if (!target) return ERROR_PATH_NOT_FOUND_;
+    if (const auto fault = faults.find(*target); fault != faults.end()) return fault->second;
+    std::error_code ec;
+    if (!fs::create_directory(*target, ec)) return ec ? systemError(ec) : 183;
+    return 0;
+}
+
+std::string PosixShellFiles::errorText(std::uint32_t error) {
+    const auto it = errorTexts.find(error);
+    return it == errorTexts.end() ? std::string() : it->second;
 }
 
 }  // namespace zb

@@ -2,6 +2,8 @@
 // The stand-in for the shell's file operations: copies and deletes real
 // folders with the shell's semantics (names relative to the current
 // directory, silent overwrite, whole trees, hidden entries included).
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,11 +17,23 @@ public:
     int shFileOperation(const ShFileOp& op, bool& anyAborted) override;
     bool setCurrentDirectory(const std::string& path) override;
     std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) override;
+    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) override;
+    std::uint32_t copyFile(const std::string& from, const std::string& to) override;
+    std::uint32_t createFolder(const std::string& like, const std::string& path) override;
+    std::string errorText(std::uint32_t error) override;
 
     // Scripting: host paths that cannot be deleted, as a file that another
     // program holds open; and a copy that the user cancels.
     std::set<std::string> undeletable;
     bool abortCopies = false;
+    // Host paths of source files whose copy fails with this system error,
+    // and of folders that cannot be created. The shell's copy fails as it does
+    // under Wine, answering success all the same: a file in use is left out,
+    // on a full target it is left with 0 bytes.
+    std::map<std::string, std::uint32_t> faults;
+    // Runs after each of the shell's copies: a source that changes meanwhile.
+    std::function<void()> afterShellCopy;
+    std::map<std::uint32_t, std::string> errorTexts;  // the system's texts
     // Record.
     std::vector<ShFileOp> operations;
 };

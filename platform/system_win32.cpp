@@ -23,7 +23,7 @@ public:
     }
     bool directoryExists(const std::string& path) override {
         if (path.empty()) return false;
-        const DWORD a = GetFileAttributesA(toAnsi(path).c_str());
+        const DWORD a = GetFileAttributesW(toWide(path).c_str());
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
     bool forceDirectories(const std::string& path) override {
@@ -35,7 +35,7 @@ public:
         if (cut != std::string::npos && cut > 0 && !(cut == 1 && p[0] == '\\')) {
             if (!forceDirectories(p.substr(0, cut))) return false;
         }
-        return CreateDirectoryA(toAnsi(p).c_str(), nullptr) != FALSE || directoryExists(p);
+        return CreateDirectoryW(toWide(p).c_str(), nullptr) != FALSE || directoryExists(p);
     }
     std::string programFolder() override {
         std::string path(MAX_PATH, '\0');

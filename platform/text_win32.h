@@ -7,5 +7,8 @@ namespace zb {
 
 std::string toAnsi(std::string_view utf8);
 std::string fromAnsi(std::string_view ansi);
+// The file work's boundary: names of any script go through UTF-16.
+std::wstring toWide(std::string_view utf8);
+std::string fromWide(std::wstring_view wide);
 
 }  // namespace zb

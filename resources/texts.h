@@ -85,6 +85,19 @@ inline constexpr const char* ErrDeleteMid = ", Fehlermeldung: ";
 // %s: the folder, %d: the shell's result.
 inline constexpr const char* ErrDeleteMessage = "Fehler beim Löschen: %s [%d]";
 inline constexpr const char* CopyProgressTitle = "Backup";
+// What is still missing after a copy was checked and completed: the source as
+// passed, the count of missing files, the count of all files ("Datei" or
+// "Dateien" after a total of one or more), the first missing path, the reason.
+inline constexpr const char* ErrIncompleteOne = "Sicherung von %s unvollständig: 1 von %d %s fehlt: %s (%s)";
+inline constexpr const char* ErrIncompleteMany =
+    "Sicherung von %s unvollständig: %d von %d Dateien fehlen, darunter %s (%s)";
+inline constexpr const char* FileSingular = "Datei";
+inline constexpr const char* FilePlural = "Dateien";
+inline constexpr const char* ReasonInUse = "Datei wird von einem anderen Programm verwendet";
+inline constexpr const char* ReasonDiskFull = "Ziellaufwerk ist voll";
+inline constexpr const char* ReasonAccessDenied = "Zugriff verweigert";
+// When the system has no text for the error code.
+inline constexpr const char* ReasonOther = "Fehler %u";
 
 // Scheduling and the after-run actions
 inline constexpr const char* StatusActive = "Aktiviert";

@@ -1,7 +1,9 @@
 // A backup tool deletes folders for a living. Over many generated situations
 // (targets present, absent, empty, relative; every stored rotation number,
-// also garbage; every weekday; sources present, missing, empty, relative; a
-// file in the old weekday folder that cannot be deleted) every run must
+// also garbage; every weekday; sources present, missing, empty, relative,
+// with odd names, deep paths, a file that cannot be copied, changing while
+// they are copied; a file in the old weekday folder that cannot be deleted)
+// every run must
 // change nothing but the chosen target's weekday folder and the settings
 // file, copy every enabled source that is there completely, and report
 // exactly the failures it met.
@@ -99,8 +101,13 @@ void SafetyTest::runOne(int index) {
         }
     }
 
-    // Sources 1..5 on drive C.
+    // Sources 1..5 on drive C: odd names, paths too long for the shell, a
+    // file that cannot be copied (in use, or the target full), a source that
+    // changes while the shell copies it.
     SourceKind sourceKinds[6];
+    std::string failing[6];  // the relative path of the file that cannot be copied
+    std::uint32_t failure[6] = {};
+    bool changing[6] = {};
     for (int k = 1; k <= 5; ++k) {
         const SourceKind s = static_cast<SourceKind>(pick(5));
         sourceKinds[k] = s;
@@ -112,6 +119,22 @@ void SafetyTest::runOne(int index) {
                 writeBytes((root / name / ("datei" + std::to_string(k))).string(), name);
                 writeBytes((root / name / ".versteckt").string(), "h");
                 writeBytes((root / name / "unter" / "tief.txt").string(), "t");
+                if (chance(30)) {
+                    const char* odd[] = {"Ελληνικά.txt", "日本語 テキスト.txt", "😀", "a b ; c = d'.txt"};
+                    writeBytes((root / name / odd[pick(4)]).string(), "odd");
+                }
+                if (chance(20)) {
+                    fs::path deep = root / name;
+                    for (int i = 0; i < 10; ++i) deep /= std::string(30, static_cast<char>('a' + i));
+                    fs::create_directories(deep);
+                    writeBytes((deep / "ganz tief.txt").string(), "deep");
+                }
+                if (chance(20)) {
+                    failing[k] = chance(50) ? "datei" + std::to_string(k) : "unter\\tief.txt";
+                    failure[k] = chance(50) ? ERROR_SHARING_VIOLATION_ : ERROR_DISK_FULL_;
+                    shellFiles.faults[host(caseDir + "\\" + name + "\\" + failing[k]).string()] = failure[k];
+                }
+                changing[k] = chance(20);
                 text = "C:\\" + name + (chance(50) ? "\\" : "");
                 break;
             case SourceKind::Empty: fs::create_directories(root / name); text = "C:\\" + name; break;
@@ -129,7 +152,17 @@ void SafetyTest::runOne(int index) {
     clock.set({2026, 12, day, 10, 0, 0, 0});
     window.setText(Ctl::mmo1, "");
     shellFiles.operations.clear();
-    const Tree before = snapshot(root);
+    Tree before = snapshot(root);
+    shellFiles.afterShellCopy = [&] {
+        for (int k = 1; k <= 5; ++k) {
+            const std::string name = "Quelle" + std::to_string(k);
+            if (!changing[k] || fs::current_path() != root / name) continue;
+            writeBytes((root / name / "neu.txt").string(), "neu");
+            writeBytes((root / name / ".versteckt").string(), "h, geändert");
+            before[name + "/neu.txt"] = "neu";
+            before[name + "/.versteckt"] = "h, geändert";
+        }
+    };
 
     form.miExecNowClick(Ctl::miExecNow);
 
@@ -138,22 +171,20 @@ void SafetyTest::runOne(int index) {
         return kinds[n] == TargetKind::Root || kinds[n] == TargetKind::RootNoDelimiter || kinds[n] == TargetKind::Folder;
     };
     auto text = [&](int n) { return window.text(edTarget(n)); };
-    const int s = storedValue ? strToIntDef(storedValue, 1) : 1;
-    int start = s == 1 ? (text(2).empty() ? 1 : 2) : s == 2 ? (text(3).empty() ? 1 : 3) : s == 3 ? 1
-                : (s >= 4 && s <= 8)                       ? s
-                                                           : 0;
+    int s = storedValue ? strToIntDef(storedValue, 1) : 1;
+    if (s < 1 || s > 8) s = 1;  // a damaged number starts the rotation again
+    const int start = s == 1 ? (text(2).empty() ? 1 : 2) : s == 2 ? (text(3).empty() ? 1 : 3) : s == 3 ? 1 : s;
     int chosen = 0;
     std::vector<int> order;
     for (int n = start; n >= 1; --n) order.push_back(n);
-    if (start != 0)
-        for (int n = 8; n >= 2; --n) order.push_back(n);
+    for (int n = 8; n >= 2; --n) order.push_back(n);
     for (int n : order)
         if (!chosen && present(n)) chosen = n;
     std::vector<std::string> reports;
     bool ended = false;
     if (!chosen) {
         reports.push_back("Sicherungslaufwerke nicht gefunden");
-        if (start == 0 || !isAbsolutePath(text(2))) ended = true;
+        if (!isAbsolutePath(text(2))) ended = true;
         else chosen = 2;
     }
     const std::string wd = std::to_string(isoWeekday(2026, 12, day));
@@ -178,6 +209,16 @@ void SafetyTest::runOne(int index) {
             } else if (sourceKinds[k] != SourceKind::Files && sourceKinds[k] != SourceKind::Empty) {
                 reports.push_back("Datei kopieren von " + (src.empty() ? src : withTrailingDelimiter(src)) + " nach " +
                                   D + " fehlgeschlagen.");
+            } else if (!failing[k].empty()) {
+                int files = 0;
+                for (const auto& f : fs::recursive_directory_iterator(root / ("Quelle" + std::to_string(k))))
+                    files += f.is_regular_file() ? 1 : 0;
+                const std::string s = withTrailingDelimiter(src);
+                reports.push_back("Sicherung von " + s + " unvollständig: 1 von " + std::to_string(files) +
+                                  " Dateien fehlt: " + s + failing[k] + " (" +
+                                  (failure[k] == ERROR_DISK_FULL_ ? "Ziellaufwerk ist voll"
+                                                                  : "Datei wird von einem anderen Programm verwendet") +
+                                  ")");
             }
         }
     }
@@ -210,7 +251,11 @@ void SafetyTest::runOne(int index) {
             if (!window.checked(cbPfad(k)) || sourceKinds[k] != SourceKind::Files) continue;
             const fs::path from = root / ("Quelle" + std::to_string(k));
             const fs::path to = host(W + "\\P" + std::to_string(k));
+            std::string left = failing[k];
+            for (char& c : left)
+                if (c == '\\') c = '/';
             for (const auto& [rel, content] : snapshot(from)) {
+                if (!left.empty() && rel == left) continue;
                 const auto copied = snapshot(to);
                 EXPECT_TRUE(copied.count(rel) && copied.at(rel) == content) << "missing in the backup: " << rel;
             }
@@ -222,6 +267,7 @@ TEST_F(SafetyTest, NothingButTheWeekdayFolderChanges) {
     const int runs = env("ZB_SAFETY_RUNS", 300);
     for (int i = 0; i < runs && !HasFailure(); ++i) {
         shellFiles.undeletable.clear();
+        shellFiles.faults.clear();
         runOne(i);
     }
 }
