@@ -28,3 +28,6 @@ if [ -d "$shots" ]; then
     done
     echo "Screenshots: $shots"
 fi
+
+echo "== setup, uninstaller, portable ZIP and guide under Wine"
+"$root/tests/installer/installer_test.sh" "$root/build/win"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the Release exe for Windows and writes into dist/ the setup
+# ZelkorBackup-<version>-Setup.exe, the portable ZelkorBackup-<version>-portable.zip
+# and SHA256SUMS. Signs them when ZB_SIGN_CERT and ZB_SIGN_KEY (or
+# ZB_SIGN_PKCS12) are set; see README.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="${ZB_RELEASE_BUILD:-$root/build/release}"
+dist="${ZB_DIST:-$root/dist}"
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DZB_TESTS=OFF >/dev/null
+cmake --build "$build" --target ZelkorBackup -j"$(nproc)"
+"$root/installer/package.sh" "$build" "$dist"
