@@ -5,8 +5,10 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../scripts/wine-env.sh"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zbwine.XXXXXX")
+full_mounted=
 cleanup() {
     "$ZB_WINESERVER" -k >/dev/null 2>&1 || true
+    if [ -n "$full_mounted" ]; then umount "$tmp/drive-t" 2>/dev/null || umount -l "$tmp/drive-t" || true; fi
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -20,5 +22,15 @@ done
 # run. Wine's mount manager only knows the letters that exist when it starts.
 mkdir -p "$tmp/drive-v"
 ln -s "$tmp/drive-v" "$WINEPREFIX/dosdevices/v:"
+# A small target that fills up during a copy: a tmpfs of 2 MB, where this
+# machine lets us mount one (as root).
+mkdir -p "$tmp/drive-t"
+if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=2m tmpfs "$tmp/drive-t" 2>/dev/null; then
+    full_mounted=1
+    ln -s "$tmp/drive-t" "$WINEPREFIX/dosdevices/t:"
+    export ZB_FULL_DRIVE=T
+else
+    export ZB_FULL_DRIVE_SKIPPED="mount -t tmpfs is not allowed here (it needs root)"
+fi
 export ZB_SCRATCH_DRIVE=V ZB_TARGET_DRIVES=MN
 xvfb-run -a -s "-screen 0 1280x1024x24" "$ZB_WINE" "$@"

@@ -65,7 +65,7 @@ std::int64_t ticks(const FILETIME& t) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
 }
 
-constexpr DWORD kKeptFolderAttributes =
+constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 class Win32ShellFiles final : public IShellFiles {
@@ -139,16 +139,21 @@ public:
         if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
             (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0)
             SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0)) return 0;
-        return GetLastError();
+        if (!CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0)) return GetLastError();
+        // Wine leaves the attributes of a replaced file as they were.
+        const DWORD want = GetFileAttributesW(source.c_str()), have = GetFileAttributesW(target.c_str());
+        if (want != INVALID_FILE_ATTRIBUTES && have != INVALID_FILE_ATTRIBUTES &&
+            (want & kKeptAttributes) != (have & kKeptAttributes))
+            SetFileAttributesW(target.c_str(), (want & kKeptAttributes) ? (want & kKeptAttributes) : FILE_ATTRIBUTE_NORMAL);
+        return 0;
     }
 
     std::uint32_t createFolder(const std::string& like, const std::string& path) override {
         const std::wstring target = longPath(path);
         if (!CreateDirectoryW(target.c_str(), nullptr)) return GetLastError();
         const DWORD a = GetFileAttributesW(longPath(like).c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && (a & kKeptFolderAttributes) != 0)
-            SetFileAttributesW(target.c_str(), a & kKeptFolderAttributes);
+        if (a != INVALID_FILE_ATTRIBUTES && (a & kKeptAttributes) != 0)
+            SetFileAttributesW(target.c_str(), a & kKeptAttributes);
         return 0;
     }
 

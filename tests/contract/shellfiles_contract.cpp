@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -110,6 +111,76 @@ TEST_F(ShellFilesContract, DeletesAWholeTreeAndFailsOnAMissingOne) {
     EXPECT_FALSE(fs::exists(test::host(src)));
     EXPECT_NE(remove(src), 0);
 }
+
+// A path in the program's UTF-8, for the test's own file work.
+fs::path utf8Path(const std::string& p) {
+#ifdef _WIN32
+    return fs::path(std::u8string(p.begin(), p.end()));
+#else
+    return test::host(p);
+#endif
+}
+
+TEST_F(ShellFilesContract, NamesOfEveryScriptAreListedCopiedAndChecked) {
+    const std::vector<std::string> names = {"Ελληνικά.txt", "日本語.txt", "😀.txt"};
+    for (const auto& n : names) std::ofstream(utf8Path(src + "\\" + n), std::ios::binary) << n;
+    ASSERT_TRUE(shell->setCurrentDirectory(src));
+    const auto listed = entries();
+    for (const auto& n : names) EXPECT_TRUE(std::count(listed.begin(), listed.end(), n)) << n;
+    EXPECT_EQ(copy(names), 0);
+    std::uint32_t error = 0;
+    const auto copied = shell->listFolder(dst, error);
+    ASSERT_TRUE(copied) << error;
+    for (const auto& n : names) {
+        const auto it = std::find_if(copied->begin(), copied->end(), [&](const FileEntry& e) { return e.name == n; });
+        ASSERT_NE(it, copied->end()) << n;
+        EXPECT_EQ(it->size, n.size());
+        EXPECT_FALSE(it->folder);
+    }
+}
+
+TEST_F(ShellFilesContract, TheCheckingCallsReachPathsOfAnyLengthAndKeepTimesAndAttributes) {
+    std::string deep = dst;
+    for (char c = 'a'; c < 'm'; ++c) {
+        deep += std::string(30, c) + "\\";
+        ASSERT_EQ(shell->createFolder(src + "\\sub", deep), 0u) << deep.size();
+    }
+    EXPECT_NE(shell->createFolder(src + "\\sub", deep), 0u);  // already there
+    ASSERT_EQ(shell->copyFile(src + "\\versteckt.txt", deep + "v.txt"), 0u);
+    test::writeBytes(src + "\\versteckt.txt", "hh");  // an older copy in the way is replaced
+    ASSERT_EQ(shell->copyFile(src + "\\versteckt.txt", deep + "v.txt"), 0u);
+    std::uint32_t error = 0;
+    const auto original = shell->listFolder(src, error);
+    const auto copied = shell->listFolder(deep, error);
+    ASSERT_TRUE(original && copied) << error;
+    ASSERT_EQ(copied->size(), 1u);
+    const auto it = std::find_if(original->begin(), original->end(),
+                                 [](const FileEntry& e) { return e.name == "versteckt.txt"; });
+    ASSERT_NE(it, original->end());
+    EXPECT_EQ((*copied)[0].name, "v.txt");
+    EXPECT_EQ((*copied)[0].size, 2u);
+    EXPECT_EQ((*copied)[0].lastWrite, it->lastWrite);
+#ifdef _WIN32
+    EXPECT_TRUE((*copied)[0].attributes & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(it->attributes & FILE_ATTRIBUTE_HIDDEN);
+#endif
+    EXPECT_EQ(shell->copyFile(src + "\\fehlt.txt", deep + "x.txt"), ERROR_FILE_NOT_FOUND_);
+    EXPECT_FALSE(shell->listFolder(src + "\\fehlt", error));
+    EXPECT_EQ(error, ERROR_PATH_NOT_FOUND_);
+}
+
+#ifdef _WIN32
+// Another program's file held open without sharing: the copy names the reason.
+TEST_F(ShellFilesContract, AFileInUseFailsWithASharingViolation) {
+    HANDLE h = CreateFileA((src + "\\a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(shell->copyFile(src + "\\a.txt", dst + "a.txt"), ERROR_SHARING_VIOLATION_);
+    CloseHandle(h);
+    EXPECT_EQ(shell->copyFile(src + "\\a.txt", dst + "a.txt"), 0u);
+    EXPECT_FALSE(shell->errorText(ERROR_INVALID_PARAMETER).empty());
+}
+#endif
 
 }  // namespace
 }  // namespace zb

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <vector>
 
 #include "driver.h"
 #include "platform/ports.h"
@@ -88,6 +90,119 @@ TEST(RunE2E, BackupFromTheTrayMenuRotatesOverTwoDrives) {
     const std::string report = "Sicherung vom " + wd + " nicht gelöscht";
     EXPECT_NE(ini.find("[Errors]\r\n" + shortDateToday() + "=" + toAnsi(report) + "\r\n"), std::string::npos) << ini;
     EXPECT_EQ(app.text(Ctl::mmo1), report + ": " + shortDateToday() + "\r\n");
+}
+
+// The file work of these tests goes through the wide calls with "\\?\":
+// the names are of every script and the paths longer than 260 characters.
+std::wstring wide(const std::string& utf8) {
+    std::wstring w(utf8.size() + 1, L'\0');
+    w.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), int(w.size()))));
+    return L"\\\\?\\" + w;
+}
+void writeFile(const std::string& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+}
+std::optional<std::string> readFile(const std::string& path) {
+    HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes(1 << 20, '\0');
+    DWORD got = 0;
+    std::string all;
+    while (ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got > 0) all.append(bytes, 0, got);
+    CloseHandle(h);
+    return all;
+}
+
+// A source folder for one run and a start time far from now, so that no
+// scheduled run interferes; the run goes onto target 1 only.
+void prepareRun(Sandbox& sb, const std::string& source, const std::string& target) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char start[16];
+    std::snprintf(start, sizeof start, "%02d:00:00", (now.wHour + 12) % 24);
+    sb.writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=" + source +
+                "\r\nTAR1=" + target + "\r\nZEI=" + std::string(start) + "\r\n");
+}
+
+void runOnce(App& app) {
+    app.main();
+    ASSERT_TRUE(app.waitMainVisible(false));
+    chooseBackupNow(app);
+    ASSERT_TRUE(app.waitMainVisible(true));
+    ASSERT_TRUE(app.waitMainVisible(false, 60s));
+}
+
+// Names the shell's ANSI world cannot hold, a tree deeper than 260
+// characters and a mailbox that another program holds open without sharing:
+// everything is backed up but the mailbox, and the log names it.
+TEST(RunE2E, OddNamesDeepPathsAndAFileInUse) {
+    if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
+    Sandbox sb;
+    const std::string source = sb.makeFolder("Quelle");
+    std::vector<std::string> files = {"brief.txt", "Ελληνικά.txt", "日本語 メモ.txt", "😀 Notiz.txt"};
+    std::string deep;
+    for (char c = 'a'; c < 'k'; ++c) {
+        deep += std::string(30, c) + "\\";
+        ASSERT_TRUE(CreateDirectoryW(wide(source + "\\" + deep).c_str(), nullptr)) << deep;
+    }
+    files.push_back(deep + "tief.txt");
+    for (const auto& f : files) writeFile(source + "\\" + f, "Inhalt von " + f);
+    writeFile(source + "\\post.pst", "Post");
+    // This test is the other program: it holds the mailbox open, sharing nothing.
+    HANDLE mailbox = CreateFileW(wide(source + "\\post.pst").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(mailbox, INVALID_HANDLE_VALUE);
+    const std::string wd = std::to_string(isoWeekdayToday());
+    fs::remove_all("M:\\" + wd);
+    prepareRun(sb, source, "M:\\");
+
+    App app(sb.appData());
+    runOnce(app);
+    CloseHandle(mailbox);
+
+    for (const auto& f : files) EXPECT_EQ(readFile("M:\\" + wd + "\\P1\\" + f), "Inhalt von " + f) << f;
+    EXPECT_FALSE(readFile("M:\\" + wd + "\\P1\\post.pst"));
+    const std::string report = "Sicherung von " + source + "\\ unvollständig: 1 von 6 Dateien fehlt: " + source +
+                               "\\post.pst (Datei wird von einem anderen Programm verwendet)";
+    EXPECT_EQ(app.text(Ctl::mmo1), "Sicherung vom " + wd + " nicht gelöscht: " + shortDateToday() + "\r\n" + report +
+                                       ": " + shortDateToday() + "\r\n");
+    const std::string ini = sb.readIni();
+    EXPECT_NE(ini.find(shortDateToday() + "=" + toAnsi(report) + "\r\n"), std::string::npos) << ini;
+}
+
+// A target that fills up: what did not fit is named, with the reason.
+TEST(RunE2E, AFullTargetIsReported) {
+    const char* full = std::getenv("ZB_FULL_DRIVE");
+    if (!full) {
+        const char* why = std::getenv("ZB_FULL_DRIVE_SKIPPED");
+        GTEST_SKIP() << "no small drive that fills up: " << (why ? why : "not run by the Wine test runner");
+    }
+    const std::string drive = std::string(full) + ":\\";
+    Sandbox sb;
+    const std::string source = sb.makeFolder("Gross");
+    const char* names[] = {"a.bin", "b.bin", "c.bin", "d.bin"};
+    for (const char* n : names) writeFile(source + "\\" + n, std::string(700 * 1024, n[0]));  // 2.8 MB onto 2 MB
+    prepareRun(sb, source, drive);
+
+    App app(sb.appData());
+    runOnce(app);
+
+    const std::string wd = std::to_string(isoWeekdayToday());
+    int whole = 0;
+    for (const char* n : names) whole += readFile(drive + wd + "\\P1\\" + n) == std::string(700 * 1024, n[0]);
+    ASSERT_GE(whole, 1);
+    ASSERT_LE(whole, 3);
+    const std::string log = app.text(Ctl::mmo1);
+    const std::string pre = "Sicherung von " + source + "\\ unvollständig: ";
+    const std::string counts = 4 - whole == 1 ? "1 von 4 Dateien fehlt: " : std::to_string(4 - whole) + " von 4 Dateien fehlen, darunter ";
+    const auto at = log.find(pre + counts + source + "\\");
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_NE(log.find(".bin (Ziellaufwerk ist voll): " + shortDateToday() + "\r\n", at), std::string::npos) << log;
 }
 
 }  // namespace
