@@ -29,7 +29,7 @@ AllowSkipFiles off
 !define LINK_NAME "ZelkorBackup.lnk"
 !define WINDOW_CLASS "TfrmBackup"
 ; Exit code of a silent setup or uninstall that found the program running.
-!define EXIT_PROGRAM_RUNS 2
+!define EXIT_PROGRAM_RUNS 3
 
 !ifdef SIGN
   !finalize '"${SIGN}" "%1"' = 0

@@ -10,7 +10,8 @@
 # - a setup or uninstaller started while the program runs leaves it running;
 # - an update keeps the user's settings;
 # - the silent uninstaller removes the autostart entry and desktop shortcut
-#   the program made, and leaves Backup.ini and a backup target untouched.
+#   the program made, keeps one of another copy, and leaves Backup.ini and a
+#   backup target untouched.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -119,11 +120,11 @@ check "the program makes its desktop shortcut" wine "$tmp/probe.exe" desktop-lin
 check "the program made its autostart entry" wine reg query "$run_key" /v "ZELKOR Backup"
 
 # --- Never end a running program.
-check "a silent setup refuses while the program runs" exits_with 2 wine "$setup" /S
+check "a silent setup refuses while the program runs" exits_with 3 wine "$setup" /S
 # The uninstaller runs in place only with _?= unquoted at the end: Wine joins
 # these words with blanks.
 check "a silent uninstall refuses while the program runs" \
-    exits_with 2 wine "$program_dir/Deinstallieren.exe" /S '_?=C:\Program' 'Files\ZELKOR' 'Backup'
+    exits_with 3 wine "$program_dir/Deinstallieren.exe" /S '_?=C:\Program' 'Files\ZELKOR' 'Backup'
 check "the program still runs" wine "$tmp/probe.exe" running
 check "its files are still there" cmp "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe"
 "$ZB_WINESERVER" -k
@@ -152,6 +153,13 @@ check "the Uninstall key is removed" fails wine reg query "$uninst_key"
 check "the autostart entry is removed" fails wine reg query "$run_key" /v "ZELKOR Backup"
 check "the desktop shortcut is removed" fails test -e "$desktop/ZelkorBackup.lnk"
 check "Backup.ini and the target are untouched" same_user_data
+
+# --- The autostart entry of a copy elsewhere is not this installation's.
+wine "$setup" /S
+wine reg add "$run_key" /v "ZELKOR Backup" /d 'C:\Tools\ZELKOR Backup\ZelkorBackup.exe' /f >/dev/null 2>&1
+wine "$program_dir/Deinstallieren.exe" /S || true
+"$ZB_WINESERVER" -w
+check "the autostart entry of another copy stays" wine reg query "$run_key" /v "ZELKOR Backup"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures installer check(s) failed"
