@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #undef ExitWindows
 
+#include "app/instance_win32.h"
 #include "app/uMain.h"
 #include "app/window_win32.h"
 #include "platform/devices_win32.h"
@@ -12,6 +13,11 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace zb;
+    // Before anything touches the settings, the registry or the shell: a
+    // second program would run the same schedule on the same targets.
+    SingleInstance program;
+    if (!program.owner() && program.handOver()) return 0;
+
     ComApartment com;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&icc);

@@ -3,7 +3,10 @@
 #include <commctrl.h>
 #include <shobjidl.h>
 
+#include <utility>
+
 #include "app/glyphs_win32.h"
+#include "app/instance_win32.h"
 #include "app/uMain.h"
 #include "platform/handles_win32.h"
 #include "platform/text_win32.h"
@@ -16,7 +19,18 @@ namespace {
 constexpr char kClassName[] = "TfrmBackup";
 constexpr UINT_PTR kTimerId = 1;
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION;
-constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+// Owned by the application window, the main window has no taskbar entry of
+// its own; it keeps its frame without title-bar buttons.
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+// A visible, unowned window of no size: the taskbar shows it with its caption
+// "ZELKOR Backup" and the program's icon, and offers to minimise it because of
+// its minimise box; the system menu gives the entry its window menu.
+constexpr DWORD kAppStyle = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+// Messages the application window posts to itself, so that the handlers run
+// outside the shell's minimise and the activation.
+constexpr UINT kMsgToTray = WM_APP + 1;
+constexpr UINT kMsgFromTray = WM_APP + 2;
+constexpr UINT kMsgActivateMain = WM_APP + 3;
 
 bool isControlId(int id) { return id >= 1000 && id < 1000 + static_cast<int>(kControlCount); }
 Ctl fromId(int id) { return static_cast<Ctl>(id - 1000); }
@@ -76,12 +90,36 @@ Win32Window::Win32Window(HINSTANCE instance) : instance_(instance) {}
 
 Win32Window::~Win32Window() {
     if (hwnd_) DestroyWindow(hwnd_);
+    if (app_) DestroyWindow(app_);
     if (trayMenu_) DestroyMenu(trayMenu_);
     if (font_) DeleteObject(font_);
     if (white_) DeleteObject(white_);
 }
 
+bool Win32Window::createAppWindow() {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &appWndProc;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconA(instance_, "MAINICON");
+    wc.hIconSm = wc.hIcon;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.lpszClassName = kAppWindowClass;
+    if (!RegisterClassExA(&wc)) return false;
+    app_ = CreateWindowExA(0, kAppWindowClass, toAnsi(txt::AppTitle).c_str(), kAppStyle,
+                           GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                           nullptr, instance_, this);
+    handOver_ = handOverMessage();
+    return app_ != nullptr;
+}
+
+void Win32Window::showAppWindow(bool on) {
+    // SW_SHOWNOACTIVATE also brings it back from minimised.
+    if (app_) ShowWindow(app_, on ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
 bool Win32Window::create() {
+    if (!createAppWindow()) return false;
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
@@ -100,7 +138,7 @@ bool Win32Window::create() {
     const int w = r.right - r.left, h = r.bottom - r.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     hwnd_ = CreateWindowExA(kFormExStyle, kClassName, toAnsi(form.caption).c_str(), kFormStyle, x, y, w, h,
-                            nullptr, nullptr, instance_, this);
+                            app_, nullptr, instance_, this);
     if (!hwnd_) return false;
 
     // "MS Sans Serif" 8 pt at 96 dpi.
@@ -126,6 +164,9 @@ bool Win32Window::create() {
         if (!c) return false;
         SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         hwnds_[static_cast<std::size_t>(i.id)] = c;
+        // The log pane keeps every line of a session, not the edit
+        // control's default 30,000 characters.
+        if (i.kind == Kind::Memo) SendMessageA(c, EM_SETLIMITTEXT, 0, 0);
         if (i.kind == Kind::TimePicker) {
             SendMessageA(c, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH:mm"));
             setTime(i.id, TimeOfDay{});
@@ -142,7 +183,11 @@ bool Win32Window::create() {
 
 void Win32Window::realize() {
     realized_ = true;
-    if (shown_) ShowWindow(hwnd_, minimized_ ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    if (shown_) {
+        showAppWindow(true);
+        ShowWindow(hwnd_, minimized_ ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    }
+    if (std::exchange(handOverPending_, false)) guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); });
 }
 
 bool Win32Window::dispatch(MSG& msg) {
@@ -266,8 +311,13 @@ void Win32Window::setMinimized(bool minimized) {
 void Win32Window::setShown(bool shown) {
     shown_ = shown;
     if (!realized_) return;
-    if (!shown) ShowWindow(hwnd_, SW_HIDE);
-    else ShowWindow(hwnd_, minimized_ ? SW_SHOWMINIMIZED : (IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW));
+    if (!shown) {
+        ShowWindow(hwnd_, SW_HIDE);
+        showAppWindow(false);
+    } else {
+        showAppWindow(true);
+        ShowWindow(hwnd_, minimized_ ? SW_SHOWMINIMIZED : (IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW));
+    }
 }
 
 void Win32Window::bringToFront() {
@@ -301,7 +351,12 @@ std::optional<std::string> Win32Window::pickFolder() {
 void Win32Window::popupTrayMenuAtCursor() {
     POINT pt{};
     GetCursorPos(&pt);
+    // Unless the menu's window is in the foreground, a click elsewhere does
+    // not close the menu; the null message lets the next click reach the
+    // menu loop. The window itself stays hidden.
+    SetForegroundWindow(hwnd_);
     TrackPopupMenu(trayMenu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+    PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
 void Win32Window::onCommand(WPARAM wp) {
@@ -326,6 +381,68 @@ LRESULT CALLBACK Win32Window::wndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self || !self->form_) return DefWindowProcA(hwnd, msg, wp, lp);
     return self->handle(msg, wp, lp);
+}
+
+LRESULT CALLBACK Win32Window::appWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self || !self->form_) return DefWindowProcA(hwnd, msg, wp, lp);
+    return self->handleApp(msg, wp, lp);
+}
+
+LRESULT Win32Window::handleApp(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_SYSCOMMAND:
+            // The taskbar minimises through this entry: a click on the active
+            // entry, its window menu.
+            if ((wp & 0xFFF0) == SC_MINIMIZE) {
+                guarded([&] { form_->ApplicationEvents1Minimize(Ctl::appEv1); });
+                return 0;
+            }
+            if ((wp & 0xFFF0) == SC_RESTORE && (IsIconic(app_) || !shown_)) {
+                guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); });
+                return 0;
+            }
+            break;
+        case WM_SIZE:
+            // Minimised without asking (Windows+M, "show desktop"): Windows has
+            // hidden the main window with its owner; it goes to the tray.
+            if (wp == SIZE_MINIMIZED) PostMessageA(app_, kMsgToTray, 0, 0);
+            break;
+        case WM_ACTIVATE:
+            // The taskbar activates the entry's window; the user means the
+            // main window, or the box it is waiting for.
+            if (LOWORD(wp) != WA_INACTIVE) PostMessageA(app_, kMsgActivateMain, 0, 0);
+            break;
+        case WM_CLOSE:
+            // "Close window" of the taskbar entry: as "Beenden", with its question.
+            guarded([&] { form_->Close(); });
+            return 0;
+        case kMsgToTray:
+            if (shown_) guarded([&] { form_->ApplicationEvents1Minimize(Ctl::appEv1); });
+            return 0;
+        case kMsgFromTray:
+            guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); });
+            return 0;
+        case kMsgActivateMain:
+            if (hwnd_ && IsWindowVisible(hwnd_) && !IsIconic(hwnd_) && GetActiveWindow() == app_) {
+                const HWND to = GetLastActivePopup(hwnd_);
+                SetForegroundWindow(IsWindowVisible(to) && IsWindowEnabled(to) ? to : hwnd_);
+            }
+            return 0;
+        default:
+            if (msg == handOver_ && handOver_ != 0) {
+                // Answer at once; the window comes back once the caller is gone.
+                if (realized_) PostMessageA(app_, kMsgFromTray, 0, 0);
+                else handOverPending_ = true;
+                return kHandedOver;
+            }
+            break;
+    }
+    return DefWindowProcA(app_, msg, wp, lp);
 }
 
 LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -353,6 +470,7 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case WM_DESTROY:
+            showAppWindow(false);
             KillTimer(hwnd_, kTimerId);
             timer_ = false;
             PostQuitMessage(0);
@@ -369,6 +487,11 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); });
                 return 0;
             }
+            break;
+        case WM_SIZE:
+            // Minimised some other way than by the program: to the tray, never
+            // iconic without an icon.
+            if (wp == SIZE_MINIMIZED && !minimized_) PostMessageA(app_, kMsgToTray, 0, 0);
             break;
         case WM_CTLCOLORSTATIC: {
             const HWND from = reinterpret_cast<HWND>(lp);

@@ -28,6 +28,7 @@ public:
     // The message loop; returns when the window is gone.
     int run();
     HWND hwnd() const { return hwnd_; }
+    HWND appWindow() const { return app_; }
 
     bool checked(Ctl c) const override;
     void setCheckedState(Ctl c, bool on) override;
@@ -70,21 +71,31 @@ public:
 
 private:
     static LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK appWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT handleApp(UINT msg, WPARAM wp, LPARAM lp);
+    bool createAppWindow();
+    // The taskbar entry belongs to the application window: it is there
+    // exactly while the main window is on the screen.
+    void showAppWindow(bool on);
     void showException(const char* text) noexcept;
     bool dispatch(MSG& msg);
     void onCommand(WPARAM wp);
     HWND ctl(Ctl c) const { return hwnds_[static_cast<std::size_t>(c)]; }
 
     HINSTANCE instance_;
+    HWND app_ = nullptr;
     HWND hwnd_ = nullptr;
     std::array<HWND, kControlCount> hwnds_{};
     HMENU trayMenu_ = nullptr;
     HFONT font_ = nullptr;
     HBRUSH white_ = nullptr;
     UINT taskbarCreated_ = 0;
+    UINT handOver_ = 0;
     TfrmBackup* form_ = nullptr;
     bool realized_ = false, shown_ = true, minimized_ = false, timer_ = false, quitting_ = false;
+    // A later start asked for the window while start-up was still running.
+    bool handOverPending_ = false;
 };
 
 }  // namespace zb

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <shellapi.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -94,7 +96,7 @@ std::string Sandbox::readIni() const {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-App::App(const std::string& appData) {
+App::App(const std::string& appData, bool waitIdle) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     const std::string exe = (std::filesystem::path(self).parent_path() / "ZelkorBackup.exe").string();
@@ -114,7 +116,7 @@ App::App(const std::string& appData) {
     std::string cmd = "\"" + exe + "\"";
     if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &si, &pi_))
         throw std::runtime_error("cannot start " + exe);
-    WaitForInputIdle(pi_.hProcess, 5000);
+    if (waitIdle) WaitForInputIdle(pi_.hProcess, 5000);
 }
 
 App::~App() {
@@ -127,6 +129,66 @@ App::~App() {
 }
 
 bool App::running() { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+DWORD App::exitCode() {
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
+HWND App::applicationWindow() { return GetWindow(main(), GW_OWNER); }
+
+std::vector<HWND> App::taskbarEntries() {
+    struct Found {
+        DWORD pid;
+        std::vector<HWND> windows;
+    } found{pi_.dwProcessId, {}};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            const LONG ex = GetWindowLongA(h, GWL_EXSTYLE);
+            const bool unowned = GetWindow(h, GW_OWNER) == nullptr && !(ex & WS_EX_TOOLWINDOW);
+            if (owner == f->pid && IsWindowVisible(h) && (unowned || (ex & WS_EX_APPWINDOW)))
+                f->windows.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.windows;
+}
+
+bool App::trayIconPresent() {
+    // A modification without anything to modify fails only for an icon the
+    // shell does not know.
+    NOTIFYICONDATAA n{};
+    n.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    n.hWnd = main();
+    n.uID = 0;
+    return Shell_NotifyIconA(NIM_MODIFY, &n) != FALSE;
+}
+
+std::string App::fullText(Ctl c) {
+    const HWND h = control(c);
+    std::string buf(static_cast<std::size_t>(SendMessageA(h, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+    const auto n = SendMessageA(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
+    buf.resize(static_cast<std::size_t>(n));
+    return fromAnsi(buf);
+}
+
+void App::appendText(Ctl c, const std::string& utf8) {
+    const HWND h = control(c);
+    const std::string a = toAnsi(utf8);
+    const auto end = SendMessageA(h, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageA(h, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(a.c_str()));
+}
+
+int countWindows(const char* cls) {
+    int n = 0;
+    for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr)) ++n;
+    return n;
+}
 
 bool App::waitExit(std::chrono::milliseconds timeout) {
     return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;

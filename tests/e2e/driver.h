@@ -45,8 +45,9 @@ private:
 
 class App {
 public:
-    // Starts the program with APPDATA set to `appData`.
-    explicit App(const std::string& appData);
+    // Starts the program with APPDATA set to `appData`; without waitIdle it
+    // returns as soon as the process exists.
+    explicit App(const std::string& appData, bool waitIdle = true);
     ~App();  // ends the program if it still runs
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -79,6 +80,21 @@ public:
 
     bool waitExit(std::chrono::milliseconds timeout = 10s);
     bool running();
+    DWORD exitCode();
+
+    // The window that owns the main window.
+    HWND applicationWindow();
+    // The program's windows that the taskbar shows an entry for, by the
+    // documented rule: visible, and unowned without WS_EX_TOOLWINDOW or with
+    // WS_EX_APPWINDOW.
+    std::vector<HWND> taskbarEntries();
+    // The program's notification icon is there (the shell knows the main
+    // window's icon 0).
+    bool trayIconPresent();
+    // All of a control's text, however long.
+    std::string fullText(Ctl c);
+    // Appends at the end of an edit control as the program's log does.
+    void appendText(Ctl c, const std::string& utf8);
     // Has the window paint everything now, for a screenshot.
     void paintNow();
 
@@ -93,5 +109,7 @@ private:
 std::string toAnsi(const std::string& utf8);
 std::string fromAnsi(const std::string& ansi);
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+// Top-level windows of that class on the desktop, of any process.
+int countWindows(const char* cls);
 
 }  // namespace zb::e2e
