@@ -61,7 +61,7 @@ VIAddVersionKey /LANG=1031 "FileDescription" "Installation von ${APP} ${VERSION}
 !define MUI_UNICON "${__FILEDIR__}/../resources/ZelkorBackup.ico"
 !define MUI_ABORTWARNING
 
-!define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert ${APP} ${VERSION} auf Ihrem Computer.$\r$\n$\r$\nWenn ${APP} schon installiert ist, wird es aktualisiert. Ihre Einstellungen (Sicherungsplan, Pfade, Ziellaufwerke) und Ihre Sicherungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf $\"Weiter$\", um fortzufahren."
+!define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert ${APP} ${VERSION} auf Ihrem Computer.$\r$\n$\r$\nWenn ${APP} schon installiert ist, wird es aktualisiert. Ihre Einstellungen (Sicherungsplan, Pfade, Ziellaufwerke) und Ihre Sicherungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf „Weiter“, um fortzufahren."
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -92,7 +92,7 @@ Function ${un}CheckNotRunning
       SetErrorLevel ${EXIT_PROGRAM_RUNS}
       Quit
     ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${APP} läuft gerade. Damit keine Datensicherung unterbrochen wird, beendet die ${what} das Programm nicht selbst.$\r$\n$\r$\nBitte beenden Sie ${APP}: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie $\"Beenden$\" und bestätigen Sie mit $\"Ja$\". Ist das Fenster offen, klicken Sie dort auf $\"Ende$\". Läuft gerade eine Sicherung, warten Sie, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie danach auf $\"Wiederholen$\". Mit $\"Abbrechen$\" beenden Sie die ${what}, ohne etwas zu ändern." IDRETRY continue
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${APP} läuft gerade. Damit keine Datensicherung unterbrochen wird, beendet die ${what} das Programm nicht selbst.$\r$\n$\r$\nBitte beenden Sie ${APP}: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie „Beenden“ und bestätigen Sie mit „Ja“. Ist das Fenster offen, klicken Sie dort auf „Ende“. Läuft gerade eine Sicherung, warten Sie, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern." IDRETRY continue
     SetErrorLevel ${EXIT_PROGRAM_RUNS}
     Quit
     continue:

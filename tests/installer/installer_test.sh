@@ -81,7 +81,7 @@ check "the exe is signed" verify "$portable/ZelkorBackup.exe"
 zb_wine_fresh "$tmp"
 user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
 for d in "$user_dir"/*; do
-    [ -L "$d" ] && rm "$d" && mkdir "$d"
+    if [ -L "$d" ]; then rm "$d" && mkdir "$d"; fi
 done
 desktop="$user_dir/Desktop"
 settings="$user_dir/AppData/Roaming/ZelkorBackup"
@@ -155,7 +155,7 @@ check "the desktop shortcut is removed" fails test -e "$desktop/ZelkorBackup.lnk
 check "Backup.ini and the target are untouched" same_user_data
 
 # --- The autostart entry of a copy elsewhere is not this installation's.
-wine "$setup" /S
+check "a new install after the uninstall succeeds" wine "$setup" /S
 wine reg add "$run_key" /v "ZELKOR Backup" /d 'C:\Tools\ZELKOR Backup\ZelkorBackup.exe' /f >/dev/null 2>&1
 wine "$program_dir/Deinstallieren.exe" /S || true
 "$ZB_WINESERVER" -w
