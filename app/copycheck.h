@@ -20,7 +20,7 @@ struct CopyShortfall {
 
 // `keepAlive` runs now and then, so that the window stays responsive during
 // a long check. Writes nothing outside `dest`.
-CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
+[[nodiscard]] CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
                            const std::function<void()>& keepAlive);
 
 // The report of a shortfall, on one line.

@@ -165,12 +165,14 @@ cpPair() {
 standInPair() {
     timed env APPDATA="$work/appdata" "$standin" copy "$src/$1" "$out/si-$1"; add "$1.copy.si" "$wall"
     checked si "$1"
+    timed "$standin" check "$src/$1" "$out/si-$1"; add "$1.check.si" "$inner"
     sync; timed env APPDATA="$work/appdata" "$standin" delete "$out/si-$1"; add "$1.del.si" "$wall"
 }
 winePair() {
     timed underWine copy "S:\\$1\\" "T:\\wi-$1"
     add "$1.copy.wi" "$inner"; add "$1.copy.wiproc" "$wall"; add "$1.copy.own" "$own"
     checked wi "$1"
+    timed underWine check "S:\\$1\\" "T:\\wi-$1"; add "$1.check.wi" "$inner"
     sync; timed underWine delete "T:\\wi-$1"; add "$1.del.wi" "$inner"; add "$1.del.wiproc" "$wall"
     # FOF_ALLOWUNDO: Wine moves the folder into the recycle bin.
     if [ "$round" = 1 ]; then trashed[$1]=$(find "$trash/files" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l); fi
@@ -272,6 +274,9 @@ for t in A B; do
     row "Wine copyfiles (the call)" "$t.copy.wi" "$t.copy.cp"
     row "Wine copyfiles (whole wine64 process)" "$t.copy.wiproc" "$t.copy.cp"
     row "Wine bare SHFileOperationA (the call)" "$t.copy.bare" "$t.copy.cp"
+    echo "  the check of that copy against its source (inside copyfiles; here once more, alone)"
+    row "stand-in check" "$t.check.si" "$t.copy.cp"
+    row "Wine check" "$t.check.wi" "$t.copy.cp"
     echo "  delete that copy"
     row "rm -rf" "$t.del.rm" "$t.del.rm"
     row "stand-in dateredundanz (whole process)" "$t.del.si" "$t.del.rm"
@@ -304,6 +309,16 @@ for t in A B; do
 done
 
 echo
+echo "The check after the copy, against the copy's time"
+for t in A B; do
+    awk -v t="$t" -v cs="$(median "$t.check.si")" -v si="$(median "$t.copy.si")" \
+        -v cw="$(median "$t.check.wi")" -v wi="$(median "$t.copy.wi")" -v b="$(median "$t.copy.bare")" 'BEGIN {
+        printf "  tree %s, stand-in: check %.3f s of copyfiles %.3f s = %.1f %%\n", t, cs, si, cs / si * 100
+        printf "  tree %s, Wine:     check %.3f s of copyfiles %.3f s = %.1f %% (of the bare shell copy %.1f %%)\n",
+               t, cw, wi, cw / wi * 100, cw / b * 100 }'
+done
+
+echo
 echo "CPU of one backup run under Wine (miExecNowClick, two small sources, four 5-s pauses)"
 cpuRow() { printf '  %-72s %7.3f s\n' "$1" "$2"; }
 cpuRow "wall time of the run" "$runWall"
@@ -320,6 +335,9 @@ printf '  %-62s A %s, B %s\n' "stand-in copy within 1.05 x cp -a" \
     "$(ratio "$(median A.copy.si)" "$(median A.copy.cp)")" "$(ratio "$(median B.copy.si)" "$(median B.copy.cp)")"
 printf '  %-62s file times A %s, B %s; dot entries A %s, B %s\n' "  ... keeping modification times and hidden entries" \
     "${kept[A.si.f]}" "${kept[B.si.f]}" "${kept[A.si.dot]}" "${kept[B.si.dot]}"
-printf '  %-62s A %+.1f %%, B %+.1f %%\n' "program overhead under 5 % of a bare SHFileOperationA" \
+printf '  %-62s A %+.1f %%, B %+.1f %%\n' "program overhead under 5 % of a bare SHFileOperationA (check included)" \
     "${overhead[A]}" "${overhead[B]}"
+pct() { awk -v a="$(median "$1")" -v b="$(median "$2")" 'BEGIN { printf "%.1f %%", a / b * 100 }'; }
+printf '  %-62s stand-in %s, Wine %s\n' "the check of tree A at most 10 % of the copy's time" \
+    "$(pct A.check.si A.copy.si)" "$(pct A.check.wi A.copy.wi)"
 printf '  %-62s %.3f s\n' "a run with 20 s of pauses under 0.5 s CPU (the program)" "$runCpu"

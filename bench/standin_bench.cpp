@@ -4,6 +4,7 @@
 //   standin_bench trees ROOT FILES_A FOLDERS_A FILES_B
 //   standin_bench copy SRC DST     host paths; DST must not exist yet
 //   standin_bench delete DIR
+//   standin_bench check SRC DST    the check of a complete copy alone
 //
 // copy and delete print "seconds S" for the handler alone and fail when the
 // handler logged an error.
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/copycheck.h"
 #include "app/settings.h"
 #include "app/uMain.h"
 #include "platform/devices_posix.h"
@@ -149,6 +151,20 @@ int main(int argc, char** argv) {
                 f.form.copyfiles("S:\\", "T:\\" + dst.filename().string(), f.window.handle());
             });
         }
+        if (args.size() == 3 && args[0] == "check") {
+            posix::mapDrive('S', fs::absolute(args[1]).string());
+            posix::mapDrive('T', fs::absolute(args[2]).string());
+            PosixShellFiles files;
+            const auto start = std::chrono::steady_clock::now();
+            const CopyShortfall s = completeCopy(files, "S:\\", "T:\\", [] {});
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            if (s.missing > 0) {
+                std::fprintf(stderr, "the copy lacks %d of %d files\n", s.missing, s.files);
+                return 1;
+            }
+            std::printf("seconds %.6f files %d\n", took.count(), s.files);
+            return 0;
+        }
         if (args.size() == 2 && args[0] == "delete") {
             const fs::path dir = fs::absolute(args[1]);
             posix::mapDrive('T', dir.parent_path().string());
@@ -160,6 +176,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "standin_bench: %s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: standin_bench trees ROOT FILES_A FOLDERS_A FILES_B | copy SRC DST | delete DIR\n");
+    std::fprintf(stderr, "usage: standin_bench trees ROOT FILES_A FOLDERS_A FILES_B | copy SRC DST | check SRC DST | delete DIR\n");
     return 2;
 }

@@ -200,10 +200,10 @@ public:
     virtual std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) = 0;
     // Copies one file over whatever is at `to`, keeping its times and
     // attributes; 0 or the system's error code.
-    virtual std::uint32_t copyFile(const std::string& from, const std::string& to) = 0;
+    [[nodiscard]] virtual std::uint32_t copyFile(const std::string& from, const std::string& to) = 0;
     // Creates one folder with the attributes of the folder `like`; 0 or the
     // system's error code.
-    virtual std::uint32_t createFolder(const std::string& like, const std::string& path) = 0;
+    [[nodiscard]] virtual std::uint32_t createFolder(const std::string& like, const std::string& path) = 0;
     // The system's text for an error code, on one line; empty when it has none.
     virtual std::string errorText(std::uint32_t error) = 0;
 };
