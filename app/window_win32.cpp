@@ -89,6 +89,8 @@ DWORD controlStyle(const CtlInfo& i, const char*& cls) {
 Win32Window::Win32Window(HINSTANCE instance) : instance_(instance) {}
 
 Win32Window::~Win32Window() {
+    // The form is gone by now; the windows' last messages must not reach it.
+    form_ = nullptr;
     if (hwnd_) DestroyWindow(hwnd_);
     if (app_) DestroyWindow(app_);
     if (trayMenu_) DestroyMenu(trayMenu_);
