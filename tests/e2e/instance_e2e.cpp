@@ -9,10 +9,9 @@ namespace {
 
 class InstanceE2E : public ::testing::Test {
 protected:
-    void SetUp() override {
-        sb.writeIni("[Backup]\r\nMon=1\r\nP1A=1\r\nP1P=" + toAnsi(sb.makeFolder("Quelle")) + "\r\n");
-    }
+    void SetUp() override { sb.writeIni(schedule); }
     Sandbox sb;
+    const std::string schedule = "[Backup]\r\nMon=1\r\nP1A=1\r\nP1P=" + toAnsi(sb.makeFolder("Quelle")) + "\r\n";
 };
 
 TEST_F(InstanceE2E, ASecondStartShowsTheWaitingProgramAndEnds) {
@@ -31,6 +30,21 @@ TEST_F(InstanceE2E, ASecondStartShowsTheWaitingProgramAndEnds) {
     EXPECT_EQ(countWindows("TfrmBackup"), 1);
     EXPECT_EQ(sb.readIni(), before);
     EXPECT_TRUE(first.running());
+}
+
+TEST_F(InstanceE2E, AStartDuringStartUpShowsTheWindowOnceStartUpIsDone) {
+    sb.writeIni(schedule + "UNM=1\r\n");
+    App first(sb.appData());
+    auto warning = first.waitMessageBox();
+    ASSERT_TRUE(warning);
+    App second(sb.appData());
+    ASSERT_TRUE(second.waitExit(5s));
+    EXPECT_EQ(second.exitCode(), 0u);
+    // "&Nein" keeps the option; the schedule is activated and would go to the tray.
+    first.answer(*warning, "&Nein");
+    EXPECT_TRUE(first.waitMainVisible(true));
+    EXPECT_FALSE(first.trayIconPresent());
+    EXPECT_EQ(countWindows("TfrmBackup"), 1);
 }
 
 TEST_F(InstanceE2E, TwoStartsAtOnceLeaveOneProgram) {
