@@ -111,8 +111,11 @@ bool Win32Window::createAppWindow() {
     app_ = CreateWindowExA(0, kAppWindowClass, toAnsi(txt::AppTitle).c_str(), kAppStyle,
                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
                            nullptr, instance_, this);
+    if (!app_) return false;
     handOver_ = handOverMessage();
-    return app_ != nullptr;
+    // A start without elevation must reach a program that runs elevated.
+    ChangeWindowMessageFilterEx(app_, handOver_, MSGFLT_ALLOW, nullptr);
+    return true;
 }
 
 void Win32Window::showAppWindow(bool on) {
