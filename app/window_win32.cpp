@@ -378,24 +378,23 @@ void Win32Window::onCommand(WPARAM wp) {
     guarded([&] { form_->Click(c); });
 }
 
-LRESULT CALLBACK Win32Window::wndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+Win32Window* Win32Window::attached(HWND hwnd, UINT msg, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
     auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || !self->form_) return DefWindowProcA(hwnd, msg, wp, lp);
-    return self->handle(msg, wp, lp);
+    return self && self->form_ ? self : nullptr;
+}
+
+LRESULT CALLBACK Win32Window::wndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Win32Window* self = attached(hwnd, msg, lp);
+    return self ? self->handle(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK Win32Window::appWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || !self->form_) return DefWindowProcA(hwnd, msg, wp, lp);
-    return self->handleApp(msg, wp, lp);
+    Win32Window* self = attached(hwnd, msg, lp);
+    return self ? self->handleApp(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 LRESULT Win32Window::handleApp(UINT msg, WPARAM wp, LPARAM lp) {

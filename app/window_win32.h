@@ -70,6 +70,8 @@ public:
     }
 
 private:
+    // The window object of a window, once the form is attached to it.
+    static Win32Window* attached(HWND hwnd, UINT msg, LPARAM lp);
     static LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK appWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
