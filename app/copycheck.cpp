@@ -27,6 +27,14 @@ std::string folded(std::string s) {
     return s;
 }
 
+// The path as it is compared: case folded, one kind of delimiter, none at the end.
+std::string comparable(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    while (path.size() > 1 && path.back() == '\\') path.pop_back();
+    return folded(path);
+}
+
 bool sameFile(const FileEntry& copy, const FileEntry& source) {
     const std::int64_t d = copy.lastWrite - source.lastWrite;
     return !copy.folder && copy.size == source.size && d <= kTimeTolerance && d >= -kTimeTolerance;
@@ -34,7 +42,8 @@ bool sameFile(const FileEntry& copy, const FileEntry& source) {
 
 class Checker {
 public:
-    Checker(IShellFiles& files, const std::function<void()>& keepAlive) : files_(files), keepAlive_(keepAlive) {}
+    Checker(IShellFiles& files, const std::function<void()>& keepAlive, const std::string& dest)
+        : files_(files), keepAlive_(keepAlive), dest_(comparable(dest)) {}
 
     // `shown` is the source path as the user knows it, for the report.
     void folder(const std::string& src, const std::string& dst, const std::string& shown) {
@@ -66,6 +75,10 @@ public:
             const std::string from = join(src, e.name), to = join(dst, e.name), path = join(shown, e.name);
             const FileEntry* have = inCopy(e.name);
             if (e.folder) {
+                // A source that holds the backup itself (D:\ onto D:\Sicherung):
+                // copying the copy into itself would never end.
+                const std::string f = comparable(from);
+                if (dest_ == f || dest_.rfind(f + "\\", 0) == 0) continue;
                 if (!have || !have->folder) {
                     if (const std::uint32_t failed = files_.createFolder(from, to)) {
                         missAll(from, path, failed);
@@ -129,6 +142,7 @@ private:
 
     IShellFiles& files_;
     const std::function<void()>& keepAlive_;
+    const std::string dest_;
     long seen_ = 0;
 };
 
@@ -154,7 +168,7 @@ std::string reason(IShellFiles& files, std::uint32_t error) {
 
 CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
                            const std::function<void()>& keepAlive) {
-    Checker checker(files, keepAlive);
+    Checker checker(files, keepAlive, dest);
     checker.folder(source, dest, source);
     return checker.result;
 }

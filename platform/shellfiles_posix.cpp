@@ -23,6 +23,7 @@ constexpr int kFileNotFound = 2;
 constexpr int kAccessDenied = 5;
 constexpr int kSourceMissing = 0x402;
 constexpr int kCancelled = 0x4C7;  // ERROR_CANCELLED
+constexpr int kDestinationInSource = 0x76;  // DE_DESTSUBTREE
 
 // Copies a file keeping its modification time, as the shell does.
 bool copyOne(const fs::path& from, const fs::path& to) {
@@ -124,9 +125,18 @@ int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
         }
         std::error_code ec;
         if (!entries.empty()) fs::create_directories(*dest, ec);
-        bool ok = true;
-        for (const auto& src : sources) ok = copyTree(src, fs::path(*dest) / src.filename(), faults) && ok;
+        bool ok = true, intoItself = false;
+        const std::string target = fs::weakly_canonical(*dest, ec).string() + "/";
+        for (const auto& src : sources) {
+            // The shell refuses to copy a folder into its own subtree.
+            if (target.rfind(fs::weakly_canonical(src, ec).string() + "/", 0) == 0) {
+                intoItself = true;
+                continue;
+            }
+            ok = copyTree(src, fs::path(*dest) / src.filename(), faults) && ok;
+        }
         if (afterShellCopy) afterShellCopy();
+        if (intoItself) return kDestinationInSource;
         return ok ? kNoError : kAccessDenied;
     }
     if (op.wFunc == FO_DELETE_) {

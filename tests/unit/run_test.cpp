@@ -291,6 +291,19 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
     EXPECT_EQ(readBytes((e / "3" / "P1" / "a.txt").string()), "a, länger");
 }
 
+// D:\ backed up onto D:\Sicherung: the backup is not copied into itself.
+TEST_F(RunTest, ASourceThatHoldsTheTargetLeavesTheBackupOut) {
+    const fs::path e = drive('E');
+    writeBytes("E:\\a.txt", "a");
+    fs::create_directories(e / "Sicherung");
+    target(1, "E:\\Sicherung");
+    source(1, "E:\\");
+    run();
+    EXPECT_EQ(readBytes((e / "Sicherung" / "3" / "P1" / "a.txt").string()), "a");
+    EXPECT_FALSE(fs::exists(e / "Sicherung" / "3" / "P1" / "Sicherung"));
+    EXPECT_EQ(logLines().back(), "Datei kopieren von E:\\ nach E:\\Sicherung\\3\\P1\\ fehlgeschlagen.: 09.12.2026");
+}
+
 TEST_F(RunTest, AnErrorThatEscapesStillRunsTheClosingStep) {
     drive('E');
     target(1, "E:\\");
