@@ -273,7 +273,7 @@ for t in A B; do
     row "stand-in copyfiles (whole process)" "$t.copy.si" "$t.copy.cp"
     row "Wine copyfiles (the call)" "$t.copy.wi" "$t.copy.cp"
     row "Wine copyfiles (whole wine64 process)" "$t.copy.wiproc" "$t.copy.cp"
-    row "Wine bare SHFileOperationA (the call)" "$t.copy.bare" "$t.copy.cp"
+    row "Wine bare SHFileOperationW (the call)" "$t.copy.bare" "$t.copy.cp"
     echo "  the check of that copy against its source (inside copyfiles; here once more, alone)"
     row "stand-in check" "$t.check.si" "$t.copy.cp"
     row "Wine check" "$t.check.wi" "$t.copy.cp"
@@ -302,7 +302,7 @@ for t in A B; do
     read -r overhead[$t] line < <(awk -v c="$(median "$t.copy.wi")" -v b="$(median "$t.copy.bare")" 'BEGIN {
         p = (c - b) / b * 100
         printf "%.1f %.3f s - %.3f s = %+.3f s = %+.1f %% of the bare call\n", p, c, b, c - b, p }')
-    echo "  tree $t, median copyfiles - median bare SHFileOperationA: $line"
+    echo "  tree $t, median copyfiles - median bare SHFileOperationW: $line"
     awk -v t="$t" -v o="$(median "$t.copy.own")" -v b="$(median "$t.copy.bare")" 'BEGIN {
         printf "  tree %s, inside copyfiles, time outside the shell port call:    %.4f s = %.2f %% of the bare call\n",
                t, o, o / b * 100 }'
@@ -335,7 +335,7 @@ printf '  %-62s A %s, B %s\n' "stand-in copy within 1.05 x cp -a" \
     "$(ratio "$(median A.copy.si)" "$(median A.copy.cp)")" "$(ratio "$(median B.copy.si)" "$(median B.copy.cp)")"
 printf '  %-62s file times A %s, B %s; dot entries A %s, B %s\n' "  ... keeping modification times and hidden entries" \
     "${kept[A.si.f]}" "${kept[B.si.f]}" "${kept[A.si.dot]}" "${kept[B.si.dot]}"
-printf '  %-62s A %+.1f %%, B %+.1f %%\n' "program overhead under 5 % of a bare SHFileOperationA (check included)" \
+printf '  %-62s A %+.1f %%, B %+.1f %%\n' "program overhead under 5 % of a bare SHFileOperationW (check included)" \
     "${overhead[A]}" "${overhead[B]}"
 pct() { awk -v a="$(median "$1")" -v b="$(median "$2")" 'BEGIN { printf "%.1f %%", a / b * 100 }'; }
 printf '  %-62s stand-in %s, Wine %s\n' "the check of tree A at most 10 % of the copy's time" \

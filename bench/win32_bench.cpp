@@ -1,9 +1,9 @@
 // The Windows side of bench/copy_delete.sh, run under Wine: the folder copy
 // and delete of a real TfrmBackup on the real Win32 ports and window, a bare
-// SHFileOperationA with the same list, and the CPU time of one backup run.
+// SHFileOperationW with the same list, and the CPU time of one backup run.
 //
 //   win32_bench copy SRC DST            copyfiles(SRC, DST)
-//   win32_bench bare SRC DST            SHFileOperationA alone, with the list copyfiles would build
+//   win32_bench bare SRC DST            SHFileOperationW alone, with the list copyfiles would build
 //   win32_bench delete DIR              dateredundanz(DIR)
 //   win32_bench check SRC DST           the check of a complete copy DST against SRC alone
 //   win32_bench run SRC1 SRC2 TARGET    miExecNowClick with two sources onto target 1
@@ -120,16 +120,16 @@ double cpuSeconds() {
 // What copyfiles hands to the shell, prepared beforehand: the same names,
 // destination, flags, title and owner, so that only the shell's work is timed.
 double bareCopy(Program& p, const std::string& source, const std::string& dest) {
-    if (!SetCurrentDirectoryA(toAnsi(source).c_str())) throw std::runtime_error("no source folder " + source);
-    std::string from;
+    if (!SetCurrentDirectoryW(toWide(source).c_str())) throw std::runtime_error("no source folder " + source);
+    std::wstring from;
     constexpr std::uint32_t kAllEntries = 0x3F;  // hidden and system entries too, as copyfiles asks
     for (const std::string& name : p.shellFiles.findFiles("*.*", kAllEntries).value_or(std::vector<std::string>{}))
-        if (name != "." && name != "..") from += toAnsi(name) + '\0';
-    from += '\0';
+        if (name != "." && name != "..") from += toWide(name) + L'\0';
+    from += L'\0';
     if (!p.system->forceDirectories(dest)) throw std::runtime_error("cannot create " + dest);
-    const std::string to = toAnsi(dest) + '\0' + '\0';
-    const std::string title = toAnsi(txt::CopyProgressTitle);
-    SHFILEOPSTRUCTA op{};
+    const std::wstring to = toWide(dest) + L'\0' + L'\0';
+    const std::wstring title = toWide(txt::CopyProgressTitle);
+    SHFILEOPSTRUCTW op{};
     op.hwnd = p.window.hwnd();
     op.wFunc = FO_COPY;
     op.pFrom = from.c_str();
@@ -137,10 +137,10 @@ double bareCopy(Program& p, const std::string& source, const std::string& dest) 
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI;
     op.lpszProgressTitle = title.c_str();
     const double start = now();
-    const int result = SHFileOperationA(&op);
+    const int result = SHFileOperationW(&op);
     const double took = now() - start;
     if (result != 0 || op.fAnyOperationsAborted)
-        throw std::runtime_error("SHFileOperationA: " + std::to_string(result));
+        throw std::runtime_error("SHFileOperationW: " + std::to_string(result));
     return took;
 }
 
