@@ -16,6 +16,8 @@ constexpr std::int32_t kPause = 5000;
 constexpr std::uint16_t kDeleteFlags = FOF_NOCONFIRMATION_ | FOF_ALLOWUNDO_;
 constexpr std::uint16_t kCopyFlags = FOF_NOCONFIRMATION_ | FOF_NOERRORUI_;
 constexpr std::uint32_t kAllEntries = 0x3F;  // read-only, hidden, system, volume, folder, archive
+constexpr int kUserCancelled = 0x4C7;       // ERROR_CANCELLED
+constexpr int kOpCancelled = 0x75;          // DE_OPCANCELLED
 
 // A line break inside a value would end the INI line and start a bogus key.
 std::string oneLine(std::string s) {
@@ -104,8 +106,12 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     op.lpszProgressTitle = txt::CopyProgressTitle;
     bool aborted = false;
     const int result = shellFiles_.shFileOperation(op, aborted);
-    // The user stopped the copy: nothing is copied behind their back.
-    if (aborted && !nothingToCopy) {
+    // With FOF_NOERRORUI the shell also stops silently at a file it cannot
+    // copy and marks the operation aborted, answering that file's error. A
+    // cancel by the user answers success or one of the two cancel codes:
+    // then nothing is copied behind the user's back.
+    const bool userCancelled = aborted && (result == 0 || result == kUserCancelled || result == kOpCancelled);
+    if (userCancelled && !nothingToCopy) {
         report(failure);
         return;
     }

@@ -40,12 +40,18 @@ using Faults = std::map<std::string, std::uint32_t>;
 // Beyond this length the shell under Wine leaves a file out and says nothing.
 constexpr std::size_t kShellMaxPath = 259;
 
-bool copyTree(const fs::path& from, const fs::path& to, const Faults& faults) {
+// `stop` set: the shell as on Windows, which stops at the first file it
+// cannot copy and leaves everything after it; else the shell under Wine.
+bool copyTree(const fs::path& from, const fs::path& to, const Faults& faults, std::uint32_t* stop) {
     std::error_code ec;
     if (to.string().size() > kShellMaxPath) return true;
     if (!fs::is_directory(from, ec)) {
         const auto fault = faults.find(from.string());
         if (fault == faults.end()) return copyOne(from, to);
+        if (stop) {
+            *stop = fault->second;
+            return false;
+        }
         if (fault->second == ERROR_DISK_FULL_) std::ofstream(to, std::ios::trunc);
         return true;  // the shell's silence under Wine
     }
@@ -53,8 +59,10 @@ bool copyTree(const fs::path& from, const fs::path& to, const Faults& faults) {
     fs::create_directories(to, ec);
     if (!fs::is_directory(to, ec)) return false;
     bool ok = true;
-    for (const auto& entry : fs::directory_iterator(from, ec))
-        ok = copyTree(entry.path(), to / entry.path().filename(), faults) && ok;
+    for (const auto& entry : fs::directory_iterator(from, ec)) {
+        ok = copyTree(entry.path(), to / entry.path().filename(), faults, stop) && ok;
+        if (stop && *stop) return false;
+    }
     return ok && !ec;
 }
 
@@ -126,6 +134,7 @@ int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
         std::error_code ec;
         if (!entries.empty()) fs::create_directories(*dest, ec);
         bool ok = true, intoItself = false;
+        std::uint32_t stoppedWith = 0;
         const std::string target = fs::weakly_canonical(*dest, ec).string() + "/";
         for (const auto& src : sources) {
             // The shell refuses to copy a folder into its own subtree.
@@ -133,9 +142,14 @@ int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
                 intoItself = true;
                 continue;
             }
-            ok = copyTree(src, fs::path(*dest) / src.filename(), faults) && ok;
+            ok = copyTree(src, fs::path(*dest) / src.filename(), faults, stopsAtFault ? &stoppedWith : nullptr) && ok;
+            if (stoppedWith) break;
         }
         if (afterShellCopy) afterShellCopy();
+        if (stoppedWith) {
+            anyAborted = true;  // a silent stop is marked like a cancel
+            return static_cast<int>(stoppedWith);
+        }
         if (intoItself) return kDestinationInSource;
         return ok ? kNoError : kAccessDenied;
     }

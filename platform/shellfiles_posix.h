@@ -31,6 +31,9 @@ public:
     // under Wine, answering success all the same: a file in use is left out,
     // on a full target it is left with 0 bytes.
     std::map<std::string, std::uint32_t> faults;
+    // The shell as on Windows instead: it stops at the first such file,
+    // answers its error and marks the operation aborted.
+    bool stopsAtFault = false;
     // Runs after each of the shell's copies: a source that changes meanwhile.
     std::function<void()> afterShellCopy;
     std::map<std::uint32_t, std::string> errorTexts;  // the system's texts

@@ -236,12 +236,16 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
         bool onlyDuringTheShellsCopy;
         std::vector<std::string> lines;
         std::vector<std::string> missing;  // left out of the copy in the end
+        bool shellStops = false;           // the shell stops at the file, as on Windows
     } cases[] = {
         {"nothing fails", {}, false, {}, {}},
         {"in use only while the shell copies", {{hostOf("post.pst"), 32}, {hostOf("a.txt"), 112}}, true, {}, {}},
         {"in use", {{hostOf("post.pst"), 32}}, false,
          {pre + "1 von 8 Dateien fehlt: C:\\Quelle\\post.pst (Datei wird von einem anderen Programm verwendet)"},
          {"post.pst"}},
+        {"in use, the shell stopping there", {{hostOf("a.txt"), 32}}, false,
+         {pre + "1 von 8 Dateien fehlt: C:\\Quelle\\a.txt (Datei wird von einem anderen Programm verwendet)"},
+         {"a.txt"}, true},
         {"target full", {{hostOf("a.txt"), 112}, {hostOf("post.pst"), 112}}, false,
          {pre + "2 von 8 Dateien fehlen, darunter C:\\Quelle\\a.txt (Ziellaufwerk ist voll)"}, {"a.txt", "post.pst"}},
         {"access denied", {{hostOf("post.pst"), 5}}, false,
@@ -258,6 +262,7 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
         fs::create_directories(e / "3");
         window.setText(Ctl::mmo1, "");
         shellFiles.faults = c.faults;
+        shellFiles.stopsAtFault = c.shellStops;
         shellFiles.afterShellCopy = [&] {
             if (c.onlyDuringTheShellsCopy) shellFiles.faults.clear();
         };
