@@ -92,7 +92,10 @@ public:
             if (have && sameFile(*have, e)) continue;
             const std::uint32_t failed = files_.copyFile(from, to);
             if (failed == 0) continue;
-            if (goneFromSource(src, e.name)) {
+            // Only a source that is not found may have been deleted meanwhile;
+            // any other error names a file that is still there.
+            const bool notFound = failed == ERROR_FILE_NOT_FOUND_ || failed == ERROR_PATH_NOT_FOUND_;
+            if (notFound && goneFromSource(src, e.name)) {
                 --result.files;  // deleted while the backup ran: nothing to miss
                 continue;
             }
@@ -146,6 +149,16 @@ private:
     long seen_ = 0;
 };
 
+// A printf template filled in, of whatever length the paths give it.
+template <class... Args>
+std::string printed(const char* format, Args... args) {
+    const int n = std::snprintf(nullptr, 0, format, args...);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
+    std::snprintf(out.data(), out.size(), format, args...);
+    out.pop_back();
+    return out;
+}
+
 std::string reason(IShellFiles& files, std::uint32_t error) {
     switch (error) {
         case ERROR_SHARING_VIOLATION_:
@@ -155,13 +168,8 @@ std::string reason(IShellFiles& files, std::uint32_t error) {
         case ERROR_ACCESS_DENIED_: return txt::ReasonAccessDenied;
         default: break;
     }
-    std::string text = files.errorText(error);
-    if (text.empty()) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, txt::ReasonOther, static_cast<unsigned>(error));
-        text = buf;
-    }
-    return text;
+    const std::string text = files.errorText(error);
+    return text.empty() ? printed(txt::ReasonOther, static_cast<unsigned>(error)) : text;
 }
 
 }  // namespace
@@ -175,16 +183,10 @@ CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const 
 
 std::string shortfallText(IShellFiles& files, const std::string& source, const CopyShortfall& s) {
     const std::string why = reason(files, s.error);
-    const int n = std::snprintf(nullptr, 0, txt::ErrIncompleteMany, source.c_str(), s.missing, s.files,
-                                s.first.c_str(), why.c_str()) + 16;
-    std::vector<char> buf(static_cast<std::size_t>(n));
     if (s.missing == 1)
-        std::snprintf(buf.data(), buf.size(), txt::ErrIncompleteOne, source.c_str(), s.files,
-                      s.files == 1 ? txt::FileSingular : txt::FilePlural, s.first.c_str(), why.c_str());
-    else
-        std::snprintf(buf.data(), buf.size(), txt::ErrIncompleteMany, source.c_str(), s.missing, s.files,
-                      s.first.c_str(), why.c_str());
-    return buf.data();
+        return printed(txt::ErrIncompleteOne, source.c_str(), s.files,
+                       s.files == 1 ? txt::FileSingular : txt::FilePlural, s.first.c_str(), why.c_str());
+    return printed(txt::ErrIncompleteMany, source.c_str(), s.missing, s.files, s.first.c_str(), why.c_str());
 }
 
 }  // namespace zb
