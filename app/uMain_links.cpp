@@ -7,31 +7,15 @@
 
 namespace zb {
 
-namespace {
-
-// The executable's own folder: the current directory is no guide, since the
-// folder copy changes it and a start from the shortcut or at logon sets it.
-std::string programPath(ISystem& system) {
-    return withTrailingDelimiter(system.programFolder()) + txt::ProgramFileName;
-}
-
-// Windows splits an unquoted Run command at the first blank and would try
-// to start "C:\Program" for "C:\Program Files\...".
-std::string autostartCommand(const std::string& path) {
-    return path.find(' ') == std::string::npos ? path : '"' + path + '"';
-}
-
-}  // namespace
-
 void TfrmBackup::CreateSystemLinks(Ctl Sender) {
     if (Sender == Ctl::btnAddDesktop) {
         std::string workingDirectory = settingsFolder(system_);
         workingDirectory.pop_back();
-        const std::string saved = CreateShellLink(shellLinks_, registry_, system_, programPath(system_),
+        const std::string saved = CreateShellLink(shellLinks_, registry_, system_, ProgramPath(system_),
                                                   workingDirectory, "", txt::LinkDescription);
         if (!saved.empty()) box(MsgKind::Information, txt::InfoLinkCreated);
     } else if (Sender == Ctl::btnbtnAddIconInStartup) {
-        AddAutostartEntry(registry_, txt::AutostartValueName, autostartCommand(programPath(system_)));
+        AddAutostartEntry(registry_, txt::AutostartValueName, AutostartCommand(ProgramPath(system_)));
     } else if (Sender == Ctl::btnDeleteIconInStartup) {
         DeleteAutostartEntry(registry_, txt::AutostartValueName);
     }

@@ -3,6 +3,7 @@
 
 #include "app/uMain.h"
 #include "resources/texts.h"
+#include "shell/links.h"
 
 namespace zb {
 
@@ -98,6 +99,8 @@ void TfrmBackup::FormCreate(Ctl) {
     SettingsFile ini = settings();
     loadSettings(ini);
     if (anyWeekdayTicked()) ActivateBackup(Ctl::frmBackup);
+    // Last, so that a refused entry costs no settings and no backups.
+    RestoreAutostartEntry(registry_, system_);
 }
 
 void TfrmBackup::loadSettings(SettingsFile& ini) {

@@ -91,4 +91,28 @@ void DeleteAutostartEntry(IRegistry& registry, const std::string& name) {
     if (run.get() && registry.valueExists(run.get(), name)) (void)registry.deleteValue(run.get(), name);
 }
 
+// The executable's own folder: the current directory is no guide, since the
+// folder copy changes it and a start from the shortcut or at logon sets it.
+std::string ProgramPath(ISystem& system) {
+    return withTrailingDelimiter(system.programFolder()) + txt::ProgramFileName;
+}
+
+// Windows splits an unquoted Run command at the first blank and would try
+// to start "C:\Program" for "C:\Program Files\...".
+std::string AutostartCommand(const std::string& path) {
+    return path.find(' ') == std::string::npos ? path : '"' + path + '"';
+}
+
+void RestoreAutostartEntry(IRegistry& registry, ISystem& system) {
+    {
+        // Read through the parent, which every account has, so that a start
+        // without a mark leaves no key of ours behind.
+        OpenKey software(registry, kProgramKeyParent);
+        if (!software.get() || !registry.queryString(software.get(), kProgramKeyName, kAutostartMarkValue)) return;
+    }
+    AddAutostartEntry(registry, txt::AutostartValueName, AutostartCommand(ProgramPath(system)));
+    OpenKey program(registry, std::string(kProgramKeyParent) + "\\" + kProgramKeyName);
+    if (program.get()) (void)registry.deleteValue(program.get(), kAutostartMarkValue);
+}
+
 }  // namespace zb

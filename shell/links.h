@@ -11,6 +11,11 @@ namespace zb {
 inline constexpr const char* kClsidShellLink = "{00021401-0000-0000-C000-000000000046}";
 inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kExplorerKey = "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer";
+// The uninstaller's note to the next start, under HKEY_CURRENT_USER: it
+// removed this user's autostart entry, which a reinstall should bring back.
+inline constexpr const char* kProgramKeyParent = "Software";
+inline constexpr const char* kProgramKeyName = "ZELKOR Backup";
+inline constexpr const char* kAutostartMarkValue = "AutostartWiederherstellen";
 
 // Saves a shortcut "ZelkorBackup.lnk" on the user's desktop. Returns the
 // file's full path, or an empty text when it could not be saved. Throws
@@ -25,5 +30,15 @@ void AddAutostartEntry(IRegistry& registry, const std::string& name, const std::
 
 // Removes the value if there is one; a failure goes unreported.
 void DeleteAutostartEntry(IRegistry& registry, const std::string& name);
+
+// The running exe, and how the Run key must name it.
+std::string ProgramPath(ISystem& system);
+std::string AutostartCommand(const std::string& path);
+
+// At start-up: when the uninstaller left its mark, writes this program's
+// autostart entry (as AddAutostartEntry does) and then removes the mark.
+// Throws EZelkorError when the entry cannot be written; the mark then stays
+// for the next start.
+void RestoreAutostartEntry(IRegistry& registry, ISystem& system);
 
 }  // namespace zb

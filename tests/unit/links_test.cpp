@@ -147,9 +147,34 @@ TEST_F(LinksTest, FirstStartAddsAutostartThenOpensTheDocumentationBeforeTheFolde
     EXPECT_TRUE(shellLinks.calls.empty());
 
     registry.calls.clear();
-    form.FormCreate(Ctl::frmBackup);  // the folder is there now: no first start
-    EXPECT_TRUE(registry.calls.empty());
+    form.FormCreate(Ctl::frmBackup);  // the folder is there now: no first start, only a look for the mark
+    EXPECT_EQ(registry.calls, (Calls{"open Software", "query ZELKOR Backup AutostartWiederherstellen", "close"}));
     EXPECT_EQ(launcher.calls.size(), 1u);
+}
+
+// The uninstaller removed the entry and left its mark; the user had not.
+TEST_F(LinksTest, AStartAfterAReinstallRestoresTheAutostartEntryOnlyWhenTheUninstallerLeftItsMark) {
+    const std::string programKey = "Software\\ZELKOR Backup";
+    const PosixRegistry::Value mark{REG_SZ_, "1"};
+    posix::folders().program = "C:\\Program Files\\ZELKOR Backup";
+    form.FormCreate(Ctl::frmBackup);
+    form.Click(Ctl::btnDeleteIconInStartup);
+    form.FormCreate(Ctl::frmBackup);  // removed by the user: stays removed
+    EXPECT_FALSE(runValue());
+    EXPECT_FALSE(registry.keyExists(programKey));
+
+    writeIni("[Backup]\r\nP1P=D:\\Daten\r\n");
+    registry.put(programKey, "AutostartWiederherstellen", mark);
+    registry.writeFails = true;  // refused: the next start tries again
+    EXPECT_EQ(raisedBy([&] { form.FormCreate(Ctl::frmBackup); }), kRefused);
+    EXPECT_EQ(registry.value(programKey, "AutostartWiederherstellen"), mark);
+    EXPECT_EQ(window.text(Ctl::edPfad1), "D:\\Daten");  // the settings were loaded before
+
+    registry.writeFails = false;
+    form.FormCreate(Ctl::frmBackup);
+    EXPECT_EQ(runValue()->data, "\"C:\\Program Files\\ZELKOR Backup\\ZelkorBackup.exe\"");
+    EXPECT_FALSE(registry.value(programKey, "AutostartWiederherstellen"));
+    expectAllReleased();
 }
 
 TEST_F(LinksTest, RefusedAutostartWriteEndsTheFirstStartWithoutTheFolder) {
