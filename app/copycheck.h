@@ -6,24 +6,52 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/ports.h"
 
 namespace zb {
 
 struct CopyShortfall {
-    int missing = 0;         // files (or unreadable folders) still not in the copy
-    int files = 0;           // files of the source
-    std::string first;       // the source path of the first of them
-    std::uint32_t error = 0;  // why that one could not be copied
+    int missing = 0;          // files still not in the copy
+    int files = 0;            // files of the source
+    int folders = 0;          // folders that could be neither read nor made
+    std::string first;        // the source path of the first missing entry
+    std::uint32_t error = 0;  // why that one is missing
+    bool targetGone = false;  // the copy's folder went away during the check
+    bool any() const { return missing > 0 || folders > 0 || targetGone; }
 };
 
-// `keepAlive` runs now and then, so that the window stays responsive during
-// a long check. Writes nothing outside `dest`.
+// Where the backup lies when the destination is inside the source (D:\ onto
+// D:\Sicherung, or the same folder through another drive letter, case or
+// link). Told by identity, not by spelling.
+struct BackupInSource {
+    bool inside = false;
+    // The folders from the destination up to the source, destination first.
+    std::vector<FileId> chain;
+    int source = -1;  // index of the source in `chain`
+    int backup = -1;  // index of the folder left out: the target, or the weekday folder
+    // The source is the target itself: its weekday folders are backups too.
+    bool sourceIsTarget() const { return source == 2; }
+};
+BackupInSource findBackupInSource(IShellFiles& files, const std::string& source, const std::string& dest);
+
+// Whether a folder directly inside the source is the backup or leads to it:
+// the shell must not copy it as a whole.
+bool holdsBackup(IShellFiles& files, const BackupInSource& where, const std::string& sourceFull,
+                 const std::string& name);
+
+// `keepAlive` runs between entries and while a large file is copied; it
+// decides itself how often to serve the window. Writes nothing outside `dest`.
 [[nodiscard]] CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
-                           const std::function<void()>& keepAlive);
+                                         const BackupInSource& where, const std::function<void()>& keepAlive);
 
 // The report of a shortfall, on one line.
-std::string shortfallText(IShellFiles& files, const std::string& source, const CopyShortfall& s);
+std::string shortfallText(IShellFiles& files, const std::string& source, const std::string& dest,
+                          const CopyShortfall& s);
+
+// Names compared as Windows compares them: without regard to case, also
+// outside ASCII (Latin, Greek, Cyrillic).
+std::string foldedName(const std::string& utf8);
 
 }  // namespace zb

@@ -18,6 +18,7 @@ constexpr std::uint16_t kCopyFlags = FOF_NOCONFIRMATION_ | FOF_NOERRORUI_;
 constexpr std::uint32_t kAllEntries = 0x3F;  // read-only, hidden, system, volume, folder, archive
 constexpr int kUserCancelled = 0x4C7;       // ERROR_CANCELLED
 constexpr int kOpCancelled = 0x75;          // DE_OPCANCELLED
+constexpr std::uint32_t kServeEveryMs = 50;
 
 // A line break inside a value would end the INI line and start a bogus key.
 std::string oneLine(std::string s) {
@@ -86,19 +87,26 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
         report(failure);
         return;
     }
+    if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
+    // A target inside the source, under whatever spelling: the shell must not
+    // get the folder that holds the backup, or it copies the copy into itself
+    // down to the path limit. The check copies the rest of that folder.
+    const BackupInSource where = findBackupInSource(shellFiles_, Source, Dest);
+    if (where.inside && where.source == 0) return;  // the source is its own copy
+    const std::string sourceFull = where.inside ? shellFiles_.fullPath(Source) : std::string();
     ShFileOp op;
     op.hwnd = Owner;
     op.wFunc = FO_COPY_;
     if (const auto names = shellFiles_.findFiles("*.*", kAllEntries)) {
         for (const std::string& name : *names) {
             if (name == "." || name == "..") continue;
+            if (holdsBackup(shellFiles_, where, sourceFull, name)) continue;
             op.pFrom += name;
             op.pFrom += '\0';
         }
     }
     const bool nothingToCopy = op.pFrom.empty();
     op.pFrom += '\0';
-    if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
     op.pTo = Dest;
     op.pTo += '\0';
     op.pTo += '\0';
@@ -116,13 +124,19 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
         return;
     }
     // The shell may answer success and still leave files out or short (a
-    // file in use, a path too long, a full target): a backup that silently
-    // lacks files is worse than none. So the copy is checked against its
-    // source, completed where it can be, and what is still missing reported.
-    const CopyShortfall shortfall =
-        completeCopy(shellFiles_, Source, Dest, [this] { window_.processMessages(); });
-    if (shortfall.missing > 0) report(shortfallText(shellFiles_, Source, shortfall));
-    else if (!nothingToCopy && result != 0) report(failure);
+    // file in use, a path too long, a full target), or fail and leave a
+    // complete copy: only the check against the source tells. What it cannot
+    // complete is reported; a complete copy is not, whatever the shell said.
+    std::uint32_t served = clock_.tickCount();
+    const CopyShortfall shortfall = completeCopy(shellFiles_, Source, Dest, where, [this, &served] {
+        // Often enough that the window answers and Windows gets its answer
+        // to the end of the session; rarely enough to cost nothing.
+        const std::uint32_t now = clock_.tickCount();
+        if (now - served < kServeEveryMs) return;
+        served = now;
+        window_.processMessages();
+    });
+    if (shortfall.any()) report(shortfallText(shellFiles_, Source, Dest, shortfall));
 }
 
 bool TfrmBackup::targetPresent(int n) {
@@ -131,6 +145,9 @@ bool TfrmBackup::targetPresent(int n) {
 }
 
 void TfrmBackup::miExecNowClick(Ctl Sender) {
+    // A run inside a run would delete the weekday folder the other one is
+    // writing, and its end would let the program be ended mid-copy.
+    if (BackupRunning) return;
     BackupRunning = true;
     ApplicationEvents1Restore(Ctl::frmBackup);
     try {

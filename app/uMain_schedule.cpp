@@ -68,6 +68,7 @@ void TfrmBackup::TimerTimer(Ctl) {
 }
 
 void TfrmBackup::miBackupAndShutdownClick(Ctl) {
+    if (BackupRunning) return;
     if (box(MsgKind::Error, txt::AskBackupAndShutdown, MsgButtons::YesNo) != MsgResult::Yes) return;
     try {
         miExecNowClick(Ctl::frmBackup);

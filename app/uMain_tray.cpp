@@ -7,6 +7,13 @@
 namespace zb {
 
 void TfrmBackup::ApplicationEvents1Minimize(Ctl) {
+    // A run keeps its window: in the tray, its menu could start a second run
+    // inside this one. Whatever minimised the window, it comes back.
+    if (BackupRunning) {
+        window_.setMinimized(false);
+        window_.setShown(true);
+        return;
+    }
     window_.setMinimized(true);
     window_.setShown(false);
     TrayIconData_.cbSize = kNotifyIconDataV2Size;

@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
             posix::mapDrive('T', fs::absolute(args[2]).string());
             PosixShellFiles files;
             const auto start = std::chrono::steady_clock::now();
-            const CopyShortfall s = completeCopy(files, "S:\\", "T:\\", [] {});
+            const CopyShortfall s = completeCopy(files, "S:\\", "T:\\", BackupInSource{}, [] {});
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
             if (s.missing > 0) {
                 std::fprintf(stderr, "the copy lacks %d of %d files\n", s.missing, s.files);

@@ -63,13 +63,16 @@ public:
     std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) override {
         return real_->listFolder(folder, error);
     }
-    std::uint32_t copyFile(const std::string& from, const std::string& to) override {
-        return real_->copyFile(from, to);
+    std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
+                           const std::function<void()>& progress) override {
+        return real_->copyFile(from, to, replace, progress);
     }
     std::uint32_t createFolder(const std::string& like, const std::string& path) override {
         return real_->createFolder(like, path);
     }
     std::string errorText(std::uint32_t error) override { return real_->errorText(error); }
+    std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return real_->fileIdentity(path, id); }
+    std::string fullPath(const std::string& path) override { return real_->fullPath(path); }
     double inShell = 0;
 
 private:
@@ -175,7 +178,7 @@ int backupRun(Program& p, const std::string& src1, const std::string& src2, cons
 // complete: the cost of reading both trees' metadata.
 int checkCopy(IShellFiles& files, const std::string& source, const std::string& dest) {
     const double start = now();
-    const CopyShortfall s = completeCopy(files, source, dest, [] {});
+    const CopyShortfall s = completeCopy(files, source, dest, BackupInSource{}, [] {});
     const double took = now() - start;
     if (s.missing > 0) {
         std::fprintf(stderr, "the copy lacks %d of %d files\n", s.missing, s.files);

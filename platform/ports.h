@@ -4,6 +4,7 @@
 // a POSIX stand-in (*_posix.cpp) used by the native tests. All texts are UTF-8;
 // the Win32 side converts to the ANSI code page at each call.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -174,11 +175,22 @@ struct FileEntry {
     std::uint64_t size = 0;
     std::int64_t lastWrite = 0;  // 100-ns units since 1601 (FILETIME)
     std::uint32_t attributes = 0;
-    bool link = false;           // a reparse point: a junction or a symbolic link
+    // A junction or a symbolic link: a reparse point that names another
+    // place. Placeholders of cloud files and deduplicated files are not.
+    bool link = false;
+};
+
+// One file or folder, whatever the spelling of its path (another drive
+// letter for the same folder, another case, a link on the way).
+struct FileId {
+    std::uint64_t volume = 0;
+    std::uint64_t low = 0, high = 0;
+    friend bool operator==(const FileId&, const FileId&) = default;
 };
 inline constexpr std::uint32_t ERROR_FILE_NOT_FOUND_ = 2, ERROR_PATH_NOT_FOUND_ = 3, ERROR_ACCESS_DENIED_ = 5,
                                ERROR_SHARING_VIOLATION_ = 32, ERROR_LOCK_VIOLATION_ = 33,
-                               ERROR_HANDLE_DISK_FULL_ = 39, ERROR_DISK_FULL_ = 112;
+                               ERROR_HANDLE_DISK_FULL_ = 39, ERROR_FILE_EXISTS_ = 80, ERROR_DISK_FULL_ = 112,
+                               ERROR_ALREADY_EXISTS_ = 183;
 
 // The shell's file operations and the directory functions of the folder
 // copy. Names may hold any character Windows allows (the Win32 side uses the
@@ -198,14 +210,24 @@ public:
     // hidden and system entries included; nothing, with the system's error
     // code in `error`, when the folder cannot be listed.
     virtual std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) = 0;
-    // Copies one file over whatever is at `to`, keeping its times and
-    // attributes; 0 or the system's error code.
-    [[nodiscard]] virtual std::uint32_t copyFile(const std::string& from, const std::string& to) = 0;
+    // Copies one file, keeping its times and attributes; 0 or the system's
+    // error code. With `replace` it goes over whatever is at `to`, else it
+    // fails when the target already has an entry of that name (as the target
+    // spells names: without regard to case, perhaps without a trailing blank).
+    // `progress` runs now and then while a large file is copied.
+    [[nodiscard]] virtual std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
+                                                 const std::function<void()>& progress) = 0;
     // Creates one folder with the attributes of the folder `like`; 0 or the
     // system's error code.
     [[nodiscard]] virtual std::uint32_t createFolder(const std::string& like, const std::string& path) = 0;
     // The system's text for an error code, on one line; empty when it has none.
     virtual std::string errorText(std::uint32_t error) = 0;
+    // The identity of an existing file or folder; 0 or the system's error code.
+    [[nodiscard]] virtual std::uint32_t fileIdentity(const std::string& path, FileId& id) = 0;
+    // The full form of an absolute path, to which listed names are joined as
+    // they are: no later step may change a name (Windows would strip a
+    // trailing blank from the last one).
+    virtual std::string fullPath(const std::string& path) = 0;
 };
 
 // The current user's registry hive (HKEY_CURRENT_USER), one key at a time.

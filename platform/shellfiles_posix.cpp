@@ -37,6 +37,15 @@ bool copyOne(const fs::path& from, const fs::path& to) {
 
 using Faults = std::map<std::string, std::uint32_t>;
 
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
 // Beyond this length the shell under Wine leaves a file out and says nothing.
 constexpr std::size_t kShellMaxPath = 259;
 
@@ -100,6 +109,19 @@ bool deleteTree(const fs::path& p, const std::set<std::string>& undeletable) {
 
 }  // namespace
 
+// The last name as Windows resolves it: without trailing blanks and dots,
+// and an entry that differs only in case is the same entry.
+std::string windowsName(const std::string& hostPath) {
+    const fs::path p(hostPath);
+    std::string name = p.filename().string();
+    while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(p.parent_path() / name, ec))) return (p.parent_path() / name).string();
+    for (const auto& entry : fs::directory_iterator(p.parent_path(), ec))
+        if (sameIgnoringCase(entry.path().filename().string(), name)) return entry.path().string();
+    return (p.parent_path() / name).string();
+}
+
 std::vector<std::string> splitNulList(const std::string& list) {
     std::vector<std::string> out;
     std::size_t start = 0;
@@ -122,7 +144,8 @@ int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
         if (!dest) return kFileNotFound;
         std::vector<fs::path> sources;
         for (const auto& e : entries) {
-            const auto host = posix::hostPath(e);
+            auto host = posix::hostPath(e);
+            if (host && windowsNames) host = windowsName(fs::absolute(*host).string());
             std::error_code ec;
             if (!host || !fs::exists(fs::symlink_status(*host, ec))) return kSourceMissing;
             sources.emplace_back(fs::absolute(*host));
@@ -142,7 +165,9 @@ int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
                 intoItself = true;
                 continue;
             }
-            ok = copyTree(src, fs::path(*dest) / src.filename(), faults, stopsAtFault ? &stoppedWith : nullptr) && ok;
+            fs::path to = fs::path(*dest) / src.filename();
+            if (windowsNames) to = windowsName(to.string());
+            ok = copyTree(src, to, faults, stopsAtFault ? &stoppedWith : nullptr) && ok;
             if (stoppedWith) break;
         }
         if (afterShellCopy) afterShellCopy();
@@ -219,11 +244,17 @@ std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::str
     return entries;
 }
 
-std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::string& to) {
-    const auto source = posix::hostPath(from), target = posix::hostPath(to);
+std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::string& to, bool replace,
+                                        const std::function<void()>& progress) {
+    if (beforeCopyFile) beforeCopyFile();
+    const auto source = posix::hostPath(from);
+    auto target = posix::hostPath(to);
     if (!source || !target) return ERROR_PATH_NOT_FOUND_;
     if (const auto fault = faults.find(*source); fault != faults.end()) return fault->second;
+    if (windowsNames) target = windowsName(*target);
     std::error_code ec;
+    if (!replace && fs::exists(fs::symlink_status(*target, ec))) return ERROR_FILE_EXISTS_;
+    if (progress) progress();
     fs::copy_file(*source, *target, fs::copy_options::overwrite_existing, ec);
     if (ec) return systemError(ec);
     fs::last_write_time(*target, fs::last_write_time(*source, ec), ec);
@@ -237,6 +268,16 @@ std::uint32_t PosixShellFiles::createFolder(const std::string&, const std::strin
     if (const auto fault = faults.find(*target); fault != faults.end()) return fault->second;
     std::error_code ec;
     if (!fs::create_directory(*target, ec)) return ec ? systemError(ec) : 183;
+    return 0;
+}
+
+std::uint32_t PosixShellFiles::fileIdentity(const std::string& path, FileId& id) {
+    const auto host = posix::hostPath(path);
+    struct stat st {};
+    if (!host) return ERROR_PATH_NOT_FOUND_;
+    if (::stat(host->c_str(), &st) != 0)
+        return errno == ENOENT ? ERROR_FILE_NOT_FOUND_ : errno == ENOTDIR ? ERROR_PATH_NOT_FOUND_ : ERROR_ACCESS_DENIED_;
+    id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), 0};
     return 0;
 }
 

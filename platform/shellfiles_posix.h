@@ -18,9 +18,12 @@ public:
     bool setCurrentDirectory(const std::string& path) override;
     std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) override;
     std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) override;
-    std::uint32_t copyFile(const std::string& from, const std::string& to) override;
+    std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
+                           const std::function<void()>& progress) override;
     std::uint32_t createFolder(const std::string& like, const std::string& path) override;
     std::string errorText(std::uint32_t error) override;
+    std::uint32_t fileIdentity(const std::string& path, FileId& id) override;
+    std::string fullPath(const std::string& path) override { return path; }
 
     // Scripting: host paths that cannot be deleted, as a file that another
     // program holds open; and a copy that the user cancels.
@@ -37,9 +40,18 @@ public:
     // Runs after each of the shell's copies: a source that changes meanwhile.
     std::function<void()> afterShellCopy;
     std::map<std::uint32_t, std::string> errorTexts;  // the system's texts
+    // Names as a Windows target treats them: the shell's names and the
+    // targets' last names lose trailing blanks and dots and are found
+    // without regard to case.
+    bool windowsNames = false;
+    // Runs before each single-file copy: a target that goes away meanwhile.
+    std::function<void()> beforeCopyFile;
     // Record.
     std::vector<ShFileOp> operations;
 };
+
+// The host path with its last name resolved as Windows would.
+std::string windowsName(const std::string& hostPath);
 
 // Splits a double-NUL-terminated list.
 std::vector<std::string> splitNulList(const std::string& list);

@@ -1,6 +1,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstring>
+
+#include "platform/handles_win32.h"
 #include "platform/ports.h"
 #include "platform/text_win32.h"
 
@@ -68,6 +71,12 @@ std::int64_t ticks(const FILETIME& t) {
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
+DWORD CALLBACK onProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
+                          LPVOID data) {
+    (*static_cast<const std::function<void()>*>(data))();
+    return PROGRESS_CONTINUE;
+}
+
 class Win32ShellFiles final : public IShellFiles {
 public:
     int shFileOperation(const ShFileOp& op, bool& anyAborted) override {
@@ -122,7 +131,10 @@ public:
             e.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
             e.lastWrite = ticks(fd.ftLastWriteTime);
             e.attributes = fd.dwFileAttributes;
-            e.link = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            // With the reparse attribute, dwReserved0 holds the tag. Only a
+            // name surrogate points elsewhere (and perhaps at its own parent);
+            // cloud placeholders and deduplicated files hold the user's data.
+            e.link = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (fd.dwReserved0 & 0x20000000) != 0;
             entries.push_back(std::move(e));
         } while (FindNextFileW(find.get(), &fd));
         error = GetLastError();
@@ -131,15 +143,21 @@ public:
         return entries;
     }
 
-    std::uint32_t copyFile(const std::string& from, const std::string& to) override {
+    std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
+                           const std::function<void()>& progress) override {
         const std::wstring source = longPath(from), target = longPath(to);
         // A read-only or hidden file in the way makes the copy fail with
         // "access denied"; it is our own earlier copy, so it may be replaced.
-        const DWORD old = GetFileAttributesW(target.c_str());
+        const DWORD old = replace ? GetFileAttributesW(target.c_str()) : INVALID_FILE_ATTRIBUTES;
         if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
             (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0)
             SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0)) return GetLastError();
+        // A large file must not freeze the window, nor keep Windows waiting
+        // for the answer whether the session may end.
+        if (!CopyFileExW(source.c_str(), target.c_str(), progress ? &onProgress : nullptr,
+                         const_cast<std::function<void()>*>(&progress), nullptr,
+                         replace ? 0 : COPY_FILE_FAIL_IF_EXISTS))
+            return GetLastError();
         // Wine leaves the attributes of a replaced file as they were.
         const DWORD want = GetFileAttributesW(source.c_str()), have = GetFileAttributesW(target.c_str());
         if (want != INVALID_FILE_ATTRIBUTES && have != INVALID_FILE_ATTRIBUTES &&
@@ -156,6 +174,30 @@ public:
             SetFileAttributesW(target.c_str(), a & kKeptAttributes);
         return 0;
     }
+
+    std::uint32_t fileIdentity(const std::string& path, FileId& id) override {
+        // Backup semantics open folders too; no access is needed for the ids.
+        unique_hfile h(CreateFileW(longPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!h) return GetLastError();
+        // ReFS needs the 128-bit id; older systems only know the 64-bit index.
+        FILE_ID_INFO full{};
+        if (GetFileInformationByHandleEx(h.get(), FileIdInfo, &full, sizeof full)) {
+            id.volume = full.VolumeSerialNumber;
+            std::memcpy(&id.low, full.FileId.Identifier, 8);
+            std::memcpy(&id.high, full.FileId.Identifier + 8, 8);
+            return 0;
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(h.get(), &info)) return GetLastError();
+        id.volume = info.dwVolumeSerialNumber;
+        id.low = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        id.high = 0;
+        return 0;
+    }
+
+    std::string fullPath(const std::string& path) override { return fromWide(longPath(path)); }
 
     std::string errorText(std::uint32_t error) override {
         wchar_t* buf = nullptr;

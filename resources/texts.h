@@ -91,11 +91,24 @@ inline constexpr const char* CopyProgressTitle = "Backup";
 inline constexpr const char* ErrIncompleteOne = "Sicherung von %s unvollständig: 1 von %d %s fehlt: %s (%s)";
 inline constexpr const char* ErrIncompleteMany =
     "Sicherung von %s unvollständig: %d von %d Dateien fehlen, darunter %s (%s)";
+// As above, when folders could not be read or made as well: the source, the
+// missing files, all files, the missing folders, the first missing path, the reason.
+inline constexpr const char* ErrIncompleteFolders =
+    "Sicherung von %s unvollständig: %d von %d Dateien und %d Ordner fehlen, darunter %s (%s)";
+// The copy's folder went away during the check (a drive pulled, a share
+// gone): the source, the destination, the files not in the copy, all files.
+inline constexpr const char* ErrTargetGoneOne =
+    "Sicherung von %s unvollständig: Ziel %s nicht mehr erreichbar, 1 von %d %s fehlt";
+inline constexpr const char* ErrTargetGoneMany =
+    "Sicherung von %s unvollständig: Ziel %s nicht mehr erreichbar, %d von %d Dateien fehlen";
 inline constexpr const char* FileSingular = "Datei";
 inline constexpr const char* FilePlural = "Dateien";
 inline constexpr const char* ReasonInUse = "Datei wird von einem anderen Programm verwendet";
 inline constexpr const char* ReasonDiskFull = "Ziellaufwerk ist voll";
 inline constexpr const char* ReasonAccessDenied = "Zugriff verweigert";
+// Two names that differ only in case, or a name ending in a blank or a dot,
+// on a target that cannot tell them apart.
+inline constexpr const char* ReasonNameNotPossible = "Name auf dem Ziellaufwerk nicht möglich";
 // When the system has no text for the error code.
 inline constexpr const char* ReasonOther = "Fehler %u";
 

@@ -146,9 +146,9 @@ TEST_F(ShellFilesContract, TheCheckingCallsReachPathsOfAnyLengthAndKeepTimesAndA
         ASSERT_EQ(shell->createFolder(src + "\\sub", deep), 0u) << deep.size();
     }
     EXPECT_NE(shell->createFolder(src + "\\sub", deep), 0u);  // already there
-    ASSERT_EQ(shell->copyFile(src + "\\versteckt.txt", deep + "v.txt"), 0u);
+    ASSERT_EQ(shell->copyFile(src + "\\versteckt.txt", deep + "v.txt", true, {}), 0u);
     test::writeBytes(src + "\\versteckt.txt", "hh");  // an older copy in the way is replaced
-    ASSERT_EQ(shell->copyFile(src + "\\versteckt.txt", deep + "v.txt"), 0u);
+    ASSERT_EQ(shell->copyFile(src + "\\versteckt.txt", deep + "v.txt", true, {}), 0u);
     std::uint32_t error = 0;
     const auto original = shell->listFolder(src, error);
     const auto copied = shell->listFolder(deep, error);
@@ -164,9 +164,37 @@ TEST_F(ShellFilesContract, TheCheckingCallsReachPathsOfAnyLengthAndKeepTimesAndA
     EXPECT_TRUE((*copied)[0].attributes & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_TRUE(it->attributes & FILE_ATTRIBUTE_HIDDEN);
 #endif
-    EXPECT_EQ(shell->copyFile(src + "\\fehlt.txt", deep + "x.txt"), ERROR_FILE_NOT_FOUND_);
+    EXPECT_EQ(shell->copyFile(src + "\\fehlt.txt", deep + "x.txt", true, {}), ERROR_FILE_NOT_FOUND_);
     EXPECT_FALSE(shell->listFolder(src + "\\fehlt", error));
     EXPECT_EQ(error, ERROR_PATH_NOT_FOUND_);
+}
+
+// One folder under several spellings is one identity; a name ending in a
+// blank survives when joined to the full path; a copy that must not replace
+// fails when the name is taken.
+TEST_F(ShellFilesContract, IdentityFollowsTheFolderNotItsSpellingAndNamesStayAsListed) {
+    FileId a, b, other;
+    ASSERT_EQ(shell->fileIdentity(src, a), 0u);
+    std::vector<std::string> spellings{dir.path() + "\\\\Quelle\\", src + "\\sub\\.."};
+#ifdef _WIN32
+    spellings.push_back(CharUpperA(std::string(src).data()));
+#endif
+    for (const std::string& same : spellings) {
+        EXPECT_EQ(shell->fileIdentity(same, b), 0u) << same;
+        EXPECT_TRUE(a == b) << same;
+    }
+    ASSERT_EQ(shell->fileIdentity(src + "\\sub", other), 0u);
+    EXPECT_FALSE(a == other);
+    EXPECT_NE(shell->fileIdentity(src + "\\fehlt", other), 0u);
+
+    const std::string to = shell->fullPath(dst) + "Bericht ";
+    EXPECT_EQ(shell->copyFile(shell->fullPath(src) + "\\a.txt", to, false, {}), 0u);
+    EXPECT_EQ(shell->copyFile(shell->fullPath(src) + "\\a.txt", to, false, {}), ERROR_FILE_EXISTS_);
+    std::uint32_t error = 0;
+    const auto copied = shell->listFolder(dst, error);
+    ASSERT_TRUE(copied);
+    ASSERT_EQ(copied->size(), 1u);
+    EXPECT_EQ((*copied)[0].name, "Bericht ");
 }
 
 #ifdef _WIN32
@@ -175,9 +203,9 @@ TEST_F(ShellFilesContract, AFileInUseFailsWithASharingViolation) {
     HANDLE h = CreateFileA((src + "\\a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                            nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(shell->copyFile(src + "\\a.txt", dst + "a.txt"), ERROR_SHARING_VIOLATION_);
+    EXPECT_EQ(shell->copyFile(src + "\\a.txt", dst + "a.txt", true, {}), ERROR_SHARING_VIOLATION_);
     CloseHandle(h);
-    EXPECT_EQ(shell->copyFile(src + "\\a.txt", dst + "a.txt"), 0u);
+    EXPECT_EQ(shell->copyFile(src + "\\a.txt", dst + "a.txt", true, {}), 0u);
     EXPECT_FALSE(shell->errorText(ERROR_INVALID_PARAMETER).empty());
 }
 #endif

@@ -44,6 +44,33 @@ TEST(TaskbarE2E, EveryMinimiseEndsInTheTrayAndTheIconBringsTheWindowBack) {
     EXPECT_TRUE(app.running());
 }
 
+// During a run no minimise leaves the window: in the tray, its menu could
+// start a second run inside the first.
+TEST(TaskbarE2E, ARunKeepsItsWindowAgainstEveryMinimise) {
+    Sandbox sb;
+    const std::string source = sb.makeFolder("Quelle"), target = sb.makeFolder("Ziel");
+    sb.writeIni("[Backup]\r\nP1A=1\r\nP1P=" + toAnsi(source) + "\r\nTAR1=" + toAnsi(target) + "\r\n");
+    App app(sb.appData());
+    ASSERT_TRUE(app.waitMainVisible(true));
+    const HWND entry = app.applicationWindow();
+    app.command(Ctl::miExecNow);
+    ASSERT_TRUE(app.waitText(Ctl::pnTitle, "Backup läuft... Bitte warten", 2s));
+    for (const auto& minimise : {std::function<void()>([&] { PostMessageA(entry, WM_SYSCOMMAND, SC_MINIMIZE, 0); }),
+                                 std::function<void()>([&] { ShowWindowAsync(entry, SW_SHOWMINNOACTIVE); }),
+                                 std::function<void()>([&] { ShowWindowAsync(app.main(), SW_MINIMIZE); })}) {
+        minimise();
+        Sleep(300);
+        EXPECT_TRUE(app.waitMainVisible(true, 2s));
+        EXPECT_FALSE(app.trayIconPresent());
+        EXPECT_FALSE(app.controlEnabled(Ctl::btnQuit));
+    }
+    app.command(Ctl::miExecNow);  // a second run, had the menu been reachable
+    ASSERT_TRUE(app.waitMainVisible(false, 30s));
+    const std::string ini = sb.readIni();
+    EXPECT_EQ(ini.find("nicht gel"), ini.rfind("nicht gel")) << ini;  // one run, one report
+    EXPECT_TRUE(app.controlEnabled(Ctl::btnQuit));
+}
+
 TEST(TaskbarE2E, TheTrayMenuTakesTheForegroundAndItsChoiceReachesTheHandler) {
     Sandbox sb;
     const std::string source = sb.makeFolder("Quelle");

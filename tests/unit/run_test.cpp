@@ -101,14 +101,17 @@ TEST_F(RunTest, WhoFinishesTheRunDependsOnTheSender) {
     EXPECT_TRUE(window.shown());
     EXPECT_TRUE(tray.icons.empty());
 
-    run(Ctl::miExecNow);
-    EXPECT_FALSE(form.backupRunning());
+    TfrmBackup idle{portsWith(window, tray)};  // the tick above has not finished its run
+    idle.miExecNowClick(Ctl::miExecNow);
+    EXPECT_FALSE(idle.backupRunning());
     EXPECT_TRUE(window.enabled(Ctl::btnActive) && window.enabled(Ctl::btnQuit));
     EXPECT_FALSE(window.shown());
     EXPECT_EQ(tray.icons.size(), 1u);
 }
 
-TEST_F(RunTest, DuringARunEndIsRefusedSilentlyButTheEndOfWindowsIsNot) {
+// Nothing ends, minimises or runs again inside a run: a second run would
+// delete the weekday folder the first is writing.
+TEST_F(RunTest, DuringARunOnlyTheEndOfWindowsGetsThrough) {
     drive('E');
     target(1, "E:\\");
     bool asked = false;
@@ -116,6 +119,10 @@ TEST_F(RunTest, DuringARunEndIsRefusedSilentlyButTheEndOfWindowsIsNot) {
         if (asked) return;
         asked = true;
         form.EndBackup(Ctl::btnQuit);
+        form.ApplicationEvents1Minimize(Ctl::appEv1);
+        EXPECT_TRUE(window.shown() && !window.minimized() && tray.icons.empty());
+        form.Click(Ctl::miExecNow);
+        form.Click(Ctl::miBackupAndShutdown);
         EXPECT_TRUE(window.boxes.empty());
         EXPECT_FALSE(window.destroyed);
         EXPECT_TRUE(form.WMQueryEndSession());
@@ -123,6 +130,8 @@ TEST_F(RunTest, DuringARunEndIsRefusedSilentlyButTheEndOfWindowsIsNot) {
     };
     run();
     EXPECT_TRUE(asked);
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Sicherung vom 3 nicht gelöscht: 09.12.2026"});
+    EXPECT_TRUE(power.calls.empty());
 }
 
 TEST_F(RunTest, NoTargetPresentGoesOnWithTargetTwoAndReportsEachStep) {
@@ -296,17 +305,45 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
     EXPECT_EQ(readBytes((e / "3" / "P1" / "a.txt").string()), "a, länger");
 }
 
-// D:\ backed up onto D:\Sicherung: the backup is not copied into itself.
+// A target inside the source, under any spelling: the backup is not copied
+// into itself, the user's own files beside it are, and nothing is reported.
 TEST_F(RunTest, ASourceThatHoldsTheTargetLeavesTheBackupOut) {
-    const fs::path e = drive('E');
-    writeBytes("E:\\a.txt", "a");
-    fs::create_directories(e / "Sicherung");
-    target(1, "E:\\Sicherung");
-    source(1, "E:\\");
-    run();
-    EXPECT_EQ(readBytes((e / "Sicherung" / "3" / "P1" / "a.txt").string()), "a");
-    EXPECT_FALSE(fs::exists(e / "Sicherung" / "3" / "P1" / "Sicherung"));
-    EXPECT_EQ(logLines().back(), "Datei kopieren von E:\\ nach E:\\Sicherung\\3\\P1\\ fehlgeschlagen.: 09.12.2026");
+    const std::string src = sourceFolder("Quelle");  // a.txt, sub\c.txt
+    fs::create_directories(host(src + "\\Ordner\\Sicherung\\5\\P1"));  // last Friday's backup
+    writeBytes(src + "\\Ordner\\brief.txt", "Brief");
+    posix::mapDrive('S', host(src).string());
+    fs::create_directory_symlink(host(src), host("C:\\Verweis"));
+    const struct {
+        const char* source;
+        const char* target;
+        const char* backup;  // where the run's copy lies, inside the source
+    } cases[] = {
+        {"C:\\Quelle", "C:\\Quelle\\Ordner\\Sicherung", "Ordner\\Sicherung\\3\\P1"},
+        {"C:\\Quelle", "S:\\Ordner\\Sicherung", "Ordner\\Sicherung\\3\\P1"},  // another drive letter
+        {"C:\\Quelle", "C:\\Quelle\\\\Ordner\\Sicherung", "Ordner\\Sicherung\\3\\P1"},
+        {"C:\\Quelle\\", "C:\\Verweis\\Ordner\\Sicherung", "Ordner\\Sicherung\\3\\P1"},  // a link on the way
+        {"S:\\", "C:\\Quelle", "3\\P1"},  // the source is the target: weekday folders are backups
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        fs::remove_all(host(src + "\\Ordner\\Sicherung\\3"));
+        fs::remove_all(host(src + "\\3"));
+        fs::create_directories(host(src + "\\5\\P1"));
+        window.setText(Ctl::mmo1, "");
+        target(1, c.target);
+        source(1, c.source);
+        run();
+        EXPECT_EQ(logLines(), std::vector<std::string>{"Sicherung vom 3 nicht gelöscht: 09.12.2026"});
+        const fs::path copy = host(src + "\\" + c.backup);
+        EXPECT_EQ(readBytes((copy / "a.txt").string()), "a");
+        EXPECT_EQ(readBytes((copy / "sub" / "c.txt").string()), "c");
+        EXPECT_EQ(readBytes((copy / "Ordner" / "brief.txt").string()), "Brief");
+        // Beside a target the folder "5" is the user's; in a target it is a backup.
+        const bool sourceIsTarget = c.backup[0] == '3';
+        EXPECT_EQ(fs::exists(copy / "Ordner" / "Sicherung"), sourceIsTarget);
+        EXPECT_EQ(fs::exists(copy / "5"), !sourceIsTarget);
+        EXPECT_FALSE(fs::exists(copy / "3"));
+    }
 }
 
 TEST_F(RunTest, AnErrorThatEscapesStillRunsTheClosingStep) {
