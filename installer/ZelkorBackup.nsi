@@ -3,6 +3,8 @@
 ;   VERSION          the version users see, "19.09.01"
 ;   VERSION_DOTTED   the same as four numbers, "19.9.1.0"
 ;   EXE, GUIDE       the files to install
+;   FRONT            Deinstallieren.exe, built from installer/Deinstallieren.nsi
+;   WIZARD_BMP       the picture of the welcome and finish pages (164x314)
 ;   OUTFILE          the setup to write
 ;   SIGN             (optional) a command that signs the file named after it
 Unicode true
@@ -12,8 +14,8 @@ RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 AllowSkipFiles off
 
-!ifndef VERSION | VERSION_DOTTED | EXE | GUIDE | OUTFILE
-  !error "installer/package.sh passes VERSION, VERSION_DOTTED, EXE, GUIDE and OUTFILE"
+!ifndef VERSION | VERSION_DOTTED | EXE | GUIDE | FRONT | WIZARD_BMP | OUTFILE
+  !error "installer/package.sh passes VERSION, VERSION_DOTTED, EXE, GUIDE, FRONT, WIZARD_BMP and OUTFILE"
 !endif
 
 !define APP "ZELKOR Backup"
@@ -21,13 +23,23 @@ AllowSkipFiles off
 !define EXE_NAME "ZelkorBackup.exe"
 !define GUIDE_NAME "Anleitung.html"
 !define UNINSTALLER "Deinstallieren.exe"
+; The uninstaller proper; Deinstallieren.exe starts a copy of it and waits.
+!define UNINSTALLER_DATA "Deinstallieren.dat"
+; Where that copy moves the waiting Deinstallieren.exe (see Deinstallieren.nsi).
+!define MOVED_FRONT "Deinstallieren-Start.exe"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\ZELKOR Backup"
 ; What the program itself writes for the current user.
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "ZELKOR Backup"
 !define SHELL_FOLDERS_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 !define LINK_NAME "ZelkorBackup.lnk"
-!define WINDOW_CLASS "TfrmBackup"
+; The program holds this mutex, followed by "-" and the user's SID, in the
+; namespace of its logon session as long as it runs.
+!define INSTANCE_NAME "ZelkorBackup-C8A3DC1A-4F52-4189-A86F-8EFCA23BBC23"
+; The uninstaller's note under HKCU for the next start of the program: it
+; removed this user's autostart entry, so a reinstall brings it back.
+!define PROGRAM_KEY "Software\ZELKOR Backup"
+!define AUTOSTART_MARK "AutostartWiederherstellen"
 ; Exit code of a silent setup or uninstall that found the program running.
 !define EXIT_PROGRAM_RUNS 3
 
@@ -40,7 +52,7 @@ Name "${APP} ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${APP}"
 ; An update goes where the last version went, so autostart entries and
-; shortcuts the program made keep working.
+; shortcuts the program made keep working (see .onInit).
 InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
 BrandingText "${APP} ${VERSION}"
 
@@ -60,9 +72,17 @@ VIAddVersionKey /LANG=1031 "FileDescription" "Installation von ${APP} ${VERSION}
 !define MUI_ICON "${__FILEDIR__}/../resources/ZelkorBackup.ico"
 !define MUI_UNICON "${__FILEDIR__}/../resources/ZelkorBackup.ico"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_BMP}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP_NOSTRETCH
+
+; The folder of the installed version; empty on a first installation.
+Var InstalledDir
+Var DirPageText
 
 !define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert ${APP} ${VERSION} auf Ihrem Computer.$\r$\n$\r$\nWenn ${APP} schon installiert ist, wird es aktualisiert. Ihre Einstellungen (Sicherungsplan, Pfade, Ziellaufwerke) und Ihre Sicherungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf „Weiter“, um fortzufahren."
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_DIRECTORYPAGE_TEXT_TOP "$DirPageText"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW DirectoryShow
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
@@ -81,18 +101,70 @@ VIAddVersionKey /LANG=1031 "FileDescription" "Installation von ${APP} ${VERSION}
 ; The program may be in the middle of a backup; ending it from here could
 ; leave a half-written weekday folder. So it is never ended by the setup: the
 ; user ends it, or the setup stops without a change.
+; It is recognised by what is its own: the mutex it holds in this session for
+; this user, and, for a program of another account, its file being in use.
 !macro CHECK_NOT_RUNNING un what
+; Sets $R9 to 1 when the program runs, 2 when its installed file is in use.
+Function ${un}ProgramRuns
+  StrCpy $R9 0
+  ; The user's SID as text, as the program puts it into the mutex's name.
+  StrCpy $6 ""
+  System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .r1) i .r0'
+  ${If} $0 <> 0
+    System::Call 'advapi32::GetTokenInformation(p r1, i 1, p 0, i 0, *i .r2)'
+    System::Alloc $2
+    Pop $3
+    System::Call 'advapi32::GetTokenInformation(p r1, i 1, p r3, i r2, *i .r2) i .r0'
+    ${If} $0 <> 0
+      ; TOKEN_USER begins with the pointer to the SID.
+      System::Call '*$3(p .r4)'
+      System::Call 'advapi32::ConvertSidToStringSidW(p r4, *p .r5) i .r0'
+      ${If} $0 <> 0
+        System::Call '*$5(&w256 .r6)'
+        System::Call 'kernel32::LocalFree(p r5)'
+      ${EndIf}
+    ${EndIf}
+    System::Free $3
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+  ; SYNCHRONIZE is enough to learn that it exists; "access denied" also says so.
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Local\${INSTANCE_NAME}-$6") p .r0 ?e'
+  Pop $1
+  ${If} $0 <> 0
+    System::Call 'kernel32::CloseHandle(p r0)'
+    StrCpy $R9 1
+    Return
+  ${ElseIf} $1 = 5
+    StrCpy $R9 1
+    Return
+  ${EndIf}
+  ; A program file that runs cannot be opened for writing.
+  ${If} ${FileExists} "$INSTDIR\${EXE_NAME}"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${EXE_NAME}" a
+    ${If} ${Errors}
+      StrCpy $R9 2
+    ${Else}
+      FileClose $0
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 Function ${un}CheckNotRunning
   ${Do}
-    FindWindow $0 "${WINDOW_CLASS}"
-    ${If} $0 = 0
+    Call ${un}ProgramRuns
+    ${If} $R9 = 0
       Return
     ${EndIf}
     ${If} ${Silent}
       SetErrorLevel ${EXIT_PROGRAM_RUNS}
       Quit
     ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${APP} läuft gerade. Damit keine Datensicherung unterbrochen wird, beendet die ${what} das Programm nicht selbst.$\r$\n$\r$\nBitte beenden Sie ${APP}: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie „Beenden“ und bestätigen Sie mit „Ja“. Ist das Fenster offen, klicken Sie dort auf „Ende“. Läuft gerade eine Sicherung, warten Sie, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern." IDRETRY continue
+    ${If} $R9 = 1
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${APP} läuft gerade. Damit keine Datensicherung unterbrochen wird, beendet die ${what} das Programm nicht selbst.$\r$\n$\r$\nBitte beenden Sie ${APP}: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie „Beenden“ und bestätigen Sie mit „Ja“. Ist das Fenster offen, klicken Sie dort auf „Ende“. Läuft gerade eine Sicherung, warten Sie, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern." IDRETRY continue
+    ${Else}
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$INSTDIR\${EXE_NAME} wird gerade verwendet, vermutlich läuft ${APP} unter einem anderen Benutzerkonto. Beenden Sie das Programm dort und klicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern." IDRETRY continue
+    ${EndIf}
     SetErrorLevel ${EXIT_PROGRAM_RUNS}
     Quit
     continue:
@@ -103,7 +175,28 @@ FunctionEnd
 !insertmacro CHECK_NOT_RUNNING "un." "Deinstallation"
 
 Function .onInit
+  ; One installation: an update goes into the folder of the installed
+  ; version, whatever /D= or the folder page say. Another folder would leave
+  ; the old program behind, still starting at every logon.
+  ReadRegStr $InstalledDir HKLM "${UNINST_KEY}" "InstallLocation"
+  ${If} $InstalledDir != ""
+    StrCpy $INSTDIR $InstalledDir
+    StrCpy $DirPageText "${APP} ist in diesem Ordner installiert und wird dort aktualisiert. Einen anderen Ordner wählen Sie, indem Sie ${APP} zuerst deinstallieren.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
+  ${Else}
+    StrCpy $DirPageText "${APP} wird in den folgenden Ordner installiert. Klicken Sie auf „Durchsuchen...“, um einen anderen Ordner zu wählen.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
+  ${EndIf}
   Call CheckNotRunning
+FunctionEnd
+
+; On an update the folder is shown, not offered.
+Function DirectoryShow
+  ${If} $InstalledDir != ""
+    FindWindow $0 "#32770" "" $HWNDPARENT
+    GetDlgItem $1 $0 1019
+    EnableWindow $1 0
+    GetDlgItem $1 $0 1001
+    EnableWindow $1 0
+  ${EndIf}
 FunctionEnd
 
 Function un.onInit
@@ -117,12 +210,16 @@ Function StartProgram
 FunctionEnd
 
 Section
+  ${If} $InstalledDir != ""
+    StrCpy $INSTDIR $InstalledDir
+  ${EndIf}
   ; The user may have started the program while the pages were open.
   Call CheckNotRunning
   SetOutPath "$INSTDIR"
   File "/oname=${EXE_NAME}" "${EXE}"
   File "/oname=${GUIDE_NAME}" "${GUIDE}"
-  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  File "/oname=${UNINSTALLER}" "${FRONT}"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER_DATA}"
 
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\${APP}"
@@ -191,18 +288,8 @@ Function un.RemoveLinkToThisProgram
 FunctionEnd
 
 Section "Uninstall"
-  ; A program file in use (the program runs in another user's session) cannot
-  ; be removed: stop before anything is changed.
-  ${If} ${FileExists} "$INSTDIR\${EXE_NAME}"
-    ClearErrors
-    FileOpen $0 "$INSTDIR\${EXE_NAME}" a
-    ${If} ${Errors}
-      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\${EXE_NAME} wird gerade verwendet, vermutlich läuft ${APP} unter einem anderen Benutzer. Beenden Sie das Programm dort und starten Sie die Deinstallation erneut." /SD IDOK
-      SetErrorLevel ${EXIT_PROGRAM_RUNS}
-      Abort
-    ${EndIf}
-    FileClose $0
-  ${EndIf}
+  ; The user may have started the program while the first page was open.
+  Call un.CheckNotRunning
 
   ; The user's traces first, while the program file still exists to compare.
   ReadRegStr $R0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
@@ -210,6 +297,7 @@ Section "Uninstall"
     Call un.IsThisProgram
     ${If} $R1 = 1
       DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+      WriteRegStr HKCU "${PROGRAM_KEY}" "${AUTOSTART_MARK}" "1"
     ${EndIf}
   ${EndIf}
   ; The program saves its shortcut in the folder this value names.
@@ -232,8 +320,25 @@ Section "Uninstall"
   ; the remote-maintenance program or anything else the user put there.
   Delete "$INSTDIR\${EXE_NAME}"
   Delete "$INSTDIR\${GUIDE_NAME}"
-  Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir "$INSTDIR"
+  Delete "$INSTDIR\${UNINSTALLER_DATA}"
+  ; Deinstallieren.exe waits for this copy and cannot be deleted while it
+  ; runs; moved into this copy's own folder, it goes when it has ended.
+  ; Where that fails (another drive), Windows removes it at its next start.
+  ClearErrors
+  ${If} $EXEDIR != $INSTDIR
+    Rename "$INSTDIR\${UNINSTALLER}" "$EXEDIR\${MOVED_FRONT}"
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+    Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
+    RMDir /REBOOTOK "$INSTDIR"
+  ${Else}
+    RMDir "$INSTDIR"
+  ${EndIf}
 
   DeleteRegKey HKLM "${UNINST_KEY}"
+  ; Removed means removed: a file of ours that stayed is a failure.
+  ${If} ${FileExists} "$INSTDIR\${EXE_NAME}"
+  ${OrIf} ${FileExists} "$INSTDIR\${GUIDE_NAME}"
+    SetErrorLevel 2
+  ${EndIf}
 SectionEnd

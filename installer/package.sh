@@ -24,9 +24,15 @@ trap 'rm -rf "$work"' EXIT
 cp "$build/ZelkorBackup.exe" "$work/ZelkorBackup.exe"
 "$here/render-guide.sh" "$root/docs/Anleitung.html" "$work/Anleitung.html"
 
+# Deinstallieren.exe, which waits for the uninstaller (installer/front/).
+x86_64-w64-mingw32-windres -I "$build/generated" "$here/front/Deinstallieren.rc" -O coff -o "$work/front.res"
+x86_64-w64-mingw32-g++ -std=c++20 -O2 -s -static -municode -mwindows -Wall -Werror \
+    "$here/front/Deinstallieren.cpp" "$work/front.res" -o "$work/Deinstallieren.exe"
+
 sign_define=()
 if [ -n "${ZB_SIGN_CERT:-}${ZB_SIGN_KEY:-}${ZB_SIGN_PKCS12:-}" ]; then
     "$here/sign.sh" "$work/ZelkorBackup.exe"
+    "$here/sign.sh" "$work/Deinstallieren.exe"
     sign_define=(-DSIGN="$here/sign.sh")
 fi
 
@@ -34,8 +40,18 @@ setup="ZelkorBackup-$version-Setup.exe"
 zip="ZelkorBackup-$version-portable.zip"
 rm -f "$out/$setup" "$out/$zip" "$out/SHA256SUMS"
 
+# The picture of the welcome and finish pages: the program's icon, its
+# largest frame scaled without smoothing, and its name, made at every build.
+icon_frame=$(identify -format '%p %w\n' "$root/resources/ZelkorBackup.ico" | sort -k2 -n | tail -1 | cut -d' ' -f1)
+convert -size 164x314 gradient:'#ffffff-#c9dbef' \
+    \( "$root/resources/ZelkorBackup.ico[$icon_frame]" -background none -filter point -resize 96x96 \) \
+    -gravity north -geometry +0+70 -composite \
+    -font /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf -pointsize 16 -fill '#1f5fa8' \
+    -annotate +0+185 'ZELKOR Backup' -flatten -alpha off -type TrueColor "BMP3:$work/wizard.bmp"
+
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION_DOTTED="$dotted" \
-    -DEXE="$work/ZelkorBackup.exe" -DGUIDE="$work/Anleitung.html" -DOUTFILE="$out/$setup" \
+    -DEXE="$work/ZelkorBackup.exe" -DGUIDE="$work/Anleitung.html" -DFRONT="$work/Deinstallieren.exe" \
+    -DWIZARD_BMP="$work/wizard.bmp" -DOUTFILE="$out/$setup" \
     "${sign_define[@]}" "$here/ZelkorBackup.nsi"
 
 # The portable package unpacks into a folder of its own.

@@ -4,8 +4,10 @@
 # The certificate comes from ZB_SIGN_CERT and ZB_SIGN_KEY (PEM or DER files)
 # or from ZB_SIGN_PKCS12 (a .pfx/.p12 file); ZB_SIGN_PASS is the key's
 # password, if any. The signature is time-stamped by ZB_SIGN_TIMESTAMP_URL
-# (an RFC 3161 server; empty for none); when that server cannot be reached the
-# file is signed without a time stamp.
+# (an RFC 3161 server; empty for none). A signature without a time stamp
+# stops being valid when the certificate expires, so when the server gives
+# none, signing fails, unless ZB_SIGN_ALLOW_NO_TIMESTAMP=1 says that such a
+# signature will do.
 set -euo pipefail
 file=${1:?file to sign}
 : "${ZB_SIGN_TIMESTAMP_URL=http://timestamp.digicert.com}"
@@ -29,13 +31,17 @@ if [ -n "${ZB_SIGN_PASS:-}" ]; then
 fi
 
 if [ -n "$ZB_SIGN_TIMESTAMP_URL" ] &&
-   osslsigncode "${args[@]}" -ts "$ZB_SIGN_TIMESTAMP_URL" -in "$file" -out "$tmp/signed" >"$tmp/log" 2>&1; then
-    :
-else
-    if [ -n "$ZB_SIGN_TIMESTAMP_URL" ]; then
-        echo "sign.sh: no time stamp from $ZB_SIGN_TIMESTAMP_URL; signing $(basename "$file") without one" >&2
-    fi
+   ! osslsigncode "${args[@]}" -ts "$ZB_SIGN_TIMESTAMP_URL" -in "$file" -out "$tmp/signed" >"$tmp/log" 2>&1; then
     rm -f "$tmp/signed"
+    if [ "${ZB_SIGN_ALLOW_NO_TIMESTAMP:-}" != 1 ]; then
+        cat "$tmp/log" >&2
+        echo "sign.sh: signing $(basename "$file") with a time stamp from $ZB_SIGN_TIMESTAMP_URL failed (see above); not signed." >&2
+        echo "sign.sh: try again, name another server in ZB_SIGN_TIMESTAMP_URL, or set ZB_SIGN_ALLOW_NO_TIMESTAMP=1 to sign without one." >&2
+        exit 1
+    fi
+    echo "sign.sh: no time stamp from $ZB_SIGN_TIMESTAMP_URL; signing $(basename "$file") without one, as ZB_SIGN_ALLOW_NO_TIMESTAMP=1 allows" >&2
+fi
+if [ ! -f "$tmp/signed" ]; then
     osslsigncode "${args[@]}" -in "$file" -out "$tmp/signed" >"$tmp/log" 2>&1 || { cat "$tmp/log" >&2; exit 1; }
 fi
 cat "$tmp/signed" >"$file"

@@ -7,11 +7,17 @@
 #   uninstaller verify, and SHA256SUMS matches;
 # - the silent setup installs the files, the Start-menu entries and the
 #   Uninstall key; the installed program starts and shows its window;
-# - a setup or uninstaller started while the program runs leaves it running;
-# - an update keeps the user's settings;
-# - the silent uninstaller removes the autostart entry and desktop shortcut
-#   the program made, keeps one of another copy, and leaves Backup.ini and a
-#   backup target untouched.
+# - the guide renders in Chromium without overflow at 800 and 1280 px, with
+#   its pictures, its line breaks and the targets of its links;
+# - a setup or uninstaller started while the program runs leaves it running
+#   and exits with 3; a window of the program's class in another program
+#   stops neither;
+# - an update stays in the installed folder and keeps the user's settings;
+# - the silent uninstaller waits, exits with 0, leaves nothing behind, removes
+#   the autostart entry and desktop shortcut the program made (and leaves its
+#   mark, so that a reinstalled program brings the entry back), keeps those of
+#   another copy, and leaves Backup.ini and a backup target untouched;
+# - signing fails without the time stamp it was asked for.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -58,11 +64,11 @@ check "the guide explains every message of the program" \
     "$here/guide_texts.pl" "$root/resources/texts.h" "$root/docs/Anleitung.html"
 
 # --- Packages, signed with a certificate made for this test. The time-stamp
-# server cannot be reached, so the signatures go without one.
+# server cannot be reached, so the signatures go without one, as allowed.
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=ZELKOR Backup Test" \
     -addext "extendedKeyUsage=codeSigning" -keyout "$tmp/key.pem" -out "$tmp/cert.pem" >/dev/null 2>&1
-ZB_SIGN_CERT="$tmp/cert.pem" ZB_SIGN_KEY="$tmp/key.pem" ZB_SIGN_TIMESTAMP_URL=http://127.0.0.1:9/ \
-    "$root/installer/package.sh" "$build" "$tmp/dist" >/dev/null 2>"$tmp/package.log" ||
+export ZB_SIGN_CERT="$tmp/cert.pem" ZB_SIGN_KEY="$tmp/key.pem" ZB_SIGN_TIMESTAMP_URL=http://127.0.0.1:9/
+ZB_SIGN_ALLOW_NO_TIMESTAMP=1 "$root/installer/package.sh" "$build" "$tmp/dist" >/dev/null 2>"$tmp/package.log" ||
     { cat "$tmp/package.log"; exit 1; }
 version=$(sed -n 's/^#define ZB_VERSION_TEXT "\(.*\)"$/\1/p' "$build/generated/version.h")
 setup="$tmp/dist/ZelkorBackup-$version-Setup.exe"
@@ -76,6 +82,10 @@ check "the ZIP holds the exe and the guide" test -f "$portable/ZelkorBackup.exe"
 check "the guide needs nothing beside it" fails grep -Eq '(src|href)="[^"#:]+\.(png|css|js)"' "$portable/Anleitung.html"
 check "the setup is signed" verify "$setup"
 check "the exe is signed" verify "$portable/ZelkorBackup.exe"
+cp "$build/ZelkorBackup.exe" "$tmp/unsigned.exe"
+unchanged_when_unsigned() { fails "$root/installer/sign.sh" "$tmp/unsigned.exe" && cmp "$tmp/unsigned.exe" "$build/ZelkorBackup.exe"; }
+check "without the time stamp asked for, nothing is signed" unchanged_when_unsigned
+check "the guide renders cleanly in Chromium" "$here/guide_in_browser.sh" "$portable/Anleitung.html"
 
 # --- A throwaway prefix whose desktop is a folder of this test.
 zb_wine_fresh "$tmp"
@@ -95,7 +105,7 @@ x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -static -I"$root" "$here/probe.cpp" 
 check "the silent setup succeeds" wine "$setup" /S
 check "the program and the guide are installed" same_files \
     "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe" "$program_dir/Anleitung.html" "$portable/Anleitung.html"
-check "the uninstaller is installed and signed" verify "$program_dir/Deinstallieren.exe"
+check "the uninstaller is installed and signed" eval 'verify "$program_dir/Deinstallieren.exe" && verify "$program_dir/Deinstallieren.dat"'
 check "the Start-menu folder holds the program, the guide and the uninstaller" \
     test -f "$start_menu/ZELKOR Backup.lnk" -a -f "$start_menu/ZELKOR Backup - Anleitung.lnk" \
          -a -f "$start_menu/ZELKOR Backup deinstallieren.lnk"
@@ -119,14 +129,16 @@ check "the installed program shows its window" wine "$tmp/probe.exe" window
 check "the program makes its desktop shortcut" wine "$tmp/probe.exe" desktop-link
 check "the program made its autostart entry" wine reg query "$run_key" /v "ZELKOR Backup"
 
-# --- Never end a running program.
+# --- Never end a running program; know it by its own mutex.
 check "a silent setup refuses while the program runs" exits_with 3 wine "$setup" /S
-# The uninstaller runs in place only with _?= unquoted at the end: Wine joins
-# these words with blanks.
-check "a silent uninstall refuses while the program runs" \
-    exits_with 3 wine "$program_dir/Deinstallieren.exe" /S '_?=C:\Program' 'Files\ZELKOR' 'Backup'
+check "a silent uninstall refuses while the program runs" exits_with 3 wine "$program_dir/Deinstallieren.exe" /S
 check "the program still runs" wine "$tmp/probe.exe" running
 check "its files are still there" cmp "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe"
+"$ZB_WINESERVER" -k
+"$ZB_WINESERVER" -w
+wine "$tmp/probe.exe" foreign-window &
+sleep 1
+check "another program's window of the same class stops no setup" wine "$setup" /S
 "$ZB_WINESERVER" -k
 "$ZB_WINESERVER" -w
 
@@ -140,26 +152,39 @@ user_data() { (cd "$settings" && find . -type f -exec sha256sum {} + && cd "$tmp
 user_data >"$tmp/before"
 same_user_data() { user_data | cmp - "$tmp/before"; }
 
-check "a silent update succeeds" wine "$setup" /S
+check "a silent update succeeds" wine "$setup" /S '/D=C:\Anderswo'
+check "the update stays in the installed folder" eval 'fails test -e "$WINEPREFIX/drive_c/Anderswo" && uninstall_entry'
 check "the update keeps the settings" same_user_data
 check "the update keeps the autostart entry" wine reg query "$run_key" /v "ZELKOR Backup"
 
-# --- Uninstall. The uninstaller copies itself away and returns at once.
-wine "$program_dir/Deinstallieren.exe" /S || true
-"$ZB_WINESERVER" -w
+# --- Uninstall: it waits for its work, so the folder is gone when it returns.
+mark=(wine reg query 'HKCU\Software\ZELKOR Backup' /v AutostartWiederherstellen)
+check "the silent uninstall succeeds" exits_with 0 wine "$program_dir/Deinstallieren.exe" /S
 check "the program files are removed" fails test -e "$program_dir"
+"$ZB_WINESERVER" -w
+check "nothing of the uninstaller is left" eval 'fails compgen -G "$user_dir/Temp/ZelkorBackup-*"'
 check "the Start-menu folder is removed" fails test -e "$start_menu"
 check "the Uninstall key is removed" fails wine reg query "$uninst_key"
 check "the autostart entry is removed" fails wine reg query "$run_key" /v "ZELKOR Backup"
+check "the uninstaller leaves its mark for a reinstall" "${mark[@]}"
 check "the desktop shortcut is removed" fails test -e "$desktop/ZelkorBackup.lnk"
 check "Backup.ini and the target are untouched" same_user_data
 
-# --- The autostart entry of a copy elsewhere is not this installation's.
-check "a new install after the uninstall succeeds" wine "$setup" /S
-wine reg add "$run_key" /v "ZELKOR Backup" /d 'C:\Tools\ZELKOR Backup\ZelkorBackup.exe' /f >/dev/null 2>&1
-wine "$program_dir/Deinstallieren.exe" /S || true
+# --- A reinstalled program starts at logon again, from its new folder.
+check "a new install after the uninstall succeeds" wine "$setup" /S '/D=C:\Neu'
+mkdir -p "$WINEPREFIX/drive_c/Daten"  # so that its plan activates without a message
+wine 'C:\Neu\ZelkorBackup.exe' >/dev/null 2>&1 &
+restored() { wine reg query "$run_key" /v "ZELKOR Backup" | grep -F 'C:\Neu\ZelkorBackup.exe' && fails "${mark[@]}"; }
+eventually() { for _ in $(seq 100); do "$@" >/dev/null 2>&1 && return; sleep 0.2; done; "$@"; }
+check "its start writes the autostart entry again and removes the mark" eventually restored
+"$ZB_WINESERVER" -k
 "$ZB_WINESERVER" -w
-check "the autostart entry of another copy stays" wine reg query "$run_key" /v "ZELKOR Backup"
+
+# --- The autostart entry of a copy elsewhere is not this installation's.
+wine reg add "$run_key" /v "ZELKOR Backup" /d 'C:\Tools\ZELKOR Backup\ZelkorBackup.exe' /f >/dev/null 2>&1
+check "the uninstall succeeds" exits_with 0 wine 'C:\Neu\Deinstallieren.exe' /S
+check "the autostart entry of another copy stays, with no mark" eval \
+    'wine reg query "$run_key" /v "ZELKOR Backup" && fails "${mark[@]}"'
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures installer check(s) failed"

@@ -3,6 +3,8 @@
 //   probe desktop-link  makes the desktop shortcut with the window's button and
 //                       confirms the program's message
 //   probe running       exit code 0 when the main window exists
+//   probe foreign-window  another program with a window of the main window's
+//                       class, for half a minute
 #include <windows.h>
 
 #include <cstdio>
@@ -48,6 +50,17 @@ int desktopLink(HWND main) {
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
+    if (std::strcmp(argv[1], "foreign-window") == 0) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "TfrmBackup";
+        RegisterClassA(&wc);
+        if (!CreateWindowA("TfrmBackup", "Fremd", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, wc.hInstance, nullptr))
+            return 1;
+        Sleep(30000);
+        return 0;
+    }
     const bool waitLong = std::strcmp(argv[1], "running") != 0;
     HWND main = mainWindow(waitLong ? 20000 : 0);
     if (!main) { std::puts("no main window"); return 1; }
