@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(cmake make g++ googletest libgtest-dev libgmock-dev g++-mingw-w64-x86-64 wine64 fonts-wine fonts-liberation
           fonts-dejavu-core xvfb xauth x11-utils
           xdotool imagemagick locales util-linux
-          nsis osslsigncode openssl zip unzip)
+          nsis osslsigncode openssl zip unzip
+          chromium)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
