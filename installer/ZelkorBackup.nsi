@@ -183,7 +183,7 @@ Function .onInit
     StrCpy $INSTDIR $InstalledDir
     StrCpy $DirPageText "${APP} ist in diesem Ordner installiert und wird dort aktualisiert. Einen anderen Ordner wählen Sie, indem Sie ${APP} zuerst deinstallieren.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
   ${Else}
-    StrCpy $DirPageText "${APP} wird in den folgenden Ordner installiert. Klicken Sie auf „Durchsuchen...“, um einen anderen Ordner zu wählen.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
+    StrCpy $DirPageText "${APP} wird in den folgenden Ordner installiert. Klicken Sie auf „Durchsuchen ...“, um einen anderen Ordner zu wählen.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
   ${EndIf}
   Call CheckNotRunning
 FunctionEnd

@@ -141,6 +141,13 @@ sleep 1
 check "another program's window of the same class stops no setup" wine "$setup" /S
 "$ZB_WINESERVER" -k
 "$ZB_WINESERVER" -w
+wine "$tmp/probe.exe" hold "$exe_win" &
+sleep 1
+check "the program file in use stops a silent uninstall" exits_with 3 wine "$program_dir/Deinstallieren.exe" /S
+check "and a silent setup" exits_with 3 wine "$setup" /S
+check "and nothing was removed" cmp "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe"
+"$ZB_WINESERVER" -k
+"$ZB_WINESERVER" -w
 
 # --- The user's settings and a backup target with a weekday folder.
 mkdir -p "$tmp/usb/3/P1/Briefe" "$tmp/usb/3/P2"
@@ -162,7 +169,7 @@ mark=(wine reg query 'HKCU\Software\ZELKOR Backup' /v AutostartWiederherstellen)
 check "the silent uninstall succeeds" exits_with 0 wine "$program_dir/Deinstallieren.exe" /S
 check "the program files are removed" fails test -e "$program_dir"
 "$ZB_WINESERVER" -w
-check "nothing of the uninstaller is left" eval 'fails compgen -G "$user_dir/Temp/ZelkorBackup-*"'
+check "nothing of the uninstaller is left in TEMP" eval 'fails compgen -G "$user_dir/Temp/*"'
 check "the Start-menu folder is removed" fails test -e "$start_menu"
 check "the Uninstall key is removed" fails wine reg query "$uninst_key"
 check "the autostart entry is removed" fails wine reg query "$run_key" /v "ZELKOR Backup"

@@ -5,6 +5,8 @@
 //   probe running       exit code 0 when the main window exists
 //   probe foreign-window  another program with a window of the main window's
 //                       class, for half a minute
+//   probe hold FILE     keeps FILE open for reading only, as a program started
+//                       from it under another account would, for half a minute
 #include <windows.h>
 
 #include <cstdio>
@@ -49,6 +51,13 @@ int desktopLink(HWND main) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "hold") == 0) {
+        if (CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) ==
+            INVALID_HANDLE_VALUE)
+            return 1;
+        Sleep(30000);
+        return 0;
+    }
     if (argc != 2) return 2;
     if (std::strcmp(argv[1], "foreign-window") == 0) {
         WNDCLASSA wc{};
