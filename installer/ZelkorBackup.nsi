@@ -78,10 +78,12 @@ VIAddVersionKey /LANG=1031 "FileDescription" "Installation von ${APP} ${VERSION}
 ; The folder of the installed version; empty on a first installation.
 Var InstalledDir
 Var DirPageText
+Var DirPageSubtext
 
 !define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert ${APP} ${VERSION} auf Ihrem Computer.$\r$\n$\r$\nWenn ${APP} schon installiert ist, wird es aktualisiert. Ihre Einstellungen (Sicherungsplan, Pfade, Ziellaufwerke) und Ihre Sicherungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf „Weiter“, um fortzufahren."
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_DIRECTORYPAGE_TEXT_TOP "$DirPageText"
+!define MUI_PAGE_HEADER_SUBTEXT "$DirPageSubtext"
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW DirectoryShow
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -181,8 +183,10 @@ Function .onInit
   ReadRegStr $InstalledDir HKLM "${UNINST_KEY}" "InstallLocation"
   ${If} $InstalledDir != ""
     StrCpy $INSTDIR $InstalledDir
+    StrCpy $DirPageSubtext "Die neue Version ersetzt die installierte in deren Ordner."
     StrCpy $DirPageText "${APP} ist in diesem Ordner installiert und wird dort aktualisiert. Einen anderen Ordner wählen Sie, indem Sie ${APP} zuerst deinstallieren.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
   ${Else}
+    StrCpy $DirPageSubtext "Wählen Sie den Ordner, in den ${APP} ${VERSION} installiert werden soll."
     StrCpy $DirPageText "${APP} wird in den folgenden Ordner installiert. Klicken Sie auf „Durchsuchen ...“, um einen anderen Ordner zu wählen.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
   ${EndIf}
   Call CheckNotRunning
