@@ -3,7 +3,7 @@
 ;   VERSION          the version users see, "19.09.01"
 ;   VERSION_DOTTED   the same as four numbers, "19.9.1.0"
 ;   EXE, GUIDE       the files to install
-;   FRONT            Deinstallieren.exe, built from installer/Deinstallieren.nsi
+;   FRONT            Deinstallieren.exe, built from installer/front/
 ;   WIZARD_BMP       the picture of the welcome and finish pages (164x314)
 ;   OUTFILE          the setup to write
 ;   SIGN             (optional) a command that signs the file named after it
@@ -25,7 +25,7 @@ AllowSkipFiles off
 !define UNINSTALLER "Deinstallieren.exe"
 ; The uninstaller proper; Deinstallieren.exe starts a copy of it and waits.
 !define UNINSTALLER_DATA "Deinstallieren.dat"
-; Where that copy moves the waiting Deinstallieren.exe (see Deinstallieren.nsi).
+; Where that copy moves the waiting Deinstallieren.exe (installer/front/).
 !define MOVED_FRONT "Deinstallieren-Start.exe"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\ZELKOR Backup"
 ; What the program itself writes for the current user.
@@ -33,8 +33,8 @@ AllowSkipFiles off
 !define RUN_VALUE "ZELKOR Backup"
 !define SHELL_FOLDERS_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 !define LINK_NAME "ZelkorBackup.lnk"
-; The program holds this mutex, followed by "-" and the user's SID, in the
-; namespace of its logon session as long as it runs.
+; The program holds this mutex (app/instance_win32.cpp), followed by "-" and
+; the user's SID, in the namespace of its logon session as long as it runs.
 !define INSTANCE_NAME "ZelkorBackup-C8A3DC1A-4F52-4189-A86F-8EFCA23BBC23"
 ; The uninstaller's note under HKCU for the next start of the program: it
 ; removed this user's autostart entry, so a reinstall brings it back.

@@ -141,6 +141,11 @@ sleep 1
 check "another program's window of the same class stops no setup" wine "$setup" /S
 "$ZB_WINESERVER" -k
 "$ZB_WINESERVER" -w
+wine "$portable/ZelkorBackup.exe" >/dev/null 2>&1 &
+wine "$tmp/probe.exe" window >/dev/null
+check "a copy running from elsewhere is known by its mutex" exits_with 3 wine "$setup" /S
+"$ZB_WINESERVER" -k
+"$ZB_WINESERVER" -w
 wine "$tmp/probe.exe" hold "$exe_win" &
 sleep 1
 check "the program file in use stops a silent uninstall" exits_with 3 wine "$program_dir/Deinstallieren.exe" /S
