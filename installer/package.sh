@@ -4,8 +4,11 @@
 # writes into OUT_DIR the setup ZelkorBackup-<version>-Setup.exe, the portable
 # ZelkorBackup-<version>-portable.zip (the exe and the guide) and SHA256SUMS
 # over both. The version is the one the build put into its version header.
-# With ZB_SIGN_CERT and ZB_SIGN_KEY (or ZB_SIGN_PKCS12) set, the exe, the
-# uninstaller and the setup are signed (installer/sign.sh).
+# The setup also installs Deinstallieren.exe (installer/front/), built here,
+# and shows a picture made here from the program's icon.
+# With ZB_SIGN_CERT and ZB_SIGN_KEY (or ZB_SIGN_PKCS12) set, the exe,
+# Deinstallieren.exe, the uninstaller and the setup are signed
+# (installer/sign.sh); without the time stamp asked for, packaging fails.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
