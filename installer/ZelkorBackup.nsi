@@ -242,13 +242,29 @@ Section
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+
+  ; Earlier setups let an update go into another folder and left the old
+  ; program there, starting at every logon instead of this one. Such a
+  ; folder holds an uninstaller of ours beside the exe; a copy the user
+  ; unpacked elsewhere has none, and its entry stays.
+  ReadRegStr $R0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ${If} $R0 != ""
+    Call IsThisProgram
+    ${GetParent} $R0 $R2
+    ${If} $R1 = 0
+    ${AndIf} ${FileExists} "$R2\${EXE_NAME}"
+    ${AndIf} ${FileExists} "$R2\${UNINSTALLER}"
+      WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\${EXE_NAME}"'
+    ${EndIf}
+  ${EndIf}
 SectionEnd
 
-; $R0: a path as the program wrote it. Sets $R1 to 1 when it names the
-; installed program, else 0.
-Function un.IsThisProgram
+; $R0: a path as the program wrote it. Sets $R0 to the bare long path and
+; $R1 to 1 when it names the installed program, else 0.
+!macro IS_THIS_PROGRAM un
+Function ${un}IsThisProgram
   StrCpy $R1 0
-  ; The program writes the bare path; a user may have added quotes.
+  ; The program quotes a path with a blank; a user may have quoted any.
   StrCpy $0 $R0 1
   ${If} $0 == '"'
     StrCpy $R0 $R0 "" 1
@@ -264,6 +280,9 @@ Function un.IsThisProgram
     StrCpy $R1 1
   ${EndIf}
 FunctionEnd
+!macroend
+!insertmacro IS_THIS_PROGRAM ""
+!insertmacro IS_THIS_PROGRAM "un."
 
 ; $R2: a shortcut file. Removes it when it starts the installed program.
 Function un.RemoveLinkToThisProgram

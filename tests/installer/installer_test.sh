@@ -164,10 +164,15 @@ user_data() { (cd "$settings" && find . -type f -exec sha256sum {} + && cd "$tmp
 user_data >"$tmp/before"
 same_user_data() { user_data | cmp - "$tmp/before"; }
 
+# An earlier update into another folder left the old program starting.
+mkdir "$WINEPREFIX/drive_c/Alt"
+cp "$program_dir/ZelkorBackup.exe" "$program_dir/Deinstallieren.exe" "$WINEPREFIX/drive_c/Alt/"
+wine reg add "$run_key" /v "ZELKOR Backup" /d 'C:\Alt\ZelkorBackup.exe' /f >/dev/null 2>&1
 check "a silent update succeeds" wine "$setup" /S '/D=C:\Anderswo'
 check "the update stays in the installed folder" eval 'fails test -e "$WINEPREFIX/drive_c/Anderswo" && uninstall_entry'
 check "the update keeps the settings" same_user_data
 check "the update keeps the autostart entry" wine reg query "$run_key" /v "ZELKOR Backup"
+check "which starts the updated program" eval 'wine reg query "$run_key" /v "ZELKOR Backup" | grep -F "\"$exe_win\""'
 
 # --- Uninstall: it waits for its work, so the folder is gone when it returns.
 mark=(wine reg query 'HKCU\Software\ZELKOR Backup' /v AutostartWiederherstellen)
