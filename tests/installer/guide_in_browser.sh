@@ -7,7 +7,7 @@ set -euo pipefail
 guide=$(cd "$(dirname "${1:?guide}")" && pwd)/$(basename "$1")
 chromium=${ZB_CHROMIUM:-/usr/bin/chromium}
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zbguide.XXXXXX")
-trap "rm -rf $tmp" EXIT
+trap 'rm -rf "$tmp"' EXIT
 
 # The page checks itself once everything is loaded and writes what it found
 # into an element of its own, which --dump-dom then prints.
