@@ -182,11 +182,16 @@ public:
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!h) return GetLastError();
         // ReFS needs the 128-bit id; older systems only know the 64-bit index.
-        FILE_ID_INFO full{};
-        if (GetFileInformationByHandleEx(h.get(), FileIdInfo, &full, sizeof full)) {
-            id.volume = full.VolumeSerialNumber;
-            std::memcpy(&id.low, full.FileId.Identifier, 8);
-            std::memcpy(&id.high, full.FileId.Identifier + 8, 8);
+        // (FILE_ID_INFO of Windows 8, which the Windows 7 headers lack.)
+        struct {
+            ULONGLONG volume;
+            BYTE id[16];
+        } full{};
+        constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+        if (GetFileInformationByHandleEx(h.get(), kFileIdInfo, &full, sizeof full)) {
+            id.volume = full.volume;
+            std::memcpy(&id.low, full.id, 8);
+            std::memcpy(&id.high, full.id + 8, 8);
             return 0;
         }
         BY_HANDLE_FILE_INFORMATION info{};

@@ -195,6 +195,9 @@ TEST_F(ShellFilesContract, IdentityFollowsTheFolderNotItsSpellingAndNamesStayAsL
     ASSERT_TRUE(copied);
     ASSERT_EQ(copied->size(), 1u);
     EXPECT_EQ((*copied)[0].name, "Bericht ");
+#ifdef _WIN32
+    fs::remove(fs::u8path(to));  // the library's own removal would normalise the name and never end
+#endif
 }
 
 #ifdef _WIN32
