@@ -246,6 +246,7 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
         std::vector<std::string> lines;
         std::vector<std::string> missing;  // left out of the copy in the end
         bool shellStops = false;           // the shell stops at the file, as on Windows
+        std::function<void()> before = [] {}, after = [] {};
     } cases[] = {
         {"nothing fails", {}, false, {}, {}},
         {"in use only while the shell copies", {{hostOf("post.pst"), 32}, {hostOf("a.txt"), 112}}, true, {}, {}},
@@ -265,6 +266,37 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
          {pre + "1 von 8 Dateien fehlt: C:\\Quelle\\post.pst (Fehler 87)"}, {"post.pst"}},
         {"a folder that cannot be made", {{(e / "3" / "P1" / "sub").string(), 5}}, false,
          {pre + "1 von 8 Dateien fehlt: C:\\Quelle\\sub\\c.txt (Zugriff verweigert)"}, {"sub"}},
+        {"the shell stopping at a file in use only for a moment", {{hostOf("a.txt"), 32}}, true, {}, {}, true},
+        {"names a Windows target cannot tell apart", {}, false,
+         {pre + "2 von 12 Dateien fehlen, darunter C:\\Quelle\\Bericht  (Name auf dem Ziellaufwerk nicht möglich)"},
+         {"Bericht ", "notiz.txt"}, false,
+         [&] {
+             shellFiles.windowsNames = true;
+             for (const char* n : {"Notiz.txt", "notiz.txt!", "Bericht", "Bericht .."}) writeBytes(src + "\\" + n, n);
+             fs::rename(host(src + "\\notiz.txt!"), host(src + "\\notiz.txt"));
+             fs::rename(host(src + "\\Bericht .."), host(src + "\\Bericht "));
+         },
+         [&] {
+             shellFiles.windowsNames = false;
+             for (const char* n : {"Notiz.txt", "notiz.txt", "Bericht", "Bericht "}) fs::remove(host(src + "\\" + n));
+         }},
+        {"the target gone after a file", {{hostOf("a.txt"), 32}, {hostOf("post.pst"), 32}}, true,
+         {pre + "Ziel E:\\3\\P1\\ nicht mehr erreichbar, 6 von 8 Dateien fehlen"}, {""}, false,
+         [&] {
+             shellFiles.beforeCopyFile = [&, copies = 0]() mutable {
+                 if (++copies == 2) posix::unmapDrive('E');
+             };
+         },
+         [&] {
+             shellFiles.beforeCopyFile = nullptr;
+             posix::mapDrive('E', e.string());
+         }},
+        {"a folder deleted from the source during the check", {{hostOf("a.txt"), 32}}, true, {}, {"sub"}, false,
+         [&] { shellFiles.beforeCopyFile = [&] { fs::remove_all(host(src + "\\sub")); }; },
+         [&] {
+             shellFiles.beforeCopyFile = nullptr;
+             writeBytes(src + "\\sub\\c.txt", "c");
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -275,6 +307,7 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
         shellFiles.afterShellCopy = [&] {
             if (c.onlyDuringTheShellsCopy) shellFiles.faults.clear();
         };
+        c.before();
         run();
         EXPECT_EQ(logLines().size(), c.lines.size());
         for (std::size_t i = 0; i < c.lines.size() && i < logLines().size(); ++i)
@@ -288,6 +321,7 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
             if (left || f.is_directory()) continue;
             EXPECT_EQ(readBytes((to / rel).string()), readBytes(f.path().string())) << rel;
         }
+        c.after();
     }
 
     // A source that changes while the shell copies: the copy ends as the
