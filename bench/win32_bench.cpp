@@ -22,17 +22,13 @@
 #include <string>
 #include <vector>
 
-#include "app/copycheck.h"
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/uMain.h"
-#include "app/window_win32.h"
-#include "platform/calendar.h"
-#include "platform/devices_win32.h"
-#include "platform/handles_win32.h"
-#include "platform/shell_win32.h"
-#include "platform/text_win32.h"
-#include "platform/tray_win32.h"
+#include "core/copycheck.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/uMain.h"
+#include "core/calendar.h"
+#include "win32/program_win32.h"
+#include "win32/text_win32.h"
 #include "resources/texts.h"
 
 using namespace zb;
@@ -79,30 +75,14 @@ private:
     std::unique_ptr<IShellFiles> real_ = makeShellFiles();
 };
 
-// The program as app/main_win32.cpp assembles it, with its window created
-// but never shown.
-struct Program {
-    ComApartment com;
-    Win32Window window{GetModuleHandleA(nullptr)};
-    std::unique_ptr<IProfile> profile = makeProfile();
-    std::unique_ptr<ISystem> system = makeSystem();
-    std::unique_ptr<ILocale> locale = makeLocale();
-    std::unique_ptr<IClock> clock = makeClock();
-    TimedShellFiles shellFiles;
-    Win32Tray tray;
-    Win32Volume volume;
-    Win32Power power;
-    Win32Registry registry;
-    Win32ShellLinkFactory shellLinks;
-    Win32Launcher launcher;
-    TfrmBackup form{Ports{window, *profile, *system, *locale, tray, *clock, shellFiles, volume, power, registry,
-                          shellLinks, launcher}};
-
-    Program() {
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES};
-        InitCommonControlsEx(&icc);
-        if (!window.create()) throw std::runtime_error("cannot create the window");
-        window.attach(&form);
+// The program as WinMain assembles it, with its window created but never
+// shown, and the shell's calls timed.
+struct TimedFiles {
+    TimedShellFiles timed;
+};
+struct Program : TimedFiles, Win32Program {
+    Program() : Win32Program(GetModuleHandleA(nullptr), &timed) {
+        if (!create()) throw std::runtime_error("cannot create the window");
         // A failure goes to the settings file first, so its folder must exist
         // for the failure to reach the log pane.
         (void)system->forceDirectories(settingsFolder(*system));
@@ -193,7 +173,7 @@ int timed(Program& p, double seconds) {
         std::fprintf(stderr, "the program reported: %s\n", p.log().c_str());
         return 1;
     }
-    std::printf("seconds %.6f inshell %.6f\n", seconds, p.shellFiles.inShell);
+    std::printf("seconds %.6f inshell %.6f\n", seconds, p.timed.inShell);
     return 0;
 }
 

@@ -33,7 +33,7 @@ AllowSkipFiles off
 !define RUN_VALUE "ZELKOR Backup"
 !define SHELL_FOLDERS_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 !define LINK_NAME "ZelkorBackup.lnk"
-; The program holds this mutex (app/instance_win32.cpp), followed by "-" and
+; The program holds this mutex (win32/instance_win32.cpp), followed by "-" and
 ; the user's SID, in the namespace of its logon session as long as it runs.
 !define INSTANCE_NAME "ZelkorBackup-C8A3DC1A-4F52-4189-A86F-8EFCA23BBC23"
 ; The uninstaller's note under HKCU for the next start of the program: it

@@ -1,16 +1,15 @@
 #pragma once
-// The narrow interfaces through which the window's logic reaches the window
-// and the operating system. Each has a Win32 implementation (*_win32.cpp) and
-// a POSIX stand-in (*_posix.cpp) used by the native tests. All texts are UTF-8;
-// the Win32 side converts to the ANSI code page at each call.
+// The narrow interfaces through which the window's logic reaches the
+// operating system; the window's own port is platform/window_port.h. Each
+// has a Win32 implementation (win32/) and a POSIX stand-in (standin/) used by
+// the native tests. All texts are UTF-8; the Win32 side converts to the ANSI
+// code page at each call.
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "controls.h"
 
 namespace zb {
 
@@ -23,57 +22,6 @@ struct LocalDateTime {
     int year = 2000, month = 1, day = 1;
     int hour = 0, minute = 0, second = 0, millisecond = 0;
     friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
-};
-
-enum class MsgKind { Warning, Error, Information, Confirmation, AppError };
-enum class MsgButtons { Ok, YesNo };
-enum class MsgResult { None, Ok, Yes, No };
-
-// The main window, its controls and its modal dialogs.
-class IWindow {
-public:
-    virtual ~IWindow() = default;
-
-    virtual bool checked(Ctl c) const = 0;
-    // Sets the state only; TfrmBackup::setChecked runs the click handler.
-    virtual void setCheckedState(Ctl c, bool on) = 0;
-    virtual std::string text(Ctl c) const = 0;
-    virtual void setText(Ctl c, const std::string& s) = 0;
-    virtual bool visible(Ctl c) const = 0;
-    virtual void setVisible(Ctl c, bool on) = 0;
-    virtual bool enabled(Ctl c) const = 0;
-    virtual void setEnabled(Ctl c, bool on) = 0;
-    virtual TimeOfDay time(Ctl c) const = 0;
-    virtual void setTime(Ctl c, TimeOfDay t) = 0;
-    virtual void appendLine(Ctl c, const std::string& line) = 0;
-
-    // Handles the window messages that are waiting, then returns.
-    virtual void processMessages() = 0;
-    // Sleeps until a message arrives or `timeoutMs` has passed, without
-    // handling it (MsgWaitForMultipleObjectsEx); costs no CPU while waiting.
-    virtual void waitForMessages(std::uint32_t timeoutMs) = 0;
-    virtual MsgResult messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) = 0;
-    // Destroys the window; the message loop ends and with it the program.
-    virtual void destroy() = 0;
-
-    // The window itself: minimised or normal, hidden or shown.
-    virtual void setMinimized(bool minimized) = 0;
-    virtual bool minimized() const = 0;
-    virtual void setShown(bool shown) = 0;
-    virtual bool shown() const = 0;
-    virtual void bringToFront() = 0;
-    // Opaque window handle, for the notification icon record.
-    virtual std::uintptr_t handle() const = 0;
-
-    // The minute timer `Timer` (60000 ms). Enabling an enabled timer restarts it,
-    // so callers that must not restart it test timerEnabled() first.
-    virtual void setTimerEnabled(bool on) = 0;
-    virtual bool timerEnabled() const = 0;
-
-    // The system's folder picker; nothing when the user cancels.
-    virtual std::optional<std::string> pickFolder() = 0;
-    // Opens the tray menu with its top-left corner at the mouse cursor.
-    virtual void popupTrayMenuAtCursor() = 0;
 };
 
 // The record handed to Shell_NotifyIconA, in a form free of <windows.h>.

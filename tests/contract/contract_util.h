@@ -8,7 +8,7 @@
 #include <string>
 
 #ifndef _WIN32
-#include "platform/posix_paths.h"
+#include "standin/posix_paths.h"
 #endif
 
 namespace zb::test {

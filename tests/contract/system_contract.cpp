@@ -4,11 +4,11 @@
 
 #include <cstdlib>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "contract_util.h"
 #include "platform/ports.h"
 #ifdef _WIN32
-#include "platform/text_win32.h"
+#include "win32/text_win32.h"
 #endif
 
 namespace zb {

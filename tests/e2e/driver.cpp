@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/ports.h"
-#include "platform/text_win32.h"
+#include "win32/text_win32.h"
 
 namespace zb::e2e {
 

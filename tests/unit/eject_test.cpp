@@ -1,6 +1,6 @@
 // Ejecting the target's volume: the exact requests, the lock retries, and the
 // volume closed once on every path on which it was opened.
-#include "drive/ufrDrive.h"
+#include "core/drive/ufrDrive.h"
 #include "form_fixture.h"
 
 namespace zb::test {

@@ -5,23 +5,20 @@
 #include <cstdlib>
 
 #include "../contract/contract_util.h"
-#include "app/errors.h"
-#include "app/uMain.h"
-#include "platform/clock_posix.h"
-#include "platform/devices_posix.h"
-#include "platform/posix_folders.h"
-#include "platform/posix_locale.h"
-#include "platform/posix_paths.h"
-#include "platform/shell_posix.h"
-#include "platform/shellfiles_posix.h"
-#include "platform/window_posix.h"
+#include "core/errors.h"
+#include "core/uMain.h"
+#include "standin/clock_posix.h"
+#include "standin/posix_folders.h"
+#include "standin/posix_locale.h"
+#include "standin/posix_paths.h"
+#include "standin/standins.h"
 #include "resources/texts.h"
 
 namespace zb::test {
 
 using Box = PosixWindow::Box;
 
-class FormTest : public ::testing::Test {
+class FormTest : public ::testing::Test, protected StandIns {
 protected:
     FormTest() {
         posix::clearDrives();
@@ -60,24 +57,10 @@ protected:
     }
 
     // The ports of the fixture, with another window or tray.
-    Ports portsWith(IWindow& w, ITray& t) {
-        return Ports{w, *profile, *system, *locale, t, clock, shellFiles, volume, power,
-                     registry, shellLinks, launcher};
-    }
+    Ports portsWith(IWindow& w, ITray& t) { return ports(clock, w, t); }
 
     TempDir dir;
-    PosixWindow window;
-    PosixTray tray;
-    std::unique_ptr<IProfile> profile = makeProfile();
-    std::unique_ptr<ISystem> system = makeSystem();
-    std::unique_ptr<ILocale> locale = makeLocale();
     VirtualClock clock;
-    PosixShellFiles shellFiles;
-    PosixVolume volume;
-    PosixPower power;
-    PosixRegistry registry;
-    PosixShellLinkFactory shellLinks;
-    PosixLauncher launcher;
     TfrmBackup form{portsWith(window, tray)};
 };
 

@@ -1,6 +1,6 @@
 // The shortcut and autostart buttons, the three launchers and the first start.
 #include "form_fixture.h"
-#include "shell/links.h"
+#include "core/shell/links.h"
 
 namespace zb::test {
 namespace {

@@ -13,8 +13,8 @@
 #include <map>
 #include <random>
 
-#include "app/paths.h"
-#include "platform/calendar.h"
+#include "core/paths.h"
+#include "core/calendar.h"
 #include "run_fixture.h"
 
 namespace zb::test {

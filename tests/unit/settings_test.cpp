@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
-#include "app/settings.h"
+#include "core/errors.h"
+#include "core/settings.h"
 
 namespace zb {
 namespace {

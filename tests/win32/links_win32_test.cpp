@@ -5,11 +5,11 @@
 #include <shlobj.h>
 
 #include "../contract/contract_util.h"
-#include "platform/handles_win32.h"
-#include "platform/shell_win32.h"
-#include "platform/text_win32.h"
+#include "win32/handles_win32.h"
+#include "win32/shell_win32.h"
+#include "win32/text_win32.h"
 #include "registry_util.h"
-#include "shell/links.h"
+#include "core/shell/links.h"
 
 namespace zb {
 namespace {

@@ -8,8 +8,8 @@
 
 #include <cstdlib>
 
-#include "drive/ufrDrive.h"
-#include "platform/devices_win32.h"
+#include "core/drive/ufrDrive.h"
+#include "win32/devices_win32.h"
 
 namespace zb {
 namespace {

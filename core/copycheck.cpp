@@ -1,0 +1,429 @@
+#include "core/copycheck.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "resources/texts.h"
+
+namespace zb {
+
+namespace {
+
+// FAT keeps last-write times to 2 seconds.
+constexpr std::int64_t kTimeTolerance = 2 * 10000000LL;
+
+std::string join(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
+    return folder + "\\" + name;
+}
+
+// The folder that holds `path`; empty above a drive root.
+std::string parentOf(std::string p) {
+    while (p.size() > 1 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+    const auto cut = p.find_last_of("\\/");
+    if (cut == std::string::npos || cut == 0) return {};
+    std::string parent = p.substr(0, cut);
+    if (parent.back() == '?') return {};  // the "\\?" of a long path
+    if (parent.back() == ':') parent += '\\';
+    return parent;
+}
+
+char32_t foldChar(char32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+    if (c == 0x178) return 0xFF;
+    if (c >= 0x100 && c <= 0x17F) {
+        if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
+        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return c % 2 ? c + 1 : c;
+        return c % 2 ? c : c + 1;
+    }
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
+    if (c == 0x3C2) return 0x3C3;  // the final sigma
+    if (c >= 0x410 && c <= 0x42F) return c + 32;
+    if (c >= 0x400 && c <= 0x40F) return c + 80;
+    return c;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Windows keeps such a name only through "\\?\" paths and may not be able
+// to hold it on the target at all.
+bool endsInBlankOrDot(const std::string& name) { return !name.empty() && (name.back() == ' ' || name.back() == '.'); }
+
+bool isWeekdayFolder(const std::string& name) { return name.size() == 1 && name[0] >= '1' && name[0] <= '7'; }
+
+// Errors that may mean the path, or the drive under it, is gone.
+bool notFound(std::uint32_t e) {
+    switch (e) {
+        case ERROR_FILE_NOT_FOUND_: case ERROR_PATH_NOT_FOUND_:
+        case 15:    // ERROR_INVALID_DRIVE
+        case 21:    // ERROR_NOT_READY
+        case 53:    // ERROR_BAD_NETPATH
+        case 55:    // ERROR_DEV_NOT_EXIST
+        case 64:    // ERROR_NETNAME_DELETED
+        case 67:    // ERROR_BAD_NET_NAME
+        case 1167:  // ERROR_DEVICE_NOT_CONNECTED
+            return true;
+        default: return false;
+    }
+}
+
+bool sameFile(const FileEntry& copy, const FileEntry& source) {
+    const std::int64_t d = copy.lastWrite - source.lastWrite;
+    return !copy.folder && copy.size == source.size && d <= kTimeTolerance && d >= -kTimeTolerance;
+}
+
+bool byName(const FileEntry& a, const FileEntry& b) { return a.name < b.name; }
+
+// One folder's copy, looked up by name: exactly, or as Windows would find it.
+class CopyListing {
+public:
+    explicit CopyListing(std::vector<FileEntry> entries) : entries_(std::move(entries)) {
+        std::sort(entries_.begin(), entries_.end(), byName);
+    }
+    const FileEntry* exact(const std::string& name) const {
+        FileEntry key;
+        key.name = name;
+        const auto it = std::lower_bound(entries_.begin(), entries_.end(), key, byName);
+        return it != entries_.end() && it->name == name ? &*it : nullptr;
+    }
+    // The copy may keep the case of an older file of the same name.
+    const FileEntry* loose(const std::string& name) {
+        if (folded_.empty() && !entries_.empty()) {
+            folded_.reserve(entries_.size());
+            for (std::size_t i = 0; i < entries_.size(); ++i) folded_.emplace_back(foldedName(entries_[i].name), i);
+            std::sort(folded_.begin(), folded_.end());
+        }
+        const std::string key = foldedName(name);
+        const auto it = std::lower_bound(folded_.begin(), folded_.end(), std::make_pair(key, std::size_t{0}));
+        return it != folded_.end() && it->first == key ? &entries_[it->second] : nullptr;
+    }
+
+private:
+    std::vector<FileEntry> entries_;
+    std::vector<std::pair<std::string, std::size_t>> folded_;
+};
+
+// Whether a name of the source has a twin that differs only in case.
+class Twins {
+public:
+    explicit Twins(const std::vector<FileEntry>& entries) : entries_(entries) {}
+    bool has(const std::string& name) {
+        if (folded_.empty() && !entries_.empty()) {
+            folded_.reserve(entries_.size());
+            for (const FileEntry& e : entries_) folded_.push_back(foldedName(e.name));
+            std::sort(folded_.begin(), folded_.end());
+        }
+        const auto range = std::equal_range(folded_.begin(), folded_.end(), foldedName(name));
+        return range.second - range.first > 1;
+    }
+
+private:
+    const std::vector<FileEntry>& entries_;
+    std::vector<std::string> folded_;
+};
+
+// A folder still to be checked. The walk keeps its own stack: a tree nested
+// thousands of levels deep costs heap, not the thread's stack.
+struct Work {
+    std::string src, dst, shown;
+    int chain = -1;          // its index in the chain to the backup, if it leads there
+    std::uint32_t lost = 0;  // its copy could not be made: why
+};
+
+class Checker {
+public:
+    Checker(IShellFiles& files, const BackupInSource& where, const std::function<void()>& keepAlive,
+            std::string destRoot)
+        : files_(files), where_(where), keepAlive_(keepAlive), destRoot_(std::move(destRoot)) {}
+
+    void run(Work first) {
+        stack_.push_back(std::move(first));
+        while (!stack_.empty() && !result.targetGone) {
+            const Work w = std::move(stack_.back());
+            stack_.pop_back();
+            folder(w);
+        }
+        if (result.targetGone) countTheRest();
+    }
+
+    CopyShortfall result;
+
+private:
+    void serve() {
+        if (keepAlive_) keepAlive_();
+    }
+
+    void folder(const Work& w) {
+        std::uint32_t error = 0;
+        const auto entries = files_.listFolder(w.src, error);
+        if (!entries) {
+            if (notFound(error) && goneFromSource(w.src)) return;  // deleted while the backup ran
+            missFolder(w.shown, error);
+            return;
+        }
+        if (w.lost) {
+            lostFolder(w, *entries);
+            return;
+        }
+        std::vector<FileEntry> copied;
+        if (auto c = files_.listFolder(w.dst, error)) copied = std::move(*c);
+        else if (notFound(error) && targetGone()) return rest(w, *entries, 0, {});
+        CopyListing copy(std::move(copied));
+        Twins twins(*entries);
+        std::vector<Work> below;
+        for (std::size_t i = 0; i < entries->size(); ++i) {
+            const FileEntry& e = (*entries)[i];
+            serve();
+            if (e.link) continue;  // a junction can point at its own parent
+            const std::string from = join(w.src, e.name), to = join(w.dst, e.name), path = join(w.shown, e.name);
+            int chain = -1;
+            if (e.folder && w.chain >= 0 && !towardsBackup(w.chain, from, e.name, chain)) continue;
+            const FileEntry* have = copy.exact(e.name);
+            // A name the target may spell alike with another is never taken
+            // for that other one, and never copied over it.
+            const bool strict = !have && (endsInBlankOrDot(e.name) || twins.has(e.name));
+            if (!have && !strict) have = copy.loose(e.name);
+            if (e.folder) {
+                std::uint32_t lost = 0;
+                if (!have || !have->folder) {
+                    lost = files_.createFolder(from, to);
+                    if (lost && notFound(lost) && targetGone()) return rest(w, *entries, i, std::move(below));
+                }
+                below.push_back({from, to, path, chain, lost});
+                continue;
+            }
+            ++result.files;
+            if (have && sameFile(*have, e)) continue;
+            const std::uint32_t failed = files_.copyFile(from, to, !strict, keepAlive_);
+            if (failed == 0) continue;
+            if (notFound(failed)) {
+                if (targetGone()) {
+                    ++result.missing;
+                    return rest(w, *entries, i + 1, std::move(below));
+                }
+                // Only a source that is not found may have been deleted
+                // meanwhile; any other error names a file that is still there.
+                if (goneFromSource(from)) {
+                    --result.files;
+                    continue;
+                }
+            }
+            miss(path, failed);
+        }
+        // In the order of the listing, as a walk by recursion would go.
+        for (auto it = below.rbegin(); it != below.rend(); ++it) stack_.push_back(std::move(*it));
+    }
+
+    // A folder whose copy could not be made: its files are missing.
+    void lostFolder(const Work& w, const std::vector<FileEntry>& entries) {
+        bool any = false;
+        for (const FileEntry& e : entries) {
+            serve();
+            if (e.link) continue;
+            any = true;
+            if (e.folder) {
+                stack_.push_back({join(w.src, e.name), join(w.dst, e.name), join(w.shown, e.name), -1, w.lost});
+            } else {
+                ++result.files;
+                miss(join(w.shown, e.name), w.lost);
+            }
+        }
+        if (!any) missFolder(w.shown, w.lost);
+    }
+
+    // On the way from the source to the backup: false for the backup
+    // itself, else the folder's place on that way, if any.
+    bool towardsBackup(int here, const std::string& from, const std::string& name, int& chain) {
+        if (here == where_.source && where_.sourceIsTarget() && isWeekdayFolder(name)) return false;
+        FileId id;
+        if (files_.fileIdentity(from, id) != 0) return true;
+        const auto it = std::find(where_.chain.begin(), where_.chain.end(), id);
+        const int k = static_cast<int>(it - where_.chain.begin());
+        if (k == where_.backup) return false;
+        if (k > where_.backup && k < here) chain = k;
+        return true;
+    }
+
+    bool targetGone() {
+        FileId id;
+        const std::uint32_t e = files_.fileIdentity(destRoot_, id);
+        result.targetGone = e != 0 && notFound(e);
+        return result.targetGone;
+    }
+
+    bool goneFromSource(const std::string& path) {
+        FileId id;
+        const std::uint32_t e = files_.fileIdentity(path, id);
+        return e == ERROR_FILE_NOT_FOUND_ || e == ERROR_PATH_NOT_FOUND_;
+    }
+
+    // The target is gone: what was not yet checked is missing, counted from
+    // the listings, each folder of the source listed once.
+    void rest(const Work& w, const std::vector<FileEntry>& entries, std::size_t from, std::vector<Work> below) {
+        for (Work& b : below) stack_.push_back(std::move(b));
+        for (std::size_t i = from; i < entries.size(); ++i) count(w, entries[i]);
+    }
+    void count(const Work& w, const FileEntry& e) {
+        serve();
+        if (e.link) return;
+        if (!e.folder) {
+            ++result.files;
+            ++result.missing;
+            return;
+        }
+        int chain = -1;
+        const std::string from = join(w.src, e.name);
+        if (w.chain >= 0 && !towardsBackup(w.chain, from, e.name, chain)) return;
+        stack_.push_back({from, {}, {}, chain, 0});
+    }
+    void countTheRest() {
+        while (!stack_.empty()) {
+            const Work w = std::move(stack_.back());
+            stack_.pop_back();
+            std::uint32_t error = 0;
+            if (const auto entries = files_.listFolder(w.src, error)) rest(w, *entries, 0, {});
+        }
+    }
+
+    void miss(const std::string& path, std::uint32_t error) {
+        if (result.missing++ == 0 && result.folders == 0) {
+            result.first = path;
+            result.error = error;
+        }
+    }
+    void missFolder(const std::string& path, std::uint32_t error) {
+        if (result.folders++ == 0 && result.missing == 0) {
+            result.first = path;
+            result.error = error;
+        }
+    }
+
+    IShellFiles& files_;
+    const BackupInSource& where_;
+    const std::function<void()>& keepAlive_;
+    const std::string destRoot_;
+    std::vector<Work> stack_;
+};
+
+// A printf template filled in, of whatever length the paths give it.
+template <class... Args>
+std::string printed(const char* format, Args... args) {
+    const int n = std::snprintf(nullptr, 0, format, args...);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
+    std::snprintf(out.data(), out.size(), format, args...);
+    out.pop_back();
+    return out;
+}
+
+std::string reason(IShellFiles& files, std::uint32_t error) {
+    switch (error) {
+        case ERROR_SHARING_VIOLATION_:
+        case ERROR_LOCK_VIOLATION_: return txt::ReasonInUse;
+        case ERROR_DISK_FULL_:
+        case ERROR_HANDLE_DISK_FULL_: return txt::ReasonDiskFull;
+        case ERROR_ACCESS_DENIED_: return txt::ReasonAccessDenied;
+        case ERROR_FILE_EXISTS_:
+        case ERROR_ALREADY_EXISTS_: return txt::ReasonNameNotPossible;
+        default: break;
+    }
+    const std::string text = files.errorText(error);
+    return text.empty() ? printed(txt::ReasonOther, static_cast<unsigned>(error)) : text;
+}
+
+const char* fileWord(int n) { return n == 1 ? txt::FileSingular : txt::FilePlural; }
+
+}  // namespace
+
+std::string foldedName(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        if (len == 0 || i + static_cast<std::size_t>(len) > s.size()) {
+            out += s[i++];  // not UTF-8: compared as it is
+            continue;
+        }
+        char32_t c = len == 1 ? b : b & (0x7F >> len);
+        for (int k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        appendUtf8(out, foldChar(c));
+        i += static_cast<std::size_t>(len);
+    }
+    return out;
+}
+
+BackupInSource findBackupInSource(IShellFiles& files, const std::string& source, const std::string& dest) {
+    BackupInSource where;
+    FileId src;
+    if (files.fileIdentity(source, src) != 0) return where;
+    int i = 0;
+    for (std::string p = files.fullPath(dest); !p.empty(); p = parentOf(p), ++i) {
+        FileId id;
+        if (files.fileIdentity(p, id) != 0) break;
+        where.chain.push_back(id);
+        if (id == src) {
+            where.inside = true;
+            where.source = i;
+            // Destination, weekday folder, target: the highest of them below
+            // the source holds every backup there is.
+            where.backup = std::min(i - 1, 2);
+            return where;
+        }
+    }
+    where.chain.clear();
+    return where;
+}
+
+bool holdsBackup(IShellFiles& files, const BackupInSource& where, const std::string& sourceFull,
+                 const std::string& name) {
+    if (!where.inside) return false;
+    if (where.sourceIsTarget() && isWeekdayFolder(name)) return true;
+    FileId id;
+    if (files.fileIdentity(join(sourceFull, name), id) != 0) return false;
+    const auto it = std::find(where.chain.begin(), where.chain.end(), id);
+    const int k = static_cast<int>(it - where.chain.begin());
+    return k >= where.backup && k < where.source;
+}
+
+CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
+                           const BackupInSource& where, const std::function<void()>& keepAlive) {
+    const std::string destFull = files.fullPath(dest);
+    Checker checker(files, where, keepAlive, destFull);
+    checker.run({files.fullPath(source), destFull, source, where.inside ? where.source : -1, 0});
+    return checker.result;
+}
+
+std::string shortfallText(IShellFiles& files, const std::string& source, const std::string& dest,
+                          const CopyShortfall& s) {
+    if (s.targetGone) {
+        if (s.missing == 1) return printed(txt::ErrTargetGoneOne, source.c_str(), dest.c_str(), s.files, fileWord(s.files));
+        return printed(txt::ErrTargetGoneMany, source.c_str(), dest.c_str(), s.missing, s.files);
+    }
+    const std::string why = reason(files, s.error);
+    if (s.folders > 0)
+        return printed(txt::ErrIncompleteFolders, source.c_str(), s.missing, s.files, s.folders, s.first.c_str(),
+                       why.c_str());
+    if (s.missing == 1)
+        return printed(txt::ErrIncompleteOne, source.c_str(), s.files, fileWord(s.files), s.first.c_str(), why.c_str());
+    return printed(txt::ErrIncompleteMany, source.c_str(), s.missing, s.files, s.first.c_str(), why.c_str());
+}
+
+}  // namespace zb

@@ -1,0 +1,134 @@
+#pragma once
+// TfrmBackup: the main window's logic. Every handler of the program lives
+// here; it reaches the window and the system only through the ports, so the
+// same code runs on Windows and in the native tests.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "platform/ports.h"
+#include "platform/window_port.h"
+
+namespace zb {
+
+struct Ports {
+    IWindow& window;
+    IProfile& profile;
+    ISystem& system;
+    ILocale& locale;
+    ITray& tray;
+    IClock& clock;
+    IShellFiles& shellFiles;
+    IVolume& volume;
+    IPower& power;
+    IRegistry& registry;
+    IShellLinkFactory& shellLinks;
+    ILauncher& launcher;
+};
+
+class TfrmBackup {
+public:
+    explicit TfrmBackup(const Ports& ports);
+
+    // The operations, in the order the window class declares them.
+    void ApplicationEvents1Minimize(Ctl Sender);
+    void FindPath(Ctl Sender);
+    void ActivateBackup(Ctl Sender);
+    void EndBackup(Ctl Sender);
+    void FormCreate(Ctl Sender);
+    void FormCloseQuery(Ctl Sender, bool& CanClose);
+    void ActivatePfad(Ctl Sender);
+    // The minute tick: status line, the scheduled run and what follows it.
+    void TimerTimer(Ctl Sender);
+    // Waits `Duration` ms while the window's messages are handled.
+    void pause(std::int32_t Duration);
+    bool ExitWindows(std::uint32_t Flags);  // only starts the shutdown; true when Windows accepted it
+    // Reports an unattended failure: an entry in section Errors and a line in the log pane.
+    void Fehlerbehandlung(const std::string& Message, const LocalDateTime& When);
+    // Deletes an old weekday folder; a failure is reported.
+    void dateredundanz(const std::string& Path, std::uintptr_t Owner);
+    // One shell operation over all paths of the list; returns the shell's result.
+    int DoFileWork(std::uintptr_t Owner, std::uint32_t Func, const std::vector<std::string>& List,
+                   std::uint16_t Flags, int& Result);
+    [[nodiscard]] bool USBUnmount(const std::string& Target);  // false on every failure; never raises
+    // Copies everything directly inside Source into Dest; reports its own failures.
+    void copyfiles(const std::string& Source, const std::string& Dest, std::uintptr_t Owner);
+    void miShowClick(Ctl Sender);
+    // One complete backup run; Sender decides who finishes it.
+    void miExecNowClick(Ctl Sender);
+    void ApplicationEvents1Restore(Ctl Sender);
+    void miBackupAndShutdownClick(Ctl Sender);
+    void cbUnmountUSBClick(Ctl Sender);
+    void cbSDClick(Ctl Sender);
+    // The three shortcut buttons of "Optionen", told apart by the sender.
+    void CreateSystemLinks(Ctl Sender);
+    void btnStopTimerClick(Ctl Sender);
+    void btnOpenLocalClick(Ctl Sender);
+    void btnHelpClick(Ctl Sender);
+    void btnSupportClick(Ctl Sender);
+    void btnResetRedClick(Ctl Sender);
+
+    // Window messages.
+    // WM_QUERYENDSESSION: the answer to Windows (always yes).
+    bool WMQueryEndSession();
+    void WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam);
+
+    // Asks the close query and, when it agrees, destroys the window.
+    void Close();
+    // A click on a control or menu item, as the window reports it.
+    void Click(Ctl sender);
+    // Sets a check box; a change of its state runs its click handler, as a
+    // click by the user would.
+    void setChecked(Ctl box, bool on);
+    // The shell re-created the notification area.
+    void TaskbarCreated();
+
+    // Read-only views of the private state, for the window and the tests.
+    bool backupRunning() const { return BackupRunning; }
+    bool endSessionPending() const { return EndSessionPending; }
+    const std::string& currentTarget() const { return CurrentTarget; }
+    std::int32_t currentTargetNo() const { return CurrentTargetNo; }
+    const TrayIconData& trayIconData() const { return TrayIconData_; }
+    // The program is ending: the tray icon must not outlive it.
+    void removeTrayIcon();
+
+private:
+    SettingsFile settings();
+    void loadSettings(SettingsFile& ini);
+    void saveSettings(SettingsFile& ini);
+    bool anyWeekdayTicked() const;
+    bool folderExists(const std::string& path);
+    // A target that a run may use: named absolutely and there.
+    bool targetPresent(int n);
+    void report(const std::string& message);
+    void runSteps();
+    void finishRun(Ctl Sender);
+    // After a run that its caller finishes: back to waiting in the tray.
+    void returnToWaiting();
+    // Switches the machine off after a run; reports a refusal.
+    bool shutDown();
+    MsgResult box(MsgKind kind, const std::string& text, MsgButtons buttons = MsgButtons::Ok);
+
+    IWindow& window_;
+    IProfile& profile_;
+    ISystem& system_;
+    ILocale& locale_;
+    ITray& tray_;
+    IClock& clock_;
+    IShellFiles& shellFiles_;
+    IVolume& volume_;
+    IPower& power_;
+    IRegistry& registry_;
+    IShellLinkFactory& shellLinks_;
+    ILauncher& launcher_;
+
+    bool BackupRunning = false;
+    bool EndSessionPending = false;
+    std::string CurrentTarget;
+    std::int32_t CurrentTargetNo = 0;
+    // The one notification-icon record; all zero until the first to-tray.
+    TrayIconData TrayIconData_{};
+};
+
+}  // namespace zb

@@ -1,0 +1,111 @@
+// Activation of a schedule and the small handlers of the settings controls.
+#include <cstdio>
+
+#include "core/paths.h"
+#include "core/uMain.h"
+#include "resources/texts.h"
+
+namespace zb {
+
+bool TfrmBackup::folderExists(const std::string& path) {
+    return isAbsolutePath(path) && system_.directoryExists(path);
+}
+
+void TfrmBackup::ActivateBackup(Ctl) {
+    if (!anyWeekdayTicked()) {
+        box(MsgKind::Error, txt::ErrNoDay);
+        return;
+    }
+    bool anyPath = false;
+    for (int k = 1; k <= 5; ++k) anyPath = anyPath || window_.checked(cbPfad(k));
+    if (!anyPath) {
+        box(MsgKind::Error, txt::ErrNoPath);
+        return;
+    }
+    for (int k = 1; k <= 5; ++k) {
+        if (window_.checked(cbPfad(k)) && !folderExists(window_.text(edPfad(k)))) {
+            char text[256];
+            std::snprintf(text, sizeof text, txt::ErrPathN, k, k);
+            box(MsgKind::Error, text);
+            return;
+        }
+    }
+    for (int n = 1; n <= 8; ++n) {
+        const std::string target = window_.text(edTarget(n));
+        if (!target.empty() && !folderExists(target))
+            box(MsgKind::Error, txt::TargetNotReadyPre + target + txt::TargetNotReadyPost);
+    }
+    SettingsFile ini = settings();
+    saveSettings(ini);
+    // A running timer keeps its rhythm: re-enabling would restart the minute.
+    if (!window_.timerEnabled()) window_.setTimerEnabled(true);
+    ApplicationEvents1Minimize(Ctl::frmBackup);
+}
+
+void TfrmBackup::ActivatePfad(Ctl) {
+    for (int k = 1; k <= 5; ++k) window_.setVisible(edPfad(k), false);
+    for (int k = 1; k <= 5; ++k) window_.setVisible(btnFind(k), false);
+    for (int k = 1; k <= 5; ++k) {
+        if (!window_.checked(cbPfad(k))) continue;
+        window_.setVisible(edPfad(k), true);
+        window_.setVisible(btnFind(k), true);
+    }
+}
+
+void TfrmBackup::FindPath(Ctl Sender) {
+    const auto picked = window_.pickFolder();
+    if (!picked || picked->empty()) return;
+    const std::string path = withTrailingDelimiter(*picked);
+    for (int k = 1; k <= 5; ++k) {
+        if (Sender == btnFind(k)) {
+            window_.setText(edPfad(k), path);
+            setChecked(cbPfad(k), true);
+            return;
+        }
+    }
+    for (int n = 1; n <= 8; ++n) {
+        if (Sender == btnFindTarget(n)) {
+            window_.setText(edTarget(n), path);
+            return;
+        }
+    }
+}
+
+void TfrmBackup::cbSDClick(Ctl) {
+    if (!window_.checked(Ctl::cbSD)) {
+        window_.setEnabled(Ctl::cbUnmountUSB, true);
+        return;
+    }
+    if (window_.checked(Ctl::cbUnmountUSB)) {
+        setChecked(Ctl::cbUnmountUSB, false);
+        window_.setEnabled(Ctl::cbUnmountUSB, false);
+        box(MsgKind::Confirmation, txt::InfoUnmountOff);
+    }
+}
+
+void TfrmBackup::cbUnmountUSBClick(Ctl) {
+    if (!window_.checked(Ctl::cbUnmountUSB)) {
+        window_.setEnabled(Ctl::cbSD, true);
+        return;
+    }
+    if (box(MsgKind::Warning, txt::WarnUnmount, MsgButtons::YesNo) == MsgResult::No) {
+        if (window_.checked(Ctl::cbSD)) {
+            setChecked(Ctl::cbSD, false);
+            window_.setEnabled(Ctl::cbSD, false);
+            box(MsgKind::Confirmation, txt::InfoShutdownOff);
+        }
+        return;
+    }
+    setChecked(Ctl::cbUnmountUSB, false);
+    box(MsgKind::Confirmation, txt::InfoNotActivated);
+}
+
+void TfrmBackup::btnResetRedClick(Ctl) { settings().writeInteger(txt::SectionBackup, "redundanz", 1); }
+
+void TfrmBackup::btnStopTimerClick(Ctl) {
+    window_.setTimerEnabled(false);
+    window_.setText(Ctl::pnTitle, txt::StatusTimerStopped);
+    window_.processMessages();
+}
+
+}  // namespace zb

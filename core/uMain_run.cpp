@@ -1,0 +1,239 @@
+// The backup run: target rotation, the weekday folder, the folder copies,
+// and the error log with the wait that keeps the window alive.
+#include <cstdio>
+
+#include "core/copycheck.h"
+#include "core/paths.h"
+#include "core/uMain.h"
+#include "core/calendar.h"
+#include "resources/texts.h"
+
+namespace zb {
+
+namespace {
+
+constexpr std::int32_t kPause = 5000;
+constexpr std::uint16_t kDeleteFlags = FOF_NOCONFIRMATION_ | FOF_ALLOWUNDO_;
+constexpr std::uint16_t kCopyFlags = FOF_NOCONFIRMATION_ | FOF_NOERRORUI_;
+constexpr std::uint32_t kAllEntries = 0x3F;  // read-only, hidden, system, volume, folder, archive
+constexpr int kUserCancelled = 0x4C7;       // ERROR_CANCELLED
+constexpr int kOpCancelled = 0x75;          // DE_OPCANCELLED
+constexpr std::uint32_t kServeEveryMs = 50;
+
+// A line break inside a value would end the INI line and start a bogus key.
+std::string oneLine(std::string s) {
+    for (char& c : s)
+        if (c == '\r' || c == '\n') c = ' ';
+    return s;
+}
+
+std::string sourceLiteral(int k) { return "\\P" + std::to_string(k) + "\\"; }
+
+}  // namespace
+
+void TfrmBackup::pause(std::int32_t Duration) {
+    const auto duration = static_cast<std::uint32_t>(Duration < 0 ? 0 : Duration);
+    const std::uint32_t start = clock_.tickCount();
+    for (;;) {
+        window_.processMessages();
+        // Unsigned difference: a wrap of the counter during the wait does no harm.
+        const std::uint32_t elapsed = clock_.tickCount() - start;
+        if (elapsed > duration) return;
+        window_.waitForMessages(duration - elapsed + 1);
+    }
+}
+
+void TfrmBackup::Fehlerbehandlung(const std::string& Message, const LocalDateTime& When) {
+    const std::string date = locale_.formatShortDate(When);
+    settings().writeString(txt::SectionErrors, date, oneLine(Message));
+    window_.appendLine(Ctl::mmo1, Message + ": " + date);
+}
+
+void TfrmBackup::report(const std::string& message) { Fehlerbehandlung(message, clock_.now()); }
+
+int TfrmBackup::DoFileWork(std::uintptr_t Owner, std::uint32_t Func, const std::vector<std::string>& List,
+                           std::uint16_t Flags, int& Result) {
+    ShFileOp op;
+    op.hwnd = Owner;
+    op.wFunc = Func;
+    for (const std::string& path : List) {
+        op.pFrom += path;
+        op.pFrom += '\0';
+    }
+    op.pFrom += '\0';
+    op.fFlags = Flags;
+    bool aborted = false;
+    Result = shellFiles_.shFileOperation(op, aborted);
+    return Result;
+}
+
+void TfrmBackup::dateredundanz(const std::string& Path, std::uintptr_t Owner) {
+    const std::vector<std::string> list{Path};
+    int result = -1;
+    if (!system_.directoryExists(Path)) return;
+    DoFileWork(Owner, FO_DELETE_, list, kDeleteFlags, result);
+    if (result == 0) return;
+    char message[1024];
+    std::snprintf(message, sizeof message, txt::ErrDeleteMessage, Path.c_str(), result);
+    report(txt::ErrDeletePre + std::to_string(result) + txt::ErrDeleteMid + message);
+}
+
+void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, std::uintptr_t Owner) {
+    const std::string failure = txt::ErrCopyPre + Source + txt::ErrCopyMid + Dest + txt::ErrCopyPost;
+    // The names in the list are relative to the source, so it must become the
+    // current directory; a relative source would depend on where the last
+    // copy left the current directory.
+    if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source)) {
+        report(failure);
+        return;
+    }
+    if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
+    // A target inside the source, under whatever spelling: the shell must not
+    // get the folder that holds the backup, or it copies the copy into itself
+    // down to the path limit. The check copies the rest of that folder.
+    const BackupInSource where = findBackupInSource(shellFiles_, Source, Dest);
+    if (where.inside && where.source == 0) return;  // the source is its own copy
+    const std::string sourceFull = where.inside ? shellFiles_.fullPath(Source) : std::string();
+    ShFileOp op;
+    op.hwnd = Owner;
+    op.wFunc = FO_COPY_;
+    if (const auto names = shellFiles_.findFiles("*.*", kAllEntries)) {
+        for (const std::string& name : *names) {
+            if (name == "." || name == "..") continue;
+            if (holdsBackup(shellFiles_, where, sourceFull, name)) continue;
+            op.pFrom += name;
+            op.pFrom += '\0';
+        }
+    }
+    const bool nothingToCopy = op.pFrom.empty();
+    op.pFrom += '\0';
+    op.pTo = Dest;
+    op.pTo += '\0';
+    op.pTo += '\0';
+    op.fFlags = kCopyFlags;
+    op.lpszProgressTitle = txt::CopyProgressTitle;
+    bool aborted = false;
+    const int result = shellFiles_.shFileOperation(op, aborted);
+    // With FOF_NOERRORUI the shell also stops silently at a file it cannot
+    // copy and marks the operation aborted, answering that file's error. A
+    // cancel by the user answers success or one of the two cancel codes:
+    // then nothing is copied behind the user's back.
+    const bool userCancelled = aborted && (result == 0 || result == kUserCancelled || result == kOpCancelled);
+    if (userCancelled && !nothingToCopy) {
+        report(failure);
+        return;
+    }
+    // The shell may answer success and still leave files out or short (a
+    // file in use, a path too long, a full target), or fail and leave a
+    // complete copy: only the check against the source tells. What it cannot
+    // complete is reported; a complete copy is not, whatever the shell said.
+    std::uint32_t served = clock_.tickCount();
+    const CopyShortfall shortfall = completeCopy(shellFiles_, Source, Dest, where, [this, &served] {
+        // Often enough that the window answers and Windows gets its answer
+        // to the end of the session; rarely enough to cost nothing.
+        const std::uint32_t now = clock_.tickCount();
+        if (now - served < kServeEveryMs) return;
+        served = now;
+        window_.processMessages();
+    });
+    if (shortfall.any()) report(shortfallText(shellFiles_, Source, Dest, shortfall));
+}
+
+bool TfrmBackup::targetPresent(int n) {
+    const std::string t = window_.text(edTarget(n));
+    return !t.empty() && isAbsolutePath(t) && system_.directoryExists(withTrailingDelimiter(t));
+}
+
+void TfrmBackup::miExecNowClick(Ctl Sender) {
+    // A run inside a run would delete the weekday folder the other one is
+    // writing, and its end would let the program be ended mid-copy.
+    if (BackupRunning) return;
+    BackupRunning = true;
+    ApplicationEvents1Restore(Ctl::frmBackup);
+    try {
+        runSteps();
+    } catch (...) {
+        finishRun(Sender);
+        throw;
+    }
+    finishRun(Sender);
+}
+
+void TfrmBackup::finishRun(Ctl Sender) {
+    // The tick and the shutdown road finish their runs themselves.
+    if (Sender == Ctl::miExecNow) returnToWaiting();
+}
+
+void TfrmBackup::runSteps() {
+    window_.setEnabled(Ctl::btnActive, false);
+    window_.setEnabled(Ctl::btnQuit, false);
+    window_.setText(Ctl::pnTitle, txt::StatusRunning);
+    pause(kPause);
+
+    // The stored number is the target of the previous run; runs rotate over
+    // targets 1, 2 and 3, and a fall-back to 4..8 sticks until reset.
+    std::int32_t stored = settings().readInteger(txt::SectionBackup, "redundanz", 1);
+    // A damaged number must not stop every backup until someone resets it:
+    // it reads like a missing one, and this run's number repairs the file.
+    if (stored < 1 || stored > 8) stored = 1;
+    int start = stored;
+    if (stored == 1) start = window_.text(edTarget(2)).empty() ? 1 : 2;
+    else if (stored == 2) start = window_.text(edTarget(3)).empty() ? 1 : 3;
+    else if (stored == 3) start = 1;
+
+    int chosen = 0;
+    bool present = true;
+    for (int n = start; n >= 1 && chosen == 0; --n)
+        if (targetPresent(n)) chosen = n;
+    for (int n = 8; n >= 2 && chosen == 0; --n)
+        if (targetPresent(n)) chosen = n;
+    if (chosen == 0) {
+        report(txt::ErrNoTargets);
+        // Carrying on with target 2 only makes sense where its path names a
+        // drive: from an empty or relative text the paths would land in the
+        // current directory or the root of the current drive.
+        if (!isAbsolutePath(window_.text(edTarget(2)))) {
+            CurrentTarget.clear();
+            CurrentTargetNo = 0;
+            return;
+        }
+        chosen = 2;
+        present = false;
+    }
+    CurrentTargetNo = chosen;
+    CurrentTarget = window_.text(edTarget(chosen));
+
+    const LocalDateTime today = clock_.now();
+    const std::string weekday = std::to_string(isoWeekday(today.year, today.month, today.day));
+    const std::string W = withTrailingDelimiter(CurrentTarget) + weekday;
+    const std::uintptr_t owner = window_.handle();
+
+    if (system_.directoryExists(W)) {
+        window_.setText(Ctl::pnTitle, txt::StatusDeleting);
+        dateredundanz(W, owner);
+        pause(kPause);
+    } else {
+        report(txt::ErrNotDeletedPre + weekday + txt::ErrNotDeletedPost);
+    }
+
+    window_.setText(Ctl::pnTitle, txt::StatusSaving);
+    for (int k = 1; k <= 5; ++k) {
+        if (!window_.checked(cbPfad(k))) continue;
+        const std::string D = W + sourceLiteral(k);
+        // Folders are only made inside a target that is there: an absent
+        // target folder is not created on whatever drive now has its letter.
+        if (!present || !system_.forceDirectories(D)) {
+            report(txt::ErrDestinationPre + window_.text(edPfad(k)) + txt::ErrDestinationMid + W + sourceLiteral(k) +
+                   txt::ErrDestinationPost);
+            continue;
+        }
+        const std::string source = window_.text(edPfad(k));
+        window_.setText(Ctl::pnTitle, txt::StatusSavingSourcePre + source + txt::StatusSavingSourcePost);
+        copyfiles(source.empty() ? source : withTrailingDelimiter(source), D, owner);
+        pause(kPause);
+    }
+
+    settings().writeInteger(txt::SectionBackup, "redundanz", CurrentTargetNo);
+}
+
+}  // namespace zb

@@ -1,0 +1,83 @@
+// The minute tick that starts scheduled runs, and the two roads to a
+// shutdown after a run.
+#include <cstdio>
+
+#include "core/uMain.h"
+#include "core/calendar.h"
+#include "resources/texts.h"
+
+namespace zb {
+
+namespace {
+
+constexpr std::uint32_t kPowerOffForced = 8 | 4;  // EWX_POWEROFF | EWX_FORCE
+
+std::string hhmm(int hour, int minute) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d:%02d", hour, minute);
+    return buf;
+}
+
+}  // namespace
+
+bool TfrmBackup::shutDown() {
+    if (ExitWindows(kPowerOffForced)) return true;
+    // A refused shutdown must not leave the program marked as running, or no
+    // scheduled backup would ever start again: the caller returns to waiting.
+    report(txt::ErrShutdownRefused);
+    return false;
+}
+
+void TfrmBackup::returnToWaiting() {
+    BackupRunning = false;
+    window_.setEnabled(Ctl::btnActive, true);
+    window_.setEnabled(Ctl::btnQuit, true);
+    ApplicationEvents1Minimize(Ctl::frmBackup);
+}
+
+void TfrmBackup::TimerTimer(Ctl) {
+    if (BackupRunning) return;
+    const LocalDateTime now = clock_.now();
+    if (!window_.checked(weekdayBox(isoWeekday(now.year, now.month, now.day)))) {
+        window_.setText(Ctl::pnTitle, txt::StatusActive);
+        return;
+    }
+    const TimeOfDay startTime = window_.time(Ctl::dtpTarget);
+    const std::string start = hhmm(startTime.hour, startTime.minute);
+    if (hhmm(now.hour, now.minute) > start) window_.setText(Ctl::pnTitle, txt::StatusNoMoreToday);
+    else window_.setText(Ctl::pnTitle, txt::StatusDueTodayPre + start + txt::StatusDueTodayPost);
+
+    const LocalDateTime again = clock_.now();
+    if (hhmm(again.hour, again.minute) != start) return;
+
+    // Whatever fails today, tomorrow's run must not find the program still
+    // marked as running.
+    try {
+        miExecNowClick(Ctl::Timer);
+        // A run that found no target has nothing to eject.
+        if (window_.checked(Ctl::cbUnmountUSB) && CurrentTargetNo != 0 && !USBUnmount(CurrentTarget))
+            report(txt::ErrNotEjectedPre + CurrentTarget + txt::ErrNotEjectedPost);
+        const bool shutdown = window_.checked(Ctl::cbSD);
+        window_.setText(Ctl::pnTitle, shutdown ? txt::StatusDoneShutdown : txt::StatusDone);
+        if (shutdown && shutDown()) return;
+    } catch (...) {
+        returnToWaiting();
+        throw;
+    }
+    returnToWaiting();
+}
+
+void TfrmBackup::miBackupAndShutdownClick(Ctl) {
+    if (BackupRunning) return;
+    if (box(MsgKind::Error, txt::AskBackupAndShutdown, MsgButtons::YesNo) != MsgResult::Yes) return;
+    try {
+        miExecNowClick(Ctl::frmBackup);
+        if (shutDown()) return;
+    } catch (...) {
+        returnToWaiting();
+        throw;
+    }
+    returnToWaiting();
+}
+
+}  // namespace zb

@@ -1,0 +1,155 @@
+// Start-up, loading and saving the settings, and the end of the program.
+#include <array>
+
+#include "core/uMain.h"
+#include "resources/texts.h"
+#include "core/shell/links.h"
+
+namespace zb {
+
+namespace {
+
+constexpr std::array<const char*, 7> kWeekdayKeys = {"Mon", "Die", "Mit", "Don", "Fre", "Sam", "Son"};
+constexpr TimeOfDay kDefaultStart{1, 0, 0};
+
+std::string numbered(const char* pre, int n, const char* post = "") {
+    return pre + std::to_string(n) + post;
+}
+
+}  // namespace
+
+TfrmBackup::TfrmBackup(const Ports& p)
+    : window_(p.window),
+      profile_(p.profile),
+      system_(p.system),
+      locale_(p.locale),
+      tray_(p.tray),
+      clock_(p.clock),
+      shellFiles_(p.shellFiles),
+      volume_(p.volume),
+      power_(p.power),
+      registry_(p.registry),
+      shellLinks_(p.shellLinks),
+      launcher_(p.launcher) {}
+
+SettingsFile TfrmBackup::settings() { return SettingsFile(profile_, locale_, settingsFilePath(system_)); }
+
+MsgResult TfrmBackup::box(MsgKind kind, const std::string& text, MsgButtons buttons) {
+    return window_.messageBox(kind, buttons, text);
+}
+
+bool TfrmBackup::anyWeekdayTicked() const {
+    for (int d = 1; d <= 7; ++d)
+        if (window_.checked(weekdayBox(d))) return true;
+    return false;
+}
+
+void TfrmBackup::setChecked(Ctl box, bool on) {
+    if (window_.checked(box) == on) return;
+    window_.setCheckedState(box, on);
+    Click(box);
+}
+
+void TfrmBackup::Click(Ctl sender) {
+    switch (sender) {
+        case Ctl::cbPfad1: case Ctl::cbPfad2: case Ctl::cbPfad3: case Ctl::cbPfad4: case Ctl::cbPfad5:
+            ActivatePfad(sender);
+            break;
+        case Ctl::btnFind1: case Ctl::btnFind2: case Ctl::btnFind3: case Ctl::btnFind4: case Ctl::btnFind5:
+        case Ctl::btnFindTarget1: case Ctl::btnFindTarget2: case Ctl::btnFindTarget3: case Ctl::btnFindTarget4:
+        case Ctl::btnFindTarget5: case Ctl::btnFindTarget6: case Ctl::btnFindTarget7: case Ctl::btnFindTarget8:
+            FindPath(sender);
+            break;
+        case Ctl::cbUnmountUSB: cbUnmountUSBClick(sender); break;
+        case Ctl::cbSD: cbSDClick(sender); break;
+        case Ctl::btnResetRed: btnResetRedClick(sender); break;
+        case Ctl::btnStopTimer: btnStopTimerClick(sender); break;
+        case Ctl::btnActive: ActivateBackup(sender); break;
+        case Ctl::btnQuit: case Ctl::Beenden1: EndBackup(sender); break;
+        case Ctl::miShow: miShowClick(sender); break;
+        case Ctl::btnAddDesktop: case Ctl::btnbtnAddIconInStartup: case Ctl::btnDeleteIconInStartup:
+            CreateSystemLinks(sender);
+            break;
+        case Ctl::btnHelp: btnHelpClick(sender); break;
+        case Ctl::btnSupport: btnSupportClick(sender); break;
+        case Ctl::btnOpenLocal: btnOpenLocalClick(sender); break;
+        case Ctl::miExecNow: miExecNowClick(sender); break;
+        case Ctl::miBackupAndShutdown: miBackupAndShutdownClick(sender); break;
+        default: break;
+    }
+}
+
+void TfrmBackup::FormCreate(Ctl) {
+    BackupRunning = false;
+    EndSessionPending = false;
+    window_.setText(Ctl::pnTitle, txt::StatusInit);
+    window_.processMessages();
+
+    const std::string folder = settingsFolder(system_);
+    if (!system_.directoryExists(folder)) {
+        // First start for this user. A refused autostart entry ends start-up
+        // here, before the folder exists, so the next start tries again.
+        CreateSystemLinks(Ctl::btnbtnAddIconInStartup);
+        btnHelpClick(Ctl::frmBackup);
+    }
+    // A folder that cannot be created shows later: reads give defaults and the
+    // first write reports the file.
+    (void)system_.forceDirectories(folder);
+
+    SettingsFile ini = settings();
+    loadSettings(ini);
+    if (anyWeekdayTicked()) ActivateBackup(Ctl::frmBackup);
+    // Last, so that a refused entry costs no settings and no backups.
+    RestoreAutostartEntry(registry_, system_);
+}
+
+void TfrmBackup::loadSettings(SettingsFile& ini) {
+    const std::string sec = txt::SectionBackup;
+    for (int d = 1; d <= 7; ++d) setChecked(weekdayBox(d), ini.readBool(sec, kWeekdayKeys[d - 1], false));
+    for (int k = 1; k <= 5; ++k) setChecked(cbPfad(k), ini.readBool(sec, numbered("P", k, "A"), false));
+    for (int k = 1; k <= 5; ++k) window_.setText(edPfad(k), ini.readString(sec, numbered("P", k, "P"), ""));
+    for (int n = 1; n <= 8; ++n) window_.setText(edTarget(n), ini.readString(sec, numbered("TAR", n), ""));
+    window_.setTime(Ctl::dtpTarget, ini.readTime(sec, "ZEI", kDefaultStart));
+    setChecked(Ctl::cbSD, ini.readBool(sec, "SHU", false));
+    setChecked(Ctl::cbUnmountUSB, ini.readBool(sec, "UNM", false));
+}
+
+void TfrmBackup::saveSettings(SettingsFile& ini) {
+    const std::string sec = txt::SectionBackup;
+    for (int d = 1; d <= 7; ++d) ini.writeBool(sec, kWeekdayKeys[d - 1], window_.checked(weekdayBox(d)));
+    for (int k = 1; k <= 5; ++k) ini.writeBool(sec, numbered("P", k, "A"), window_.checked(cbPfad(k)));
+    for (int k = 1; k <= 5; ++k) ini.writeString(sec, numbered("P", k, "P"), window_.text(edPfad(k)));
+    for (int n = 1; n <= 8; ++n) ini.writeString(sec, numbered("TAR", n), window_.text(edTarget(n)));
+    ini.writeTime(sec, "ZEI", window_.time(Ctl::dtpTarget));
+    ini.writeBool(sec, "UNM", window_.checked(Ctl::cbUnmountUSB));
+    ini.writeBool(sec, "SHU", window_.checked(Ctl::cbSD));
+}
+
+void TfrmBackup::FormCloseQuery(Ctl, bool& CanClose) {
+    if (EndSessionPending) {
+        CanClose = true;
+    } else if (BackupRunning) {
+        CanClose = false;
+    } else {
+        CanClose = box(MsgKind::Confirmation, txt::AskQuit, MsgButtons::YesNo) == MsgResult::Yes;
+    }
+}
+
+void TfrmBackup::Close() {
+    bool canClose = true;
+    FormCloseQuery(Ctl::frmBackup, canClose);
+    if (!canClose) return;
+    removeTrayIcon();
+    window_.destroy();
+}
+
+void TfrmBackup::EndBackup(Ctl) { Close(); }
+
+bool TfrmBackup::WMQueryEndSession() {
+    EndSessionPending = true;
+    bool canClose = true;
+    FormCloseQuery(Ctl::frmBackup, canClose);
+    return canClose;
+}
+
+}  // namespace zb

@@ -1,0 +1,54 @@
+// The window's two states: shown, or hidden with an icon in the notification area.
+#include <cstring>
+
+#include "core/uMain.h"
+#include "resources/texts.h"
+
+namespace zb {
+
+void TfrmBackup::ApplicationEvents1Minimize(Ctl) {
+    // A run keeps its window: in the tray, its menu could start a second run
+    // inside this one. Whatever minimised the window, it comes back.
+    if (BackupRunning) {
+        window_.setMinimized(false);
+        window_.setShown(true);
+        return;
+    }
+    window_.setMinimized(true);
+    window_.setShown(false);
+    TrayIconData_.cbSize = kNotifyIconDataV2Size;
+    TrayIconData_.hWnd = window_.handle();
+    TrayIconData_.uID = 0;
+    TrayIconData_.uFlags = NIF_MESSAGE_ | NIF_ICON_ | NIF_TIP_;
+    TrayIconData_.uCallbackMessage = WM_TRAYNOTIFY;
+    TrayIconData_.hIcon = tray_.appIcon();
+    std::memset(TrayIconData_.szTip, 0, sizeof TrayIconData_.szTip);
+    std::strncpy(TrayIconData_.szTip, txt::TrayTip, sizeof TrayIconData_.szTip - 1);
+    (void)tray_.notifyIcon(NIM_ADD_, TrayIconData_);
+}
+
+void TfrmBackup::ApplicationEvents1Restore(Ctl) {
+    (void)tray_.notifyIcon(NIM_DELETE_, TrayIconData_);
+    window_.setMinimized(false);
+    window_.setShown(true);
+    window_.bringToFront();
+}
+
+void TfrmBackup::miShowClick(Ctl) { ApplicationEvents1Restore(Ctl::frmBackup); }
+
+void TfrmBackup::WMTrayNotify(std::uintptr_t, std::intptr_t lParam) {
+    if (lParam == WM_LBUTTONDOWN_) miShowClick(Ctl::frmBackup);
+    else if (lParam == WM_RBUTTONDOWN_) window_.popupTrayMenuAtCursor();
+}
+
+void TfrmBackup::TaskbarCreated() {
+    // A restarted shell has forgotten our icon; without it a hidden window
+    // could not be reached any more.
+    if (!window_.shown() && TrayIconData_.cbSize != 0) (void)tray_.notifyIcon(NIM_ADD_, TrayIconData_);
+}
+
+void TfrmBackup::removeTrayIcon() {
+    if (!window_.shown() && TrayIconData_.cbSize != 0) (void)tray_.notifyIcon(NIM_DELETE_, TrayIconData_);
+}
+
+}  // namespace zb

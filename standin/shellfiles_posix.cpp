@@ -1,0 +1,289 @@
+#include "standin/shellfiles_posix.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "standin/posix_paths.h"
+
+namespace fs = std::filesystem;
+
+namespace zb {
+
+namespace {
+
+// Results the shell gives on Windows for these situations.
+constexpr int kNoError = 0;
+constexpr int kFileNotFound = 2;
+constexpr int kAccessDenied = 5;
+constexpr int kSourceMissing = 0x402;
+constexpr int kCancelled = 0x4C7;  // ERROR_CANCELLED
+constexpr int kDestinationInSource = 0x76;  // DE_DESTSUBTREE
+
+// Copies a file keeping its modification time, as the shell does.
+bool copyOne(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    if (ec) return false;
+    const auto t = fs::last_write_time(from, ec);
+    if (!ec) fs::last_write_time(to, t, ec);
+    return true;
+}
+
+using Faults = std::map<std::string, std::uint32_t>;
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+// Beyond this length the shell under Wine leaves a file out and says nothing.
+constexpr std::size_t kShellMaxPath = 259;
+
+// `stop` set: the shell as on Windows, which stops at the first file it
+// cannot copy and leaves everything after it; else the shell under Wine.
+bool copyTree(const fs::path& from, const fs::path& to, const Faults& faults, std::uint32_t* stop) {
+    std::error_code ec;
+    if (to.string().size() > kShellMaxPath) return true;
+    if (!fs::is_directory(from, ec)) {
+        const auto fault = faults.find(from.string());
+        if (fault == faults.end()) return copyOne(from, to);
+        if (stop) {
+            *stop = fault->second;
+            return false;
+        }
+        if (fault->second == ERROR_DISK_FULL_) std::ofstream(to, std::ios::trunc);
+        return true;  // the shell's silence under Wine
+    }
+    if (faults.count(to.string())) return true;
+    fs::create_directories(to, ec);
+    if (!fs::is_directory(to, ec)) return false;
+    bool ok = true;
+    for (const auto& entry : fs::directory_iterator(from, ec)) {
+        ok = copyTree(entry.path(), to / entry.path().filename(), faults, stop) && ok;
+        if (stop && *stop) return false;
+    }
+    return ok && !ec;
+}
+
+std::uint32_t systemError(const std::error_code& ec) {
+    switch (ec.value()) {
+        case ENOENT: return ERROR_FILE_NOT_FOUND_;
+        case ENOTDIR: return ERROR_PATH_NOT_FOUND_;
+        case EACCES:
+        case EPERM: return ERROR_ACCESS_DENIED_;
+        case ENOSPC: return ERROR_DISK_FULL_;
+        case EEXIST: return 183;  // ERROR_ALREADY_EXISTS
+        default: return 0x1F;     // ERROR_GEN_FAILURE
+    }
+}
+
+// FILETIME units: 100 ns since 1601.
+std::int64_t fileTime(const struct timespec& t) {
+    return (static_cast<std::int64_t>(t.tv_sec) + 11644473600LL) * 10000000LL + t.tv_nsec / 100;
+}
+
+// Deletes a tree, leaving what cannot be deleted; false when something stays.
+bool deleteTree(const fs::path& p, const std::set<std::string>& undeletable) {
+    if (undeletable.count(p.string())) return false;
+    std::error_code ec;
+    bool ok = true;
+    if (fs::is_directory(fs::symlink_status(p, ec))) {
+        std::vector<fs::path> children;
+        for (const auto& entry : fs::directory_iterator(p, ec)) children.push_back(entry.path());
+        for (const auto& child : children) ok = deleteTree(child, undeletable) && ok;
+    }
+    if (!ok) return false;
+    fs::remove(p, ec);
+    return !ec;
+}
+
+}  // namespace
+
+// The last name as Windows resolves it: without trailing blanks and dots,
+// and an entry that differs only in case is the same entry.
+std::string windowsName(const std::string& hostPath) {
+    const fs::path p(hostPath);
+    std::string name = p.filename().string();
+    while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(p.parent_path() / name, ec))) return (p.parent_path() / name).string();
+    for (const auto& entry : fs::directory_iterator(p.parent_path(), ec))
+        if (sameIgnoringCase(entry.path().filename().string(), name)) return entry.path().string();
+    return (p.parent_path() / name).string();
+}
+
+std::vector<std::string> splitNulList(const std::string& list) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < list.size() && list[start] != '\0') {
+        const std::size_t end = list.find('\0', start);
+        out.push_back(list.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return out;
+}
+
+int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
+    operations.push_back(op);
+    anyAborted = false;
+    const auto entries = splitNulList(op.pFrom);
+    if (op.wFunc == FO_COPY_) {
+        const auto targets = splitNulList(op.pTo);
+        const auto dest = targets.empty() ? std::nullopt : posix::hostPath(targets.front());
+        if (!dest) return kFileNotFound;
+        std::vector<fs::path> sources;
+        for (const auto& e : entries) {
+            auto host = posix::hostPath(e);
+            if (host && windowsNames) host = windowsName(fs::absolute(*host).string());
+            std::error_code ec;
+            if (!host || !fs::exists(fs::symlink_status(*host, ec))) return kSourceMissing;
+            sources.emplace_back(fs::absolute(*host));
+        }
+        if (abortCopies && !sources.empty()) {
+            anyAborted = true;
+            return kCancelled;
+        }
+        std::error_code ec;
+        if (!entries.empty()) fs::create_directories(*dest, ec);
+        bool ok = true, intoItself = false;
+        std::uint32_t stoppedWith = 0;
+        const std::string target = fs::weakly_canonical(*dest, ec).string() + "/";
+        for (const auto& src : sources) {
+            // The shell refuses to copy a folder into its own subtree.
+            if (target.rfind(fs::weakly_canonical(src, ec).string() + "/", 0) == 0) {
+                intoItself = true;
+                continue;
+            }
+            fs::path to = fs::path(*dest) / src.filename();
+            if (windowsNames) to = windowsName(to.string());
+            ok = copyTree(src, to, faults, stopsAtFault ? &stoppedWith : nullptr) && ok;
+            if (stoppedWith) break;
+        }
+        if (afterShellCopy) afterShellCopy();
+        if (stoppedWith) {
+            anyAborted = true;  // a silent stop is marked like a cancel
+            return static_cast<int>(stoppedWith);
+        }
+        if (intoItself) return kDestinationInSource;
+        return ok ? kNoError : kAccessDenied;
+    }
+    if (op.wFunc == FO_DELETE_) {
+        int result = kNoError;
+        for (const auto& e : entries) {
+            const auto host = posix::hostPath(e);
+            std::error_code ec;
+            if (!host || !fs::exists(fs::symlink_status(*host, ec))) return kFileNotFound;
+            if (!deleteTree(fs::path(*host), undeletable)) result = kAccessDenied;
+        }
+        return result;
+    }
+    return kFileNotFound;
+}
+
+bool PosixShellFiles::setCurrentDirectory(const std::string& path) {
+    const auto host = posix::hostPath(path);
+    return host && !path.empty() && ::chdir(host->c_str()) == 0;
+}
+
+std::optional<std::vector<std::string>> PosixShellFiles::findFiles(const std::string& mask, std::uint32_t) {
+    // Only the masks the program uses: "*.*" or "*" at the end of a folder.
+    std::string folder = mask;
+    const auto cut = folder.find_last_of("\\/");
+    folder = cut == std::string::npos ? "." : folder.substr(0, cut + 1);
+    const auto host = posix::hostPath(folder);
+    if (!host) return std::nullopt;
+    DIR* d = ::opendir(host->c_str());
+    if (!d) return std::nullopt;
+    std::vector<std::string> names;
+    while (const dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
+    ::closedir(d);
+    return names;
+}
+
+std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::string& folder, std::uint32_t& error) {
+    const auto host = posix::hostPath(folder);
+    if (!host) {
+        error = ERROR_PATH_NOT_FOUND_;
+        return std::nullopt;
+    }
+    DIR* d = ::opendir(host->c_str());
+    if (!d) {
+        error = errno == EACCES ? ERROR_ACCESS_DENIED_ : ERROR_PATH_NOT_FOUND_;
+        return std::nullopt;
+    }
+    std::vector<FileEntry> entries;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st {};
+        if (::lstat((*host + "/" + name).c_str(), &st) != 0) continue;  // gone meanwhile
+        FileEntry entry;
+        entry.name = name;
+        entry.folder = S_ISDIR(st.st_mode);
+        entry.link = S_ISLNK(st.st_mode);
+        entry.size = entry.folder ? 0 : static_cast<std::uint64_t>(st.st_size);
+        entry.lastWrite = fileTime(st.st_mtim);
+        entry.attributes = (entry.folder ? 0x10u : 0x20u) | (name[0] == '.' ? 0x2u : 0u);
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(d);
+    // NTFS lists a folder in the order of the names.
+    std::sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) { return a.name < b.name; });
+    error = 0;
+    return entries;
+}
+
+std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::string& to, bool replace,
+                                        const std::function<void()>& progress) {
+    if (beforeCopyFile) beforeCopyFile();
+    const auto source = posix::hostPath(from);
+    auto target = posix::hostPath(to);
+    if (!source || !target) return ERROR_PATH_NOT_FOUND_;
+    if (const auto fault = faults.find(*source); fault != faults.end()) return fault->second;
+    if (windowsNames) target = windowsName(*target);
+    std::error_code ec;
+    if (!replace && fs::exists(fs::symlink_status(*target, ec))) return ERROR_FILE_EXISTS_;
+    if (progress) progress();
+    fs::copy_file(*source, *target, fs::copy_options::overwrite_existing, ec);
+    if (ec) return systemError(ec);
+    fs::last_write_time(*target, fs::last_write_time(*source, ec), ec);
+    fs::permissions(*target, fs::status(*source, ec).permissions(), ec);
+    return 0;
+}
+
+std::uint32_t PosixShellFiles::createFolder(const std::string&, const std::string& path) {
+    const auto target = posix::hostPath(path);
+    if (!target) return ERROR_PATH_NOT_FOUND_;
+    if (const auto fault = faults.find(*target); fault != faults.end()) return fault->second;
+    std::error_code ec;
+    if (!fs::create_directory(*target, ec)) return ec ? systemError(ec) : 183;
+    return 0;
+}
+
+std::uint32_t PosixShellFiles::fileIdentity(const std::string& path, FileId& id) {
+    const auto host = posix::hostPath(path);
+    struct stat st {};
+    if (!host) return ERROR_PATH_NOT_FOUND_;
+    if (::stat(host->c_str(), &st) != 0)
+        return errno == ENOENT ? ERROR_FILE_NOT_FOUND_ : errno == ENOTDIR ? ERROR_PATH_NOT_FOUND_ : ERROR_ACCESS_DENIED_;
+    id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), 0};
+    return 0;
+}
+
+std::string PosixShellFiles::errorText(std::uint32_t error) {
+    const auto it = errorTexts.find(error);
+    return it == errorTexts.end() ? std::string() : it->second;
+}
+
+}  // namespace zb

@@ -1,0 +1,22 @@
+// Entry point: the application object, the main window, the message loop.
+#include <windows.h>
+#undef ExitWindows
+
+#include "win32/instance_win32.h"
+#include "win32/program_win32.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    using namespace zb;
+    // Before anything touches the settings, the registry or the shell: a
+    // second program would run the same schedule on the same targets.
+    SingleInstance single;
+    if (!single.owner() && single.handOver()) return 0;
+
+    Win32Program program(instance);
+    if (!program.create()) return 1;
+    // An error during start-up ends FormCreate there; the window still opens
+    // with what was loaded so far.
+    program.window.guarded([&] { program.form.FormCreate(Ctl::frmBackup); });
+    if (program.window.hwnd()) program.window.realize();
+    return program.window.run();
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The program assembled from its Win32 ports: the one place that does it,
+// for WinMain and for the Windows bench.
+#include <windows.h>
+#undef ExitWindows
+
+#include <memory>
+
+#include "core/uMain.h"
+#include "win32/devices_win32.h"
+#include "win32/handles_win32.h"
+#include "win32/shell_win32.h"
+#include "win32/tray_win32.h"
+#include "win32/window_win32.h"
+
+namespace zb {
+
+class Win32Program {
+public:
+    // `shellFiles` stands in for the real file port when given (the bench
+    // times the shell through it); it must outlive the program.
+    explicit Win32Program(HINSTANCE instance, IShellFiles* shellFiles = nullptr);
+    Win32Program(const Win32Program&) = delete;
+    Win32Program& operator=(const Win32Program&) = delete;
+
+    // Creates the window, not yet on the screen, and hands it the form.
+    [[nodiscard]] bool create();
+
+    ComApartment com;
+    Win32Window window;
+    std::unique_ptr<IProfile> profile = makeProfile();
+    std::unique_ptr<ISystem> system = makeSystem();
+    std::unique_ptr<ILocale> locale = makeLocale();
+    std::unique_ptr<IClock> clock = makeClock();
+    std::unique_ptr<IShellFiles> realShellFiles;
+    IShellFiles& shellFiles;
+    Win32Tray tray;
+    Win32Volume volume;
+    Win32Power power;
+    Win32Registry registry;
+    Win32ShellLinkFactory shellLinks;
+    Win32Launcher launcher;
+    // Last, so that it goes first: the window outlives the form.
+    TfrmBackup form;
+};
+
+}  // namespace zb

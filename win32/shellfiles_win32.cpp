@@ -1,0 +1,225 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "win32/handles_win32.h"
+#include "platform/ports.h"
+#include "win32/text_win32.h"
+
+namespace zb {
+
+namespace {
+
+// A find handle, closed with FindClose on every path.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+// Each entry of a NUL-separated list converted on its own, the list ends
+// with one more NUL.
+std::wstring wideList(const std::string& list) {
+    std::wstring out;
+    std::size_t start = 0;
+    while (start < list.size() && list[start] != '\0') {
+        std::size_t end = list.find('\0', start);
+        if (end == std::string::npos) end = list.size();
+        out += toWide(list.substr(start, end - start));
+        out += L'\0';
+        start = end + 1;
+    }
+    out += L'\0';
+    return out;
+}
+
+// The form of a path that is free of the 260-character limit: full, with
+// the "\\?\" prefix (no further parsing by the system, so it must be full).
+std::wstring longPath(const std::string& path) {
+    std::wstring w = toWide(path);
+    for (wchar_t& c : w)
+        if (c == L'/') c = L'\\';
+    if (w.rfind(L"\\\\?\\", 0) == 0) return w;
+    const DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return w;
+    std::wstring full(n, L'\0');
+    const DWORD m = GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
+    if (m == 0 || m >= n) return w;
+    full.resize(m);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+std::wstring child(std::wstring folder, const wchar_t* name) {
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    return folder + name;
+}
+
+std::int64_t ticks(const FILETIME& t) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+DWORD CALLBACK onProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
+                          LPVOID data) {
+    (*static_cast<const std::function<void()>*>(data))();
+    return PROGRESS_CONTINUE;
+}
+
+class Win32ShellFiles final : public IShellFiles {
+public:
+    int shFileOperation(const ShFileOp& op, bool& anyAborted) override {
+        const std::wstring from = wideList(op.pFrom);
+        const std::wstring to = op.pTo.empty() ? std::wstring() : wideList(op.pTo);
+        const std::wstring title = toWide(op.lpszProgressTitle);
+        SHFILEOPSTRUCTW s{};
+        s.hwnd = reinterpret_cast<HWND>(op.hwnd);
+        s.wFunc = op.wFunc;
+        s.pFrom = from.c_str();
+        s.pTo = to.empty() ? nullptr : to.c_str();
+        s.fFlags = op.fFlags;
+        s.lpszProgressTitle = title.empty() ? nullptr : title.c_str();
+        const int r = SHFileOperationW(&s);
+        anyAborted = s.fAnyOperationsAborted != FALSE;
+        return r;
+    }
+    bool setCurrentDirectory(const std::string& path) override {
+        return !path.empty() && SetCurrentDirectoryW(toWide(path).c_str()) != FALSE;
+    }
+    std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) override {
+        WIN32_FIND_DATAW fd{};
+        FindHandle find(FindFirstFileW(toWide(mask).c_str(), &fd));
+        if (find.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+        // Hidden, system and folder entries only when the attribute mask asks for them.
+        constexpr DWORD kSpecial = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+        std::vector<std::string> names;
+        do {
+            if ((fd.dwFileAttributes & ~attributes & kSpecial) == 0) names.push_back(fromWide(fd.cFileName));
+        } while (FindNextFileW(find.get(), &fd));
+        return names;
+    }
+
+    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) override {
+        WIN32_FIND_DATAW fd{};
+        const std::wstring pattern = child(longPath(folder), L"*");
+        FindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
+        std::vector<FileEntry> entries;
+        if (find.get() == INVALID_HANDLE_VALUE) {
+            error = GetLastError();
+            // A drive root without entries has not even "." and "..".
+            if (error == ERROR_FILE_NOT_FOUND) return entries;
+            return std::nullopt;
+        }
+        do {
+            const std::wstring_view name(fd.cFileName);
+            if (name == L"." || name == L"..") continue;
+            FileEntry e;
+            e.name = fromWide(name);
+            e.folder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            e.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+            e.lastWrite = ticks(fd.ftLastWriteTime);
+            e.attributes = fd.dwFileAttributes;
+            // With the reparse attribute, dwReserved0 holds the tag. Only a
+            // name surrogate points elsewhere (and perhaps at its own parent);
+            // cloud placeholders and deduplicated files hold the user's data.
+            e.link = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (fd.dwReserved0 & 0x20000000) != 0;
+            entries.push_back(std::move(e));
+        } while (FindNextFileW(find.get(), &fd));
+        error = GetLastError();
+        if (error != ERROR_NO_MORE_FILES) return std::nullopt;
+        error = 0;
+        return entries;
+    }
+
+    std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
+                           const std::function<void()>& progress) override {
+        const std::wstring source = longPath(from), target = longPath(to);
+        // A read-only or hidden file in the way makes the copy fail with
+        // "access denied"; it is our own earlier copy, so it may be replaced.
+        const DWORD old = replace ? GetFileAttributesW(target.c_str()) : INVALID_FILE_ATTRIBUTES;
+        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0)
+            SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        // A large file must not freeze the window, nor keep Windows waiting
+        // for the answer whether the session may end.
+        if (!CopyFileExW(source.c_str(), target.c_str(), progress ? &onProgress : nullptr,
+                         const_cast<std::function<void()>*>(&progress), nullptr,
+                         replace ? 0 : COPY_FILE_FAIL_IF_EXISTS))
+            return GetLastError();
+        // Wine leaves the attributes of a replaced file as they were.
+        const DWORD want = GetFileAttributesW(source.c_str()), have = GetFileAttributesW(target.c_str());
+        if (want != INVALID_FILE_ATTRIBUTES && have != INVALID_FILE_ATTRIBUTES &&
+            (want & kKeptAttributes) != (have & kKeptAttributes))
+            SetFileAttributesW(target.c_str(), (want & kKeptAttributes) ? (want & kKeptAttributes) : FILE_ATTRIBUTE_NORMAL);
+        return 0;
+    }
+
+    std::uint32_t createFolder(const std::string& like, const std::string& path) override {
+        const std::wstring target = longPath(path);
+        if (!CreateDirectoryW(target.c_str(), nullptr)) return GetLastError();
+        const DWORD a = GetFileAttributesW(longPath(like).c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & kKeptAttributes) != 0)
+            SetFileAttributesW(target.c_str(), a & kKeptAttributes);
+        return 0;
+    }
+
+    std::uint32_t fileIdentity(const std::string& path, FileId& id) override {
+        // Backup semantics open folders too; no access is needed for the ids.
+        unique_hfile h(CreateFileW(longPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!h) return GetLastError();
+        // ReFS needs the 128-bit id; older systems only know the 64-bit index.
+        // (FILE_ID_INFO of Windows 8, which the Windows 7 headers lack.)
+        struct {
+            ULONGLONG volume;
+            BYTE id[16];
+        } full{};
+        constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+        if (GetFileInformationByHandleEx(h.get(), kFileIdInfo, &full, sizeof full)) {
+            id.volume = full.volume;
+            std::memcpy(&id.low, full.id, 8);
+            std::memcpy(&id.high, full.id + 8, 8);
+            return 0;
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(h.get(), &info)) return GetLastError();
+        id.volume = info.dwVolumeSerialNumber;
+        id.low = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        id.high = 0;
+        return 0;
+    }
+
+    std::string fullPath(const std::string& path) override { return fromWide(longPath(path)); }
+
+    std::string errorText(std::uint32_t error) override {
+        wchar_t* buf = nullptr;
+        const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                           FORMAT_MESSAGE_IGNORE_INSERTS,
+                                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+        std::wstring text = n && buf ? std::wstring(buf, n) : std::wstring();
+        if (buf) LocalFree(buf);
+        for (wchar_t& c : text)
+            if (c == L'\r' || c == L'\n') c = L' ';
+        while (!text.empty() && (text.back() == L' ' || text.back() == L'.')) text.pop_back();
+        return fromWide(text);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<IShellFiles> makeShellFiles() { return std::make_unique<Win32ShellFiles>(); }
+
+}  // namespace zb

@@ -1,0 +1,95 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "platform/ports.h"
+#include "win32/text_win32.h"
+
+namespace zb {
+
+namespace {
+
+std::string localeInfo(LCTYPE type) {
+    char buf[128];
+    const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buf, sizeof buf);
+    return n > 0 ? fromAnsi(std::string_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
+}
+
+class Win32System final : public ISystem {
+public:
+    std::string env(const std::string& name) override {
+        char buf[32768];
+        const DWORD n = GetEnvironmentVariableA(toAnsi(name).c_str(), buf, sizeof buf);
+        return n > 0 && n < sizeof buf ? fromAnsi(std::string_view(buf, n)) : std::string();
+    }
+    bool directoryExists(const std::string& path) override {
+        if (path.empty()) return false;
+        const DWORD a = GetFileAttributesW(toWide(path).c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    bool forceDirectories(const std::string& path) override {
+        std::string p = path;
+        while (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+        if (p.empty()) return false;
+        if (directoryExists(p) || (p.size() == 2 && p[1] == ':')) return directoryExists(p + "\\");
+        const auto cut = p.find_last_of("\\/");
+        if (cut != std::string::npos && cut > 0 && !(cut == 1 && p[0] == '\\')) {
+            if (!forceDirectories(p.substr(0, cut))) return false;
+        }
+        return CreateDirectoryW(toWide(p).c_str(), nullptr) != FALSE || directoryExists(p);
+    }
+    std::string programFolder() override {
+        std::string path(MAX_PATH, '\0');
+        for (;;) {
+            const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            if (n == 0) return {};
+            if (n < path.size()) {
+                path.resize(n);
+                break;
+            }
+            path.resize(path.size() * 2);  // truncated: try a longer buffer
+        }
+        const auto cut = path.find_last_of('\\');
+        return cut == std::string::npos ? std::string() : fromAnsi(std::string_view(path).substr(0, cut));
+    }
+    std::string shellDesktopFolder() override {
+        char buf[MAX_PATH] = {};
+        return SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, buf) == S_OK
+                   ? fromAnsi(buf)
+                   : std::string();
+    }
+};
+
+class Win32Locale final : public ILocale {
+public:
+    std::string formatLongTime(TimeOfDay t) override {
+        SYSTEMTIME st{};
+        st.wYear = 2000;
+        st.wMonth = 1;
+        st.wDay = 1;
+        st.wHour = static_cast<WORD>(t.hour);
+        st.wMinute = static_cast<WORD>(t.minute);
+        st.wSecond = static_cast<WORD>(t.second);
+        char buf[128];
+        const int n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, sizeof buf);
+        return n > 0 ? fromAnsi(std::string_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
+    }
+    std::string timeSeparator() override { return localeInfo(LOCALE_STIME); }
+    std::string amDesignator() override { return localeInfo(LOCALE_S1159); }
+    std::string pmDesignator() override { return localeInfo(LOCALE_S2359); }
+    std::string formatShortDate(const LocalDateTime& t) override {
+        SYSTEMTIME st{};
+        st.wYear = static_cast<WORD>(t.year);
+        st.wMonth = static_cast<WORD>(t.month);
+        st.wDay = static_cast<WORD>(t.day);
+        char buf[128];
+        const int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, sizeof buf);
+        return n > 0 ? fromAnsi(std::string_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ISystem> makeSystem() { return std::make_unique<Win32System>(); }
+std::unique_ptr<ILocale> makeLocale() { return std::make_unique<Win32Locale>(); }
+
+}  // namespace zb

@@ -1,0 +1,104 @@
+#pragma once
+// The main window as a thin Win32 view: created from the control table, it
+// turns window messages into calls of TfrmBackup and holds no logic.
+#include <windows.h>
+// winuser.h defines ExitWindows as a macro; the window has a method of that name.
+#undef ExitWindows
+
+#include <array>
+
+#include "platform/ports.h"
+#include "platform/window_port.h"
+
+namespace zb {
+
+class TfrmBackup;
+
+class Win32Window final : public IWindow {
+public:
+    explicit Win32Window(HINSTANCE instance);
+    ~Win32Window() override;
+    Win32Window(const Win32Window&) = delete;
+    Win32Window& operator=(const Win32Window&) = delete;
+
+    // Creates the window and its controls, not yet on the screen.
+    [[nodiscard]] bool create();
+    void attach(TfrmBackup* form) { form_ = form; }
+    // After start-up: the window appears unless start-up sent it to the tray.
+    void realize();
+    // The message loop; returns when the window is gone.
+    int run();
+    HWND hwnd() const { return hwnd_; }
+    HWND appWindow() const { return app_; }
+
+    bool checked(Ctl c) const override;
+    void setCheckedState(Ctl c, bool on) override;
+    std::string text(Ctl c) const override;
+    void setText(Ctl c, const std::string& s) override;
+    bool visible(Ctl c) const override;
+    void setVisible(Ctl c, bool on) override;
+    bool enabled(Ctl c) const override;
+    void setEnabled(Ctl c, bool on) override;
+    TimeOfDay time(Ctl c) const override;
+    void setTime(Ctl c, TimeOfDay t) override;
+    void appendLine(Ctl c, const std::string& line) override;
+    void processMessages() override;
+    void waitForMessages(std::uint32_t timeoutMs) override;
+    MsgResult messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) override;
+    void destroy() override;
+    void setMinimized(bool minimized) override;
+    bool minimized() const override { return minimized_; }
+    void setShown(bool shown) override;
+    bool shown() const override { return shown_; }
+    void bringToFront() override;
+    std::uintptr_t handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+    void setTimerEnabled(bool on) override;
+    bool timerEnabled() const override { return timer_; }
+    std::optional<std::string> pickFolder() override;
+    void popupTrayMenuAtCursor() override;
+
+    // Runs a handler; an error it raises is shown in the application's error
+    // box, and the program runs on. No exception crosses into Windows.
+    template <class F>
+    void guarded(F&& f) noexcept {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            showException(e.what());
+        } catch (...) {
+            showException("Unbekannter Fehler");
+        }
+    }
+
+private:
+    // The window object of a window, once the form is attached to it.
+    static Win32Window* attached(HWND hwnd, UINT msg, LPARAM lp);
+    static LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK appWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT handleApp(UINT msg, WPARAM wp, LPARAM lp);
+    bool createAppWindow();
+    // The taskbar entry belongs to the application window: it is there
+    // exactly while the main window is on the screen.
+    void showAppWindow(bool on);
+    void showException(const char* text) noexcept;
+    bool dispatch(MSG& msg);
+    void onCommand(WPARAM wp);
+    HWND ctl(Ctl c) const { return hwnds_[static_cast<std::size_t>(c)]; }
+
+    HINSTANCE instance_;
+    HWND app_ = nullptr;
+    HWND hwnd_ = nullptr;
+    std::array<HWND, kControlCount> hwnds_{};
+    HMENU trayMenu_ = nullptr;
+    HFONT font_ = nullptr;
+    HBRUSH white_ = nullptr;
+    UINT taskbarCreated_ = 0;
+    UINT handOver_ = 0;
+    TfrmBackup* form_ = nullptr;
+    bool realized_ = false, shown_ = true, minimized_ = false, timer_ = false, quitting_ = false;
+    // A later start asked for the window while start-up was still running.
+    bool handOverPending_ = false;
+};
+
+}  // namespace zb
