@@ -1,9 +1,9 @@
 #include "core/copycheck.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
+#include "core/message.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -323,16 +323,6 @@ private:
     std::vector<Work> stack_;
 };
 
-// A printf template filled in, of whatever length the paths give it.
-template <class... Args>
-std::string printed(const char* format, Args... args) {
-    const int n = std::snprintf(nullptr, 0, format, args...);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
-    std::snprintf(out.data(), out.size(), format, args...);
-    out.pop_back();
-    return out;
-}
-
 std::string reason(IShellFiles& files, std::uint32_t error) {
     switch (error) {
         case ERROR_SHARING_VIOLATION_:
@@ -345,7 +335,7 @@ std::string reason(IShellFiles& files, std::uint32_t error) {
         default: break;
     }
     const std::string text = files.errorText(error);
-    return text.empty() ? printed(txt::ReasonOther, static_cast<unsigned>(error)) : text;
+    return text.empty() ? fill(txt::ReasonOther, {static_cast<unsigned>(error)}) : text;
 }
 
 const char* fileWord(int n) { return n == 1 ? txt::FileSingular : txt::FilePlural; }
@@ -414,16 +404,15 @@ CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const 
 std::string shortfallText(IShellFiles& files, const std::string& source, const std::string& dest,
                           const CopyShortfall& s) {
     if (s.targetGone) {
-        if (s.missing == 1) return printed(txt::ErrTargetGoneOne, source.c_str(), dest.c_str(), s.files, fileWord(s.files));
-        return printed(txt::ErrTargetGoneMany, source.c_str(), dest.c_str(), s.missing, s.files);
+        if (s.missing == 1) return fill(txt::ErrTargetGoneOne, {source, dest, s.files, fileWord(s.files)});
+        return fill(txt::ErrTargetGoneMany, {source, dest, s.missing, s.files});
     }
     const std::string why = reason(files, s.error);
     if (s.folders > 0)
-        return printed(txt::ErrIncompleteFolders, source.c_str(), s.missing, s.files, s.folders, s.first.c_str(),
-                       why.c_str());
+        return fill(txt::ErrIncompleteFolders, {source, s.missing, s.files, s.folders, s.first, why});
     if (s.missing == 1)
-        return printed(txt::ErrIncompleteOne, source.c_str(), s.files, fileWord(s.files), s.first.c_str(), why.c_str());
-    return printed(txt::ErrIncompleteMany, source.c_str(), s.missing, s.files, s.first.c_str(), why.c_str());
+        return fill(txt::ErrIncompleteOne, {source, s.files, fileWord(s.files), s.first, why});
+    return fill(txt::ErrIncompleteMany, {source, s.missing, s.files, s.first, why});
 }
 
 }  // namespace zb

@@ -12,7 +12,4 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Fills each "%s" of a message template with `arg`.
-std::string formatText(std::string_view tmpl, std::string_view arg);
-
 }  // namespace zb

@@ -5,6 +5,7 @@
 
 #include "core/errors.h"
 #include "core/paths.h"
+#include "core/message.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -143,13 +144,13 @@ TimeOfDay SettingsFile::readTime(const std::string& section, const std::string& 
     // stored value is no time.
     const std::string s = readString(section, key, locale_.formatLongTime(def));
     auto t = parseTime(s, locale_.timeSeparator(), locale_.amDesignator(), locale_.pmDesignator());
-    if (!t) throw EZelkorError(formatText(txt::ErrInvalidTime, s));
+    if (!t) throw EZelkorError(fill(txt::ErrInvalidTime, {s}));
     return *t;
 }
 
 void SettingsFile::writeString(const std::string& section, const std::string& key, const std::string& value) {
     if (!profile_.writeString(path_, section, key, value))
-        throw EZelkorError(formatText(txt::ErrCannotWrite, path_));
+        throw EZelkorError(fill(txt::ErrCannotWrite, {path_}));
 }
 
 void SettingsFile::writeInteger(const std::string& section, const std::string& key, std::int32_t value) {
@@ -163,5 +164,16 @@ void SettingsFile::writeBool(const std::string& section, const std::string& key,
 void SettingsFile::writeTime(const std::string& section, const std::string& key, TimeOfDay value) {
     writeString(section, key, locale_.formatLongTime(value));
 }
+
+bool SettingsFile::readFlag(const ini::Setting& s) { return readBool(s.section, s.key, s.number != 0); }
+std::string SettingsFile::readText(const ini::Setting& s) { return readString(s.section, s.key, ""); }
+std::int32_t SettingsFile::readInteger(const ini::Setting& s) { return readInteger(s.section, s.key, s.number); }
+TimeOfDay SettingsFile::readTime(const ini::Setting& s) { return readTime(s.section, s.key, s.time); }
+void SettingsFile::writeFlag(const ini::Setting& s, bool value) { writeBool(s.section, s.key, value); }
+void SettingsFile::writeText(const ini::Setting& s, const std::string& value) { writeString(s.section, s.key, value); }
+void SettingsFile::writeInteger(const ini::Setting& s, std::int32_t value) {
+    writeInteger(s.section, s.key, value);
+}
+void SettingsFile::writeTime(const ini::Setting& s, TimeOfDay value) { writeTime(s.section, s.key, value); }
 
 }  // namespace zb

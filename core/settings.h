@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/settings_schema.h"
 #include "platform/ports.h"
 
 namespace zb {
@@ -30,6 +31,16 @@ public:
         : profile_(profile), locale_(locale), path_(std::move(path)) {}
 
     const std::string& path() const { return path_; }
+
+    // A setting of the schema, with its default.
+    bool readFlag(const ini::Setting& s);
+    std::string readText(const ini::Setting& s);
+    std::int32_t readInteger(const ini::Setting& s);
+    TimeOfDay readTime(const ini::Setting& s);
+    void writeFlag(const ini::Setting& s, bool value);
+    void writeText(const ini::Setting& s, const std::string& value);
+    void writeInteger(const ini::Setting& s, std::int32_t value);
+    void writeTime(const ini::Setting& s, TimeOfDay value);
 
     std::string readString(const std::string& section, const std::string& key, const std::string& def);
     std::int32_t readInteger(const std::string& section, const std::string& key, std::int32_t def);

@@ -3,6 +3,7 @@
 
 #include "core/paths.h"
 #include "core/uMain.h"
+#include "core/message.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -24,16 +25,14 @@ void TfrmBackup::ActivateBackup(Ctl) {
     }
     for (int k = 1; k <= 5; ++k) {
         if (window_.checked(cbPfad(k)) && !folderExists(window_.text(edPfad(k)))) {
-            char text[256];
-            std::snprintf(text, sizeof text, txt::ErrPathN, k, k);
-            box(MsgKind::Error, text);
+            box(MsgKind::Error, fill(txt::ErrPathN, {k}));
             return;
         }
     }
     for (int n = 1; n <= 8; ++n) {
         const std::string target = window_.text(edTarget(n));
         if (!target.empty() && !folderExists(target))
-            box(MsgKind::Error, txt::TargetNotReadyPre + target + txt::TargetNotReadyPost);
+            box(MsgKind::Error, fill(txt::TargetNotReady, {target}));
     }
     SettingsFile ini = settings();
     saveSettings(ini);
@@ -100,7 +99,7 @@ void TfrmBackup::cbUnmountUSBClick(Ctl) {
     box(MsgKind::Confirmation, txt::InfoNotActivated);
 }
 
-void TfrmBackup::btnResetRedClick(Ctl) { settings().writeInteger(txt::SectionBackup, "redundanz", 1); }
+void TfrmBackup::btnResetRedClick(Ctl) { settings().writeInteger(ini::Rotation, 1); }
 
 void TfrmBackup::btnStopTimerClick(Ctl) {
     window_.setTimerEnabled(false);

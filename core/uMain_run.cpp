@@ -4,8 +4,10 @@
 
 #include "core/copycheck.h"
 #include "core/paths.h"
+#include "core/rotation.h"
 #include "core/uMain.h"
 #include "core/calendar.h"
+#include "core/message.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -45,7 +47,7 @@ void TfrmBackup::pause(std::int32_t Duration) {
 
 void TfrmBackup::Fehlerbehandlung(const std::string& Message, const LocalDateTime& When) {
     const std::string date = locale_.formatShortDate(When);
-    settings().writeString(txt::SectionErrors, date, oneLine(Message));
+    settings().writeString(ini::Errors, date, oneLine(Message));
     window_.appendLine(Ctl::mmo1, Message + ": " + date);
 }
 
@@ -73,13 +75,11 @@ void TfrmBackup::dateredundanz(const std::string& Path, std::uintptr_t Owner) {
     if (!system_.directoryExists(Path)) return;
     DoFileWork(Owner, FO_DELETE_, list, kDeleteFlags, result);
     if (result == 0) return;
-    char message[1024];
-    std::snprintf(message, sizeof message, txt::ErrDeleteMessage, Path.c_str(), result);
-    report(txt::ErrDeletePre + std::to_string(result) + txt::ErrDeleteMid + message);
+    report(fill(txt::ErrDelete, {result, Path}));
 }
 
 void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, std::uintptr_t Owner) {
-    const std::string failure = txt::ErrCopyPre + Source + txt::ErrCopyMid + Dest + txt::ErrCopyPost;
+    const std::string failure = fill(txt::ErrCopy, {Source, Dest});
     // The names in the list are relative to the source, so it must become the
     // current directory; a relative source would depend on where the last
     // copy left the current directory.
@@ -170,36 +170,18 @@ void TfrmBackup::runSteps() {
     window_.setText(Ctl::pnTitle, txt::StatusRunning);
     pause(kPause);
 
-    // The stored number is the target of the previous run; runs rotate over
-    // targets 1, 2 and 3, and a fall-back to 4..8 sticks until reset.
-    std::int32_t stored = settings().readInteger(txt::SectionBackup, "redundanz", 1);
-    // A damaged number must not stop every backup until someone resets it:
-    // it reads like a missing one, and this run's number repairs the file.
-    if (stored < 1 || stored > 8) stored = 1;
-    int start = stored;
-    if (stored == 1) start = window_.text(edTarget(2)).empty() ? 1 : 2;
-    else if (stored == 2) start = window_.text(edTarget(3)).empty() ? 1 : 3;
-    else if (stored == 3) start = 1;
-
-    int chosen = 0;
-    bool present = true;
-    for (int n = start; n >= 1 && chosen == 0; --n)
-        if (targetPresent(n)) chosen = n;
-    for (int n = 8; n >= 2 && chosen == 0; --n)
-        if (targetPresent(n)) chosen = n;
-    if (chosen == 0) {
-        report(txt::ErrNoTargets);
-        // Carrying on with target 2 only makes sense where its path names a
-        // drive: from an empty or relative text the paths would land in the
-        // current directory or the root of the current drive.
-        if (!isAbsolutePath(window_.text(edTarget(2)))) {
-            CurrentTarget.clear();
-            CurrentTargetNo = 0;
-            return;
-        }
-        chosen = 2;
-        present = false;
+    const TargetChoice choice = chooseTarget(
+        settings().readInteger(ini::Rotation), [this](int n) { return !window_.text(edTarget(n)).empty(); },
+        [this](int n) { return isAbsolutePath(window_.text(edTarget(n))); },
+        [this](int n) { return targetPresent(n); });
+    if (!choice.present) report(txt::ErrNoTargets);
+    if (choice.target == 0) {
+        CurrentTarget.clear();
+        CurrentTargetNo = 0;
+        return;
     }
+    const int chosen = choice.target;
+    const bool present = choice.present;
     CurrentTargetNo = chosen;
     CurrentTarget = window_.text(edTarget(chosen));
 
@@ -213,7 +195,7 @@ void TfrmBackup::runSteps() {
         dateredundanz(W, owner);
         pause(kPause);
     } else {
-        report(txt::ErrNotDeletedPre + weekday + txt::ErrNotDeletedPost);
+        report(fill(txt::ErrNotDeleted, {weekday}));
     }
 
     window_.setText(Ctl::pnTitle, txt::StatusSaving);
@@ -223,17 +205,16 @@ void TfrmBackup::runSteps() {
         // Folders are only made inside a target that is there: an absent
         // target folder is not created on whatever drive now has its letter.
         if (!present || !system_.forceDirectories(D)) {
-            report(txt::ErrDestinationPre + window_.text(edPfad(k)) + txt::ErrDestinationMid + W + sourceLiteral(k) +
-                   txt::ErrDestinationPost);
+            report(fill(txt::ErrDestination, {window_.text(edPfad(k)), W, k}));
             continue;
         }
         const std::string source = window_.text(edPfad(k));
-        window_.setText(Ctl::pnTitle, txt::StatusSavingSourcePre + source + txt::StatusSavingSourcePost);
+        window_.setText(Ctl::pnTitle, fill(txt::StatusSavingSource, {source}));
         copyfiles(source.empty() ? source : withTrailingDelimiter(source), D, owner);
         pause(kPause);
     }
 
-    settings().writeInteger(txt::SectionBackup, "redundanz", CurrentTargetNo);
+    settings().writeInteger(ini::Rotation, CurrentTargetNo);
 }
 
 }  // namespace zb

@@ -4,6 +4,7 @@
 
 #include "core/uMain.h"
 #include "core/calendar.h"
+#include "core/message.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -45,7 +46,7 @@ void TfrmBackup::TimerTimer(Ctl) {
     const TimeOfDay startTime = window_.time(Ctl::dtpTarget);
     const std::string start = hhmm(startTime.hour, startTime.minute);
     if (hhmm(now.hour, now.minute) > start) window_.setText(Ctl::pnTitle, txt::StatusNoMoreToday);
-    else window_.setText(Ctl::pnTitle, txt::StatusDueTodayPre + start + txt::StatusDueTodayPost);
+    else window_.setText(Ctl::pnTitle, fill(txt::StatusDueToday, {start}));
 
     const LocalDateTime again = clock_.now();
     if (hhmm(again.hour, again.minute) != start) return;
@@ -56,7 +57,7 @@ void TfrmBackup::TimerTimer(Ctl) {
         miExecNowClick(Ctl::Timer);
         // A run that found no target has nothing to eject.
         if (window_.checked(Ctl::cbUnmountUSB) && CurrentTargetNo != 0 && !USBUnmount(CurrentTarget))
-            report(txt::ErrNotEjectedPre + CurrentTarget + txt::ErrNotEjectedPost);
+            report(fill(txt::ErrNotEjected, {CurrentTarget}));
         const bool shutdown = window_.checked(Ctl::cbSD);
         window_.setText(Ctl::pnTitle, shutdown ? txt::StatusDoneShutdown : txt::StatusDone);
         if (shutdown && shutDown()) return;

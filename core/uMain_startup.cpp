@@ -1,22 +1,9 @@
 // Start-up, loading and saving the settings, and the end of the program.
-#include <array>
-
 #include "core/uMain.h"
 #include "resources/texts.h"
 #include "core/shell/links.h"
 
 namespace zb {
-
-namespace {
-
-constexpr std::array<const char*, 7> kWeekdayKeys = {"Mon", "Die", "Mit", "Don", "Fre", "Sam", "Son"};
-constexpr TimeOfDay kDefaultStart{1, 0, 0};
-
-std::string numbered(const char* pre, int n, const char* post = "") {
-    return pre + std::to_string(n) + post;
-}
-
-}  // namespace
 
 TfrmBackup::TfrmBackup(const Ports& p)
     : window_(p.window),
@@ -104,25 +91,23 @@ void TfrmBackup::FormCreate(Ctl) {
 }
 
 void TfrmBackup::loadSettings(SettingsFile& ini) {
-    const std::string sec = txt::SectionBackup;
-    for (int d = 1; d <= 7; ++d) setChecked(weekdayBox(d), ini.readBool(sec, kWeekdayKeys[d - 1], false));
-    for (int k = 1; k <= 5; ++k) setChecked(cbPfad(k), ini.readBool(sec, numbered("P", k, "A"), false));
-    for (int k = 1; k <= 5; ++k) window_.setText(edPfad(k), ini.readString(sec, numbered("P", k, "P"), ""));
-    for (int n = 1; n <= 8; ++n) window_.setText(edTarget(n), ini.readString(sec, numbered("TAR", n), ""));
-    window_.setTime(Ctl::dtpTarget, ini.readTime(sec, "ZEI", kDefaultStart));
-    setChecked(Ctl::cbSD, ini.readBool(sec, "SHU", false));
-    setChecked(Ctl::cbUnmountUSB, ini.readBool(sec, "UNM", false));
+    for (int d = 1; d <= 7; ++d) setChecked(weekdayBox(d), ini.readFlag(ini::Weekday[d - 1]));
+    for (int k = 1; k <= 5; ++k) setChecked(cbPfad(k), ini.readFlag(ini::SourceOn[k - 1]));
+    for (int k = 1; k <= 5; ++k) window_.setText(edPfad(k), ini.readText(ini::SourcePath[k - 1]));
+    for (int n = 1; n <= 8; ++n) window_.setText(edTarget(n), ini.readText(ini::Target[n - 1]));
+    window_.setTime(Ctl::dtpTarget, ini.readTime(ini::StartTime));
+    setChecked(Ctl::cbSD, ini.readFlag(ini::Shutdown));
+    setChecked(Ctl::cbUnmountUSB, ini.readFlag(ini::Eject));
 }
 
 void TfrmBackup::saveSettings(SettingsFile& ini) {
-    const std::string sec = txt::SectionBackup;
-    for (int d = 1; d <= 7; ++d) ini.writeBool(sec, kWeekdayKeys[d - 1], window_.checked(weekdayBox(d)));
-    for (int k = 1; k <= 5; ++k) ini.writeBool(sec, numbered("P", k, "A"), window_.checked(cbPfad(k)));
-    for (int k = 1; k <= 5; ++k) ini.writeString(sec, numbered("P", k, "P"), window_.text(edPfad(k)));
-    for (int n = 1; n <= 8; ++n) ini.writeString(sec, numbered("TAR", n), window_.text(edTarget(n)));
-    ini.writeTime(sec, "ZEI", window_.time(Ctl::dtpTarget));
-    ini.writeBool(sec, "UNM", window_.checked(Ctl::cbUnmountUSB));
-    ini.writeBool(sec, "SHU", window_.checked(Ctl::cbSD));
+    for (int d = 1; d <= 7; ++d) ini.writeFlag(ini::Weekday[d - 1], window_.checked(weekdayBox(d)));
+    for (int k = 1; k <= 5; ++k) ini.writeFlag(ini::SourceOn[k - 1], window_.checked(cbPfad(k)));
+    for (int k = 1; k <= 5; ++k) ini.writeText(ini::SourcePath[k - 1], window_.text(edPfad(k)));
+    for (int n = 1; n <= 8; ++n) ini.writeText(ini::Target[n - 1], window_.text(edTarget(n)));
+    ini.writeTime(ini::StartTime, window_.time(Ctl::dtpTarget));
+    ini.writeFlag(ini::Eject, window_.checked(Ctl::cbUnmountUSB));
+    ini.writeFlag(ini::Shutdown, window_.checked(Ctl::cbSD));
 }
 
 void TfrmBackup::FormCloseQuery(Ctl, bool& CanClose) {

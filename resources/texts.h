@@ -1,6 +1,8 @@
 #pragma once
 // The program's own texts, UTF-8, exactly as the user sees them (typos
 // included). "\n" and "\r" are kept in the order the messages use them.
+// A message with parts that vary is one whole sentence; "%1" to "%9" mark
+// the parts, filled by zb::fill (core/message.h).
 namespace zb::txt {
 
 inline constexpr const char* AppTitle = "ZELKOR Backup";
@@ -17,10 +19,10 @@ inline constexpr const char* BtnNo = "&Nein";
 // Settings file
 inline constexpr const char* SettingsDirName = "ZelkorBackup";
 inline constexpr const char* SettingsFileName = "Backup.ini";
-inline constexpr const char* SectionBackup = "Backup";
-inline constexpr const char* SectionErrors = "Errors";
-inline constexpr const char* ErrCannotWrite = "In %s kann nicht geschrieben werden";
-inline constexpr const char* ErrInvalidTime = "'%s' ist keine gültige Uhrzeit";
+// %1: the settings file.
+inline constexpr const char* ErrCannotWrite = "In %1 kann nicht geschrieben werden";
+// %1: the stored text.
+inline constexpr const char* ErrInvalidTime = "'%1' ist keine gültige Uhrzeit";
 
 // Start-up and end
 inline constexpr const char* StatusInit = "Initialisiere...";
@@ -34,11 +36,11 @@ inline constexpr const char* ErrNoDay =
     "Es wurde kein Tag für das Backup angewählt!\n\r\n\rAktivieren Sie mindestens einen Tag.";
 inline constexpr const char* ErrNoPath =
     "Es wurde kein Pfad für das Backup angewählt!\n\r\n\rAktivieren Sie mindestens einen Pfad.";
-// %d: number of the source folder, 1 to 5.
+// %1: number of the source folder, 1 to 5.
 inline constexpr const char* ErrPathN =
-    "Es wurde kein Pfad %d für das Backup angewählt!\n\r\n\rKorrigeren Sie den Pfad %d.";
-inline constexpr const char* TargetNotReadyPre = "Das Ziellaufwerk ";
-inline constexpr const char* TargetNotReadyPost = " ist nicht bereit.";
+    "Es wurde kein Pfad %1 für das Backup angewählt!\n\r\n\rKorrigeren Sie den Pfad %1.";
+// %1: the target as typed.
+inline constexpr const char* TargetNotReady = "Das Ziellaufwerk %1 ist nicht bereit.";
 inline constexpr const char* StatusTimerStopped = "Timer gestoppt";
 inline constexpr const char* WarnUnmount =
     "ACHTUNG!\r\n\r\nDie Option darf niemals eingeschaltet werden, wenn nicht alle Sicherungspfade "
@@ -57,10 +59,12 @@ inline constexpr const char* AutostartValueName = "ZELKOR Backup";
 inline constexpr const char* LinkFileName = "ZelkorBackup.lnk";
 inline constexpr const char* LinkDescription = "ZELKOR Backup";
 inline constexpr const char* InfoLinkCreated = "Verknüpfung erzeugt.";
-inline constexpr const char* ErrRegistryWrite = "Fehler beim Setzen der Daten für '%s'";
-// First %s: the system's text for the failure (or ErrOle), second: the class id in braces.
-inline constexpr const char* ErrCreateObject = "%s, ClassID: %s";
-inline constexpr const char* ErrOle = "OLE-Fehler %.8x";
+// %1: the value's name.
+inline constexpr const char* ErrRegistryWrite = "Fehler beim Setzen der Daten für '%1'";
+// %1: the system's text for the failure (or ErrOle), %2: the class id in braces.
+inline constexpr const char* ErrCreateObject = "%1, ClassID: %2";
+// %1: the failure code, eight hexadecimal digits.
+inline constexpr const char* ErrOle = "OLE-Fehler %1";
 inline constexpr const char* ErrNoInterface = "Interface nicht unterstützt";
 inline constexpr const char* DocumentationUrl = "http://doku.zelkor.de/wiki/index.php/ZELKOR_Backup";
 inline constexpr const char* RemoteSupportFileName = "Fernwartung.exe";
@@ -69,38 +73,36 @@ inline constexpr const char* RemoteSupportFileName = "Fernwartung.exe";
 inline constexpr const char* StatusRunning = "Backup läuft... Bitte warten";
 inline constexpr const char* StatusDeleting = "Lösche alte Sicherung...";
 inline constexpr const char* StatusSaving = "Sichere Daten...";
-inline constexpr const char* StatusSavingSourcePre = "Sichere ";
-inline constexpr const char* StatusSavingSourcePost = "...";
+// %1: the source as typed.
+inline constexpr const char* StatusSavingSource = "Sichere %1...";
 inline constexpr const char* ErrNoTargets = "Sicherungslaufwerke nicht gefunden";
-inline constexpr const char* ErrNotDeletedPre = "Sicherung vom ";
-inline constexpr const char* ErrNotDeletedPost = " nicht gelöscht";
-inline constexpr const char* ErrDestinationPre = "Sicherung von ";
-inline constexpr const char* ErrDestinationMid = " nach ";
-inline constexpr const char* ErrDestinationPost = " fehlgeschlagen!";
-inline constexpr const char* ErrCopyPre = "Datei kopieren von ";
-inline constexpr const char* ErrCopyMid = " nach ";
-inline constexpr const char* ErrCopyPost = " fehlgeschlagen.";
-inline constexpr const char* ErrDeletePre = "Redundanzfehler ";
-inline constexpr const char* ErrDeleteMid = ", Fehlermeldung: ";
-// %s: the folder, %d: the shell's result.
-inline constexpr const char* ErrDeleteMessage = "Fehler beim Löschen: %s [%d]";
+// %1: the weekday number.
+inline constexpr const char* ErrNotDeleted = "Sicherung vom %1 nicht gelöscht";
+// %1: the source as typed, %2: the weekday folder, %3: the source's number.
+inline constexpr const char* ErrDestination = "Sicherung von %1 nach %2\\P%3\\ fehlgeschlagen!";
+// %1: the source, %2: the destination, both as passed to the copy.
+inline constexpr const char* ErrCopy = "Datei kopieren von %1 nach %2 fehlgeschlagen.";
+// %1: the shell's result, %2: the weekday folder.
+inline constexpr const char* ErrDelete = "Redundanzfehler %1, Fehlermeldung: Fehler beim Löschen: %2 [%1]";
 inline constexpr const char* CopyProgressTitle = "Backup";
-// What is still missing after a copy was checked and completed: the source as
-// passed, the count of missing files, the count of all files ("Datei" or
-// "Dateien" after a total of one or more), the first missing path, the reason.
-inline constexpr const char* ErrIncompleteOne = "Sicherung von %s unvollständig: 1 von %d %s fehlt: %s (%s)";
+// What is still missing after a copy was checked and completed. %1: the
+// source as passed; One: %2 all files, %3 "Datei" or "Dateien" after a
+// total of one or more, %4 the missing path, %5 the reason; Many: %2 the
+// missing files, %3 all files, %4 the first missing path, %5 the reason.
+inline constexpr const char* ErrIncompleteOne = "Sicherung von %1 unvollständig: 1 von %2 %3 fehlt: %4 (%5)";
 inline constexpr const char* ErrIncompleteMany =
-    "Sicherung von %s unvollständig: %d von %d Dateien fehlen, darunter %s (%s)";
-// As above, when folders could not be read or made as well: the source, the
-// missing files, all files, the missing folders, the first missing path, the reason.
+    "Sicherung von %1 unvollständig: %2 von %3 Dateien fehlen, darunter %4 (%5)";
+// As above, when folders could not be read or made as well: %2 the missing
+// files, %3 all files, %4 the missing folders, %5 the first missing path, %6 the reason.
 inline constexpr const char* ErrIncompleteFolders =
-    "Sicherung von %s unvollständig: %d von %d Dateien und %d Ordner fehlen, darunter %s (%s)";
+    "Sicherung von %1 unvollständig: %2 von %3 Dateien und %4 Ordner fehlen, darunter %5 (%6)";
 // The copy's folder went away during the check (a drive pulled, a share
-// gone): the source, the destination, the files not in the copy, all files.
+// gone). %2: the destination; One: %3 all files, %4 "Datei" or "Dateien";
+// Many: %3 the files not in the copy, %4 all files.
 inline constexpr const char* ErrTargetGoneOne =
-    "Sicherung von %s unvollständig: Ziel %s nicht mehr erreichbar, 1 von %d %s fehlt";
+    "Sicherung von %1 unvollständig: Ziel %2 nicht mehr erreichbar, 1 von %3 %4 fehlt";
 inline constexpr const char* ErrTargetGoneMany =
-    "Sicherung von %s unvollständig: Ziel %s nicht mehr erreichbar, %d von %d Dateien fehlen";
+    "Sicherung von %1 unvollständig: Ziel %2 nicht mehr erreichbar, %3 von %4 Dateien fehlen";
 inline constexpr const char* FileSingular = "Datei";
 inline constexpr const char* FilePlural = "Dateien";
 inline constexpr const char* ReasonInUse = "Datei wird von einem anderen Programm verwendet";
@@ -109,18 +111,18 @@ inline constexpr const char* ReasonAccessDenied = "Zugriff verweigert";
 // Two names that differ only in case, or a name ending in a blank or a dot,
 // on a target that cannot tell them apart.
 inline constexpr const char* ReasonNameNotPossible = "Name auf dem Ziellaufwerk nicht möglich";
-// When the system has no text for the error code.
-inline constexpr const char* ReasonOther = "Fehler %u";
+// When the system has no text for the error code (%1).
+inline constexpr const char* ReasonOther = "Fehler %1";
 
 // Scheduling and the after-run actions
 inline constexpr const char* StatusActive = "Aktiviert";
 inline constexpr const char* StatusNoMoreToday = "Aktiviert. Für heute ist kein weiteres Backup vorgesehen...";
-inline constexpr const char* StatusDueTodayPre = "Aktiviert. Backup heute um ";
-inline constexpr const char* StatusDueTodayPost = " Uhr";
+// %1: the start time, hh:mm.
+inline constexpr const char* StatusDueToday = "Aktiviert. Backup heute um %1 Uhr";
 inline constexpr const char* StatusDoneShutdown = "Backup abgeschlossen... PC wird heruntergefahren";
 inline constexpr const char* StatusDone = "Backup abgeschlossen.";
-inline constexpr const char* ErrNotEjectedPre = "Laufwerk ";
-inline constexpr const char* ErrNotEjectedPost = " nicht getrennt!";
+// %1: the target as typed.
+inline constexpr const char* ErrNotEjected = "Laufwerk %1 nicht getrennt!";
 inline constexpr const char* ErrShutdownRefused = "PC konnte nicht heruntergefahren werden!";
 inline constexpr const char* AskBackupAndShutdown =
     "Nach der Datensicherung wird das System unwiderruflich heruntergefahren!\r\n\r\nBeenden Sie zunächst alle "

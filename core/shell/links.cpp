@@ -4,6 +4,7 @@
 
 #include "core/errors.h"
 #include "core/paths.h"
+#include "core/message.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -36,16 +37,8 @@ std::string trimmed(std::string s) {
 
 std::string createError(IShellLinkFactory& links, std::uint32_t hresult) {
     std::string reason = trimmed(links.messageText(hresult));
-    if (reason.empty()) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, txt::ErrOle, static_cast<unsigned>(hresult));
-        reason = buf;
-    }
-    std::string out = txt::ErrCreateObject;
-    const auto first = out.find("%s");
-    out.replace(first, 2, reason);
-    out.replace(out.find("%s", first + reason.size()), 2, kClsidShellLink);
-    return out;
+    if (reason.empty()) reason = fill(txt::ErrOle, {hex8(hresult)});
+    return fill(txt::ErrCreateObject, {reason, kClsidShellLink});
 }
 
 std::string desktopFolder(IRegistry& registry, ISystem& system) {
@@ -83,7 +76,7 @@ void AddAutostartEntry(IRegistry& registry, const std::string& name, const std::
     // Whatever the user or an installer put there wins.
     if (registry.valueExists(run.get(), name)) return;
     if (!run.get() || !registry.setString(run.get(), name, command))
-        throw EZelkorError(formatText(txt::ErrRegistryWrite, name));
+        throw EZelkorError(fill(txt::ErrRegistryWrite, {name}));
 }
 
 void DeleteAutostartEntry(IRegistry& registry, const std::string& name) {

@@ -39,7 +39,7 @@ while ($header =~ /inline\s+constexpr\s+const\s+char\s*\*\s*(\w+)\s*=\s*((?:"(?:
     $text =~ s/\\"/"/g;
     $text =~ s/\\\\/\\/g;
     $count++;
-    for my $piece (split /\\[nr]|%[-+ #0]*\d*(?:\.\d+)?[sdxXu]/, $text) {
+    for my $piece (split /\\[nr]|%[1-9]/, $text) {
         $piece =~ s/^\s+|\s+$//g;
         $piece =~ s/\s+/ /g;
         next unless $piece =~ /[A-Za-z]/;

@@ -1,5 +1,6 @@
 // The backup run, the deletion of the old weekday folder, the folder copy
 // and the error log, on real folders.
+#include "core/rotation.h"
 #include "run_fixture.h"
 
 namespace zb::test {
@@ -444,6 +445,45 @@ TEST_F(RunTest, PauseWaitsJustOverItsDurationAlsoAcrossTheTickWrap) {
         EXPECT_LE(clock.tickCount() - start, 5001u);
         EXPECT_EQ(window.waits, 1);
     }
+}
+
+}  // namespace
+}  // namespace zb::test
+
+namespace zb::test {
+namespace {
+
+// The rotation over every kind of case: masks hold target n in bit n-1.
+TEST(ChooseTarget, RotatesOverOneTwoThreeAndFallsBackDownwardsThenFromEight) {
+    const struct {
+        std::int32_t stored;
+        unsigned named, present;
+        int target;
+        bool present_;
+    } cases[] = {
+        {1, 0b111, 0b111, 2, true},      {2, 0b111, 0b111, 3, true},      {3, 0b111, 0b111, 1, true},
+        {1, 0b011, 0b011, 2, true},      {2, 0b011, 0b011, 1, true},      {1, 0b001, 0b001, 1, true},
+        {1, 0b111, 0b101, 1, true},      {2, 0b111, 0b011, 2, true},      {3, 0b111, 0b110, 3, true},
+        {5, 0xFF, 0b10000, 5, true},     {5, 0xFF, 0b1000, 4, true},      {6, 0xFF, 0x80, 8, true},
+        {0, 0b111, 0b111, 2, true},      {9, 0b111, 0b111, 2, true},      {-7, 0b111, 0b111, 2, true},
+        {1, 0xFF, 0, 2, false},          {1, 0b001, 0, 0, false},         {4, 0xFD, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "stored " << c.stored << ", present " << c.present);
+        const auto bit = [](unsigned mask, int n) { return (mask >> (n - 1) & 1u) != 0; };
+        const TargetChoice got = chooseTarget(
+            c.stored, [&](int n) { return bit(c.named, n); }, [&](int n) { return bit(c.named, n); },
+            [&](int n) { return bit(c.present, n); });
+        EXPECT_EQ(got.target, c.target);
+        EXPECT_EQ(got.present, c.present_);
+    }
+    // Only as far as needed, in the order of the search.
+    std::vector<int> asked;
+    chooseTarget(3, [](int) { return true; }, [](int) { return true; }, [&](int n) {
+        asked.push_back(n);
+        return n == 3;
+    });
+    EXPECT_EQ(asked, (std::vector<int>{1, 8, 7, 6, 5, 4, 3}));
 }
 
 }  // namespace

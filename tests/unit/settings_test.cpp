@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
+#include "core/message.h"
 #include "core/settings.h"
+#include "resources/texts.h"
 
 namespace zb {
 namespace {
@@ -50,10 +52,16 @@ TEST(ParseTime, RejectsWhatIsNoTime) {
         EXPECT_FALSE(parseTime(s, ":", "", "")) << '"' << s << '"';
 }
 
-TEST(FormatText, FillsEveryPlaceholder) {
-    EXPECT_EQ(formatText("In %s kann nicht geschrieben werden", "C:\\x\\Backup.ini"),
-              "In C:\\x\\Backup.ini kann nicht geschrieben werden");
-    EXPECT_EQ(formatText("'%s' ist keine gültige Uhrzeit", ""), "'' ist keine gültige Uhrzeit");
+// Every placeholder, in any order and more than once; a part that holds a
+// placeholder itself is not filled again.
+TEST(Fill, FillsEveryPlaceholderOnce) {
+    EXPECT_EQ(fill(txt::ErrCannotWrite, {"C:\\x\\Backup.ini"}), "In C:\\x\\Backup.ini kann nicht geschrieben werden");
+    EXPECT_EQ(fill(txt::ErrInvalidTime, {""}), "'' ist keine gültige Uhrzeit");
+    EXPECT_EQ(fill(txt::ErrDelete, {5, "E:\\3"}), "Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: E:\\3 [5]");
+    EXPECT_EQ(fill(txt::ErrCopy, {"C:\\%2%1\\", "E:\\3\\P1\\"}),
+              "Datei kopieren von C:\\%2%1\\ nach E:\\3\\P1\\ fehlgeschlagen.");
+    EXPECT_EQ(fill(txt::ErrOle, {hex8(0x80040154u)}), "OLE-Fehler 80040154");
+    EXPECT_EQ(fill(txt::ErrOle, {hex8(0x1Fu)}), "OLE-Fehler 0000001f");
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+#pragma once
+// Every section and key of Backup.ini, named once: its type and its default.
+// The rest of the program names a setting only through this table.
+#include <array>
+#include <cstdint>
+
+#include "platform/ports.h"
+
+namespace zb::ini {
+
+inline constexpr const char* Backup = "Backup";
+// The error log: one entry per day, its key the short date, its value the
+// day's last report on one line.
+inline constexpr const char* Errors = "Errors";
+
+enum class Type { Flag, Text, Integer, Time };
+
+struct Setting {
+    const char* section;
+    const char* key;
+    Type type;
+    std::int32_t number = 0;  // the default of a flag (0 or 1) or an integer
+    TimeOfDay time{};         // the default of a time; a text's default is empty
+};
+
+// In the order the settings are saved.
+inline constexpr std::array<Setting, 7> Weekday{{{Backup, "Mon", Type::Flag},
+                                                 {Backup, "Die", Type::Flag},
+                                                 {Backup, "Mit", Type::Flag},
+                                                 {Backup, "Don", Type::Flag},
+                                                 {Backup, "Fre", Type::Flag},
+                                                 {Backup, "Sam", Type::Flag},
+                                                 {Backup, "Son", Type::Flag}}};
+inline constexpr std::array<Setting, 5> SourceOn{{{Backup, "P1A", Type::Flag},
+                                                  {Backup, "P2A", Type::Flag},
+                                                  {Backup, "P3A", Type::Flag},
+                                                  {Backup, "P4A", Type::Flag},
+                                                  {Backup, "P5A", Type::Flag}}};
+inline constexpr std::array<Setting, 5> SourcePath{{{Backup, "P1P", Type::Text},
+                                                    {Backup, "P2P", Type::Text},
+                                                    {Backup, "P3P", Type::Text},
+                                                    {Backup, "P4P", Type::Text},
+                                                    {Backup, "P5P", Type::Text}}};
+inline constexpr std::array<Setting, 8> Target{{{Backup, "TAR1", Type::Text},
+                                                {Backup, "TAR2", Type::Text},
+                                                {Backup, "TAR3", Type::Text},
+                                                {Backup, "TAR4", Type::Text},
+                                                {Backup, "TAR5", Type::Text},
+                                                {Backup, "TAR6", Type::Text},
+                                                {Backup, "TAR7", Type::Text},
+                                                {Backup, "TAR8", Type::Text}}};
+inline constexpr Setting StartTime{Backup, "ZEI", Type::Time, 0, {1, 0, 0}};
+inline constexpr Setting Eject{Backup, "UNM", Type::Flag};
+inline constexpr Setting Shutdown{Backup, "SHU", Type::Flag};
+// The target the last run used (1 to 8): written by the run, not on activation.
+inline constexpr Setting Rotation{Backup, "redundanz", Type::Integer, 1};
+
+}  // namespace zb::ini
