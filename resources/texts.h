@@ -128,4 +128,44 @@ inline constexpr const char* AskBackupAndShutdown =
     "Nach der Datensicherung wird das System unwiderruflich heruntergefahren!\r\n\r\nBeenden Sie zunächst alle "
     "anderen Anwendungen und schließen Sie alle Dateien.\r\n\r\nForfahren?";
 
+// The state of the backups, outside the window: the outcome of a run, missed
+// starts and a week without a complete backup, for the tray's tooltip and
+// balloons, the error log and the Windows event log.
+inline constexpr const char* OutcomeComplete = "vollständig";
+inline constexpr const char* OutcomeIncomplete = "unvollständig";
+inline constexpr const char* OutcomeFailed = "fehlgeschlagen";
+// %1: the weekday's name, %2: the short date, %3: the start time hh:mm.
+inline constexpr const char* ErrMissedRun =
+    "Geplante Sicherung am %1, %2 um %3 Uhr nicht ausgeführt: Computer aus, im Ruhezustand oder Programm nicht "
+    "gestartet";
+// %1: the short date and the time of the last complete backup.
+inline constexpr const char* ErrNoCompleteBackup = "Seit 7 Tagen keine vollständige Sicherung, die letzte war am %1";
+inline constexpr const char* Monday = "Montag";
+inline constexpr const char* Tuesday = "Dienstag";
+inline constexpr const char* Wednesday = "Mittwoch";
+inline constexpr const char* Thursday = "Donnerstag";
+inline constexpr const char* Friday = "Freitag";
+inline constexpr const char* Saturday = "Samstag";
+inline constexpr const char* Sunday = "Sonntag";
+// The balloon over the tray icon. %1: the short date and time of the run's
+// start, %2: the target's number, %3: the files still missing.
+inline constexpr const char* BalloonIncomplete =
+    "Sicherung unvollständig am %1 auf Ziel %2: %3 Dateien fehlen. Einzelheiten im Fenster.";
+// %1: the short date and time of the run's start.
+inline constexpr const char* BalloonNoTarget = "Sicherung fehlgeschlagen am %1: kein Ziellaufwerk gefunden.";
+// %1: the short date and time, %2: the target's number.
+inline constexpr const char* BalloonNothingCopied =
+    "Sicherung fehlgeschlagen am %1 auf Ziel %2: nichts konnte gesichert werden. Einzelheiten im Fenster.";
+// %1: the weekday, short date and time of the newest missed start; %2: how many there were.
+inline constexpr const char* BalloonMissedOne = "Geplante Sicherung nicht ausgeführt: %1.";
+inline constexpr const char* BalloonMissedMany = "Geplante Sicherung nicht ausgeführt: %2 Starts, zuletzt %1.";
+// %1: the short date and time of the last complete backup.
+inline constexpr const char* BalloonNoCompleteBackup = "Seit 7 Tagen keine vollständige Sicherung: die letzte war am %1.";
+// %1: the weekday, %2: the short date, %3: the time hh:mm (inside the balloons above).
+inline constexpr const char* WhenStart = "%1, %2 um %3 Uhr";
+// What the event log holds for a complete run. %1: the short date and time, %2: the target's number.
+inline constexpr const char* EventComplete = "Sicherung vollständig am %1 auf Ziel %2.";
+// The tooltip's last line. %1: the outcome, %2: the short date and time, %3: the target's number.
+inline constexpr const char* TipLastRun = "Letzte Sicherung %1 am %2, Ziel %3";
+
 }  // namespace zb::txt
