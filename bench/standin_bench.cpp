@@ -1,54 +1,52 @@
-// The native side of bench/copy_delete.sh: makes the two test trees, and runs
-// the folder copy and delete of a real TfrmBackup on the POSIX stand-ins.
+// The native side of bench/copy_delete.sh and bench/check_scale.sh: makes the
+// test trees, and runs the folder copy, delete and check of a real TfrmBackup
+// on the POSIX stand-ins.
 //
 //   standin_bench trees ROOT FILES_A FOLDERS_A FILES_B
-//   standin_bench copy SRC DST     host paths; DST must not exist yet
+//   standin_bench flat DIR FILES [COPY]  small files side by side; COPY gets
+//                                        the same files with the same times
+//   standin_bench copy SRC DST           host paths; DST must not exist yet
 //   standin_bench delete DIR
-//   standin_bench check SRC DST    the check of a complete copy alone
+//   standin_bench check SRC DST          the check of a complete copy alone
+//   standin_bench gone SRC DST AFTER     the check, the target's drive taken
+//                                        away after AFTER single-file copies
 //
 // copy and delete print "seconds S" for the handler alone and fail when the
-// handler logged an error.
+// handler logged an error. check adds the check's peak memory, the longest
+// stretch in which it did not let the window run and the time spent in the
+// port's folder listings; gone the time from the removal to the end of the
+// check and what the check made of it.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "app/copycheck.h"
-#include "app/settings.h"
-#include "app/uMain.h"
-#include "platform/devices_posix.h"
-#include "platform/posix_paths.h"
-#include "platform/shell_posix.h"
-#include "platform/shellfiles_posix.h"
-#include "platform/window_posix.h"
+#include "core/copycheck.h"
+#include "core/settings.h"
+#include "core/uMain.h"
+#include "standin/posix_paths.h"
+#include "standin/shellfiles_posix.h"
+#include "standin/standins.h"
 
 namespace fs = std::filesystem;
 using namespace zb;
 
 namespace {
 
-// A TfrmBackup on the stand-ins, as the unit tests assemble it.
-struct StandInForm {
-    PosixWindow window;
-    PosixTray tray;
-    std::unique_ptr<IProfile> profile = makeProfile();
-    std::unique_ptr<ISystem> system = makeSystem();
-    std::unique_ptr<ILocale> locale = makeLocale();
+// A TfrmBackup on the stand-ins, as the unit tests assemble it, with the
+// real clock.
+struct StandInForm : StandIns {
     std::unique_ptr<IClock> clock = makeClock();
-    PosixShellFiles shellFiles;
-    PosixVolume volume;
-    PosixPower power;
-    PosixRegistry registry;
-    PosixShellLinkFactory shellLinks;
-    PosixLauncher launcher;
-    TfrmBackup form{Ports{window, *profile, *system, *locale, tray, *clock, shellFiles, volume, power, registry,
-                          shellLinks, launcher}};
+    TfrmBackup form{ports(*clock)};
 
     // A failure goes to the settings file first, so its folder must exist
     // for the failure to reach the log pane.
@@ -117,6 +115,90 @@ void makeTrees(const fs::path& root, int filesA, int foldersA, int filesB) {
     for (const auto& f : folders) setOldTime(f, seed);
 }
 
+// Many small files in one folder, written with plain system calls: a stream
+// per file would take longer than the check that is to be timed. Names and
+// dot entries as in tree A; times old, with whole microseconds.
+void makeFlat(const fs::path& dir, int files, const fs::path& copy) {
+    std::uint64_t seed = 20261207;
+    fs::create_directories(dir);
+    if (!copy.empty()) fs::create_directories(copy);
+    std::uint64_t data[1024 / 8];
+    char name[32];
+    const auto write = [](const fs::path& p, const void* bytes, std::size_t size, const timespec (&times)[2]) {
+        const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) throw std::runtime_error("cannot create " + p.string() + ": " + std::strerror(errno));
+        const bool ok = ::write(fd, bytes, size) == static_cast<ssize_t>(size) && ::futimens(fd, times) == 0;
+        if (::close(fd) != 0 || !ok) throw std::runtime_error("cannot write " + p.string());
+    };
+    for (int i = 0; i < files; ++i) {
+        std::snprintf(name, sizeof name, i % 100 == 50 ? ".f%06d.bin" : "f%06d.bin", i);
+        const std::size_t size = 64 + next(seed) % (1024 - 64 + 1);
+        for (std::size_t w = 0; w < (size + 7) / 8; ++w) data[w] = next(seed);
+        const timespec t{static_cast<time_t>(1577836800 + next(seed) % (3 * 365 * 86400)),
+                         static_cast<long>(next(seed) % 1000000 * 1000)};
+        const timespec times[2] = {t, t};
+        write(dir / name, data, size, times);
+        if (!copy.empty()) write(copy / name, data, size, times);
+    }
+}
+
+// A figure of /proc/self/status in KiB, or -1.
+long statusKiB(const char* field) {
+    std::ifstream in("/proc/self/status");
+    const std::size_t n = std::strlen(field);
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, n, field) == 0 && line.size() > n && line[n] == ':') return std::atol(line.c_str() + n + 1);
+    return -1;
+}
+
+// Brings the peak back to what the process holds now (Linux 4.0 and later),
+// so that the peak read afterwards is the check's alone.
+bool resetPeak() {
+    std::ofstream out("/proc/self/clear_refs");
+    out << "5";
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+double since(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+// The stand-in with its folder listings timed: the check's time splits into
+// the port's listing (on Windows FindFirstFileExW and its kin) and its own.
+class TimedListings final : public IShellFiles {
+public:
+    explicit TimedListings(PosixShellFiles& files) : files_(files) {}
+    double total = 0, longest = 0;
+
+    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) override {
+        const auto start = std::chrono::steady_clock::now();
+        auto entries = files_.listFolder(folder, error);
+        const double took = since(start);
+        total += took;
+        longest = std::max(longest, took);
+        return entries;
+    }
+    int shFileOperation(const ShFileOp& op, bool& anyAborted) override { return files_.shFileOperation(op, anyAborted); }
+    bool setCurrentDirectory(const std::string& path) override { return files_.setCurrentDirectory(path); }
+    std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) override {
+        return files_.findFiles(mask, attributes);
+    }
+    std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
+                           const std::function<void()>& progress) override {
+        return files_.copyFile(from, to, replace, progress);
+    }
+    std::uint32_t createFolder(const std::string& like, const std::string& path) override {
+        return files_.createFolder(like, path);
+    }
+    std::string errorText(std::uint32_t error) override { return files_.errorText(error); }
+    std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return files_.fileIdentity(path, id); }
+    std::string fullPath(const std::string& path) override { return files_.fullPath(path); }
+
+private:
+    PosixShellFiles& files_;
+};
+
 // Runs one handler on a fresh form and prints the time it took.
 template <class F>
 int timed(F&& handler) {
@@ -151,18 +233,71 @@ int main(int argc, char** argv) {
                 f.form.copyfiles("S:\\", "T:\\" + dst.filename().string(), f.window.handle());
             });
         }
+        if ((args.size() == 3 || args.size() == 4) && args[0] == "flat") {
+            makeFlat(args[1], std::stoi(args[2]), args.size() == 4 ? fs::path(args[3]) : fs::path());
+            return 0;
+        }
         if (args.size() == 3 && args[0] == "check") {
             posix::mapDrive('S', fs::absolute(args[1]).string());
             posix::mapDrive('T', fs::absolute(args[2]).string());
-            PosixShellFiles files;
+            PosixShellFiles posixFiles;
+            TimedListings files(posixFiles);
+            // The window would be served here: the longest time between two
+            // calls is how long it would not answer.
+            auto last = std::chrono::steady_clock::now();
+            double longest = 0;
+            const auto keepAlive = [&] {
+                const auto now = std::chrono::steady_clock::now();
+                longest = std::max(longest, std::chrono::duration<double>(now - last).count());
+                last = now;
+            };
+            const bool reset = resetPeak();
+            const long before = statusKiB("VmRSS");
             const auto start = std::chrono::steady_clock::now();
-            const CopyShortfall s = completeCopy(files, "S:\\", "T:\\", BackupInSource{}, [] {});
-            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            last = start;
+            const CopyShortfall s = completeCopy(files, "S:\\", "T:\\", BackupInSource{}, keepAlive);
+            const double took = since(start);
+            keepAlive();  // the stretch from the last entry to the end
+            const long peak = statusKiB("VmHWM");
             if (s.missing > 0) {
                 std::fprintf(stderr, "the copy lacks %d of %d files\n", s.missing, s.files);
                 return 1;
             }
-            std::printf("seconds %.6f files %d\n", took.count(), s.files);
+            rusage usage{};
+            ::getrusage(RUSAGE_SELF, &usage);
+            // Without the reset (peak_reset 0) the peak may be the start-up's.
+            std::printf("seconds %.6f files %d check_peak_kib %ld rss_before_kib %ld process_peak_kib %ld "
+                        "peak_reset %d longest_unserved %.6f listing_seconds %.6f longest_listing %.6f\n",
+                        took, s.files, peak - before, before, usage.ru_maxrss, reset ? 1 : 0, longest, files.total,
+                        files.longest);
+            return 0;
+        }
+        if (args.size() == 4 && args[0] == "gone") {
+            posix::mapDrive('S', fs::absolute(args[1]).string());
+            posix::mapDrive('T', fs::absolute(args[2]).string());
+            const int after = std::stoi(args[3]);
+            PosixShellFiles files;
+            int copies = 0, attemptsAfter = 0;  // from the one that found the target gone on
+            std::chrono::steady_clock::time_point removed;
+            files.beforeCopyFile = [&] {
+                if (copies++ == after) {
+                    posix::unmapDrive('T');  // the drive pulled out
+                    removed = std::chrono::steady_clock::now();
+                }
+                if (copies > after) ++attemptsAfter;
+            };
+            const auto start = std::chrono::steady_clock::now();
+            const CopyShortfall s = completeCopy(files, "S:\\", "T:\\", BackupInSource{}, [] {});
+            const auto end = std::chrono::steady_clock::now();
+            if (copies <= after) {
+                std::fprintf(stderr, "the check copied only %d files, the target was never removed\n", copies);
+                return 1;
+            }
+            std::printf("seconds_after_removal %.6f seconds_before_removal %.6f copies_after_removal %d "
+                        "target_gone %d missing %d files %d folders %d\n",
+                        std::chrono::duration<double>(end - removed).count(),
+                        std::chrono::duration<double>(removed - start).count(), attemptsAfter,
+                        s.targetGone ? 1 : 0, s.missing, s.files, s.folders);
             return 0;
         }
         if (args.size() == 2 && args[0] == "delete") {
@@ -176,6 +311,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "standin_bench: %s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: standin_bench trees ROOT FILES_A FOLDERS_A FILES_B | copy SRC DST | check SRC DST | delete DIR\n");
+    std::fprintf(stderr,
+                 "usage: standin_bench trees ROOT FILES_A FOLDERS_A FILES_B | flat DIR FILES [COPY] | copy SRC DST | "
+                 "delete DIR | check SRC DST | gone SRC DST AFTER\n");
     return 2;
 }
