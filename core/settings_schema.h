@@ -55,4 +55,15 @@ inline constexpr Setting Shutdown{Backup, "SHU", Type::Flag};
 // The target the last run used (1 to 8): written by the run, not on activation.
 inline constexpr Setting Rotation{Backup, "redundanz", Type::Integer, 1};
 
+// The state of the backups, for the program's next start and for scripts.
+// Moments as "JJJJ-MM-TT hh:mm:ss", local time.
+inline constexpr const char* Status = "Status";
+inline constexpr Setting LastRun{Status, "Letzte", Type::Text};          // start of the last run
+inline constexpr Setting LastOutcome{Status, "Ergebnis", Type::Text};    // its outcome word
+inline constexpr Setting LastTarget{Status, "Ziel", Type::Integer};      // the target it used, 0 for none
+inline constexpr Setting LastMissing{Status, "Fehlend", Type::Integer};  // files still missing after it
+inline constexpr Setting LastComplete{Status, "LetzteVollstaendige", Type::Text};
+// The last moment the program is known to have run.
+inline constexpr Setting Alive{Status, "Aktiv", Type::Text};
+
 }  // namespace zb::ini

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/backup_state.h"
 #include "core/settings.h"
 #include "platform/ports.h"
 #include "platform/window_port.h"
@@ -25,6 +26,7 @@ struct Ports {
     IRegistry& registry;
     IShellLinkFactory& shellLinks;
     ILauncher& launcher;
+    IEventLog& eventLog;
 };
 
 class TfrmBackup {
@@ -93,6 +95,14 @@ public:
     // The program is ending: the tray icon must not outlive it.
     void removeTrayIcon();
 
+    // The state of the backups outside the window.
+    // WM_POWERBROADCAST: the computer goes to sleep (PBT_APMSUSPEND) or wakes
+    // (PBT_APMRESUMEAUTOMATIC).
+    void PowerBroadcast(std::uint32_t event);
+    // Notes in the settings file that the program runs now: before sleep, at
+    // the end of the session and when the program ends. Never raises.
+    void markAlive();
+
 private:
     SettingsFile settings();
     void loadSettings(SettingsFile& ini);
@@ -109,6 +119,24 @@ private:
     // Switches the machine off after a run; reports a refusal.
     bool shutDown();
     MsgResult box(MsgKind kind, const std::string& text, MsgButtons buttons = MsgButtons::Ok);
+    // An entry in the error log that the event log also gets, as `id`.
+    void logReport(const std::string& message, const LocalDateTime& when, EventType type, std::uint32_t id);
+    // The outcome of a run that began at `start`, into section Status, the
+    // event log and, when not complete, a balloon.
+    void recordOutcome(const LocalDateTime& start);
+    // At start-up and on waking: starts missed while the program was away.
+    void reportMissedStarts();
+    // At start-up and at the first tick of a day.
+    void reportWeekWithoutCompleteBackup();
+    void loadState();
+    // The icon record's icon and tooltip as the state is now.
+    void fillTrayState();
+    // Shows the state in the icon, if it is there, and a waiting balloon.
+    void refreshTray();
+    void balloon(const std::string& text);
+    std::string whenText(const LocalDateTime& t);
+    // The status line of an active schedule at that moment.
+    std::string scheduleStatus(const LocalDateTime& now);
 
     IWindow& window_;
     IProfile& profile_;
@@ -122,6 +150,7 @@ private:
     IRegistry& registry_;
     IShellLinkFactory& shellLinks_;
     ILauncher& launcher_;
+    IEventLog& eventLog_;
 
     bool BackupRunning = false;
     bool EndSessionPending = false;
@@ -129,6 +158,14 @@ private:
     std::int32_t CurrentTargetNo = 0;
     // The one notification-icon record; all zero until the first to-tray.
     TrayIconData TrayIconData_{};
+
+    // What the current run meets, for its outcome.
+    RunTally tally_;
+    // The last run's outcome line for the tooltip; whether a warning is due.
+    std::string lastRunTip_;
+    bool lastRunComplete_ = true, startsMissed_ = false, weekWithout_ = false;
+    std::int64_t weekReportedDay_ = -1;
+    std::string balloon_;  // waits for the icon
 };
 
 }  // namespace zb

@@ -22,13 +22,6 @@ constexpr int kUserCancelled = 0x4C7;       // ERROR_CANCELLED
 constexpr int kOpCancelled = 0x75;          // DE_OPCANCELLED
 constexpr std::uint32_t kServeEveryMs = 50;
 
-// A line break inside a value would end the INI line and start a bogus key.
-std::string oneLine(std::string s) {
-    for (char& c : s)
-        if (c == '\r' || c == '\n') c = ' ';
-    return s;
-}
-
 std::string sourceLiteral(int k) { return "\\P" + std::to_string(k) + "\\"; }
 
 }  // namespace
@@ -46,9 +39,8 @@ void TfrmBackup::pause(std::int32_t Duration) {
 }
 
 void TfrmBackup::Fehlerbehandlung(const std::string& Message, const LocalDateTime& When) {
-    const std::string date = locale_.formatShortDate(When);
-    settings().writeString(ini::Errors, date, oneLine(Message));
-    window_.appendLine(Ctl::mmo1, Message + ": " + date);
+    constexpr std::uint32_t kEventReport = 10;
+    logReport(Message, When, EventType::Warning, kEventReport);
 }
 
 void TfrmBackup::report(const std::string& message) { Fehlerbehandlung(message, clock_.now()); }
@@ -84,6 +76,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // current directory; a relative source would depend on where the last
     // copy left the current directory.
     if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source)) {
+        ++tally_.sourcesLost;
         report(failure);
         return;
     }
@@ -120,6 +113,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // then nothing is copied behind the user's back.
     const bool userCancelled = aborted && (result == 0 || result == kUserCancelled || result == kOpCancelled);
     if (userCancelled && !nothingToCopy) {
+        ++tally_.sourcesLost;
         report(failure);
         return;
     }
@@ -136,7 +130,11 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
         served = now;
         window_.processMessages();
     });
-    if (shortfall.any()) report(shortfallText(shellFiles_, Source, Dest, shortfall));
+    if (!shortfall.any()) return;
+    tally_.missing += shortfall.missing;
+    if (shortfall.targetGone || (shortfall.files > 0 && shortfall.missing >= shortfall.files)) ++tally_.sourcesLost;
+    else ++tally_.sourcesShort;
+    report(shortfallText(shellFiles_, Source, Dest, shortfall));
 }
 
 bool TfrmBackup::targetPresent(int n) {
@@ -150,9 +148,19 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     if (BackupRunning) return;
     BackupRunning = true;
     ApplicationEvents1Restore(Ctl::frmBackup);
+    const LocalDateTime start = clock_.now();
+    tally_ = RunTally{};
     try {
         runSteps();
+        recordOutcome(start);
     } catch (...) {
+        // Whatever was done is not a complete backup; the outcome still
+        // reaches the user where it can.
+        ++tally_.sourcesShort;
+        try {
+            recordOutcome(start);
+        } catch (...) {
+        }
         finishRun(Sender);
         throw;
     }
@@ -174,6 +182,7 @@ void TfrmBackup::runSteps() {
         settings().readInteger(ini::Rotation), [this](int n) { return !window_.text(edTarget(n)).empty(); },
         [this](int n) { return isAbsolutePath(window_.text(edTarget(n))); },
         [this](int n) { return targetPresent(n); });
+    tally_.targetPresent = choice.present;
     if (!choice.present) report(txt::ErrNoTargets);
     if (choice.target == 0) {
         CurrentTarget.clear();
@@ -201,10 +210,12 @@ void TfrmBackup::runSteps() {
     window_.setText(Ctl::pnTitle, txt::StatusSaving);
     for (int k = 1; k <= 5; ++k) {
         if (!window_.checked(cbPfad(k))) continue;
+        ++tally_.sources;
         const std::string D = W + sourceLiteral(k);
         // Folders are only made inside a target that is there: an absent
         // target folder is not created on whatever drive now has its letter.
         if (!present || !system_.forceDirectories(D)) {
+            ++tally_.sourcesLost;
             report(fill(txt::ErrDestination, {window_.text(edPfad(k)), W, k}));
             continue;
         }

@@ -36,20 +36,31 @@ void TfrmBackup::returnToWaiting() {
     ApplicationEvents1Minimize(Ctl::frmBackup);
 }
 
+std::string TfrmBackup::scheduleStatus(const LocalDateTime& now) {
+    if (!window_.checked(weekdayBox(isoWeekday(now.year, now.month, now.day)))) return txt::StatusActive;
+    const TimeOfDay startTime = window_.time(Ctl::dtpTarget);
+    const std::string start = hhmm(startTime.hour, startTime.minute);
+    if (hhmm(now.hour, now.minute) > start) return txt::StatusNoMoreToday;
+    return fill(txt::StatusDueToday, {start});
+}
+
 void TfrmBackup::TimerTimer(Ctl) {
     if (BackupRunning) return;
+    reportWeekWithoutCompleteBackup();
     const LocalDateTime now = clock_.now();
+    window_.setText(Ctl::pnTitle, scheduleStatus(now));
     if (!window_.checked(weekdayBox(isoWeekday(now.year, now.month, now.day)))) {
-        window_.setText(Ctl::pnTitle, txt::StatusActive);
+        refreshTray();
         return;
     }
     const TimeOfDay startTime = window_.time(Ctl::dtpTarget);
     const std::string start = hhmm(startTime.hour, startTime.minute);
-    if (hhmm(now.hour, now.minute) > start) window_.setText(Ctl::pnTitle, txt::StatusNoMoreToday);
-    else window_.setText(Ctl::pnTitle, fill(txt::StatusDueToday, {start}));
 
     const LocalDateTime again = clock_.now();
-    if (hhmm(again.hour, again.minute) != start) return;
+    if (hhmm(again.hour, again.minute) != start) {
+        refreshTray();
+        return;
+    }
 
     // Whatever fails today, tomorrow's run must not find the program still
     // marked as running.

@@ -17,7 +17,8 @@ TfrmBackup::TfrmBackup(const Ports& p)
       power_(p.power),
       registry_(p.registry),
       shellLinks_(p.shellLinks),
-      launcher_(p.launcher) {}
+      launcher_(p.launcher),
+      eventLog_(p.eventLog) {}
 
 SettingsFile TfrmBackup::settings() { return SettingsFile(profile_, locale_, settingsFilePath(system_)); }
 
@@ -85,7 +86,13 @@ void TfrmBackup::FormCreate(Ctl) {
 
     SettingsFile ini = settings();
     loadSettings(ini);
+    loadState();
     if (anyWeekdayTicked()) ActivateBackup(Ctl::frmBackup);
+    // What happened while the program was away, before it notes that it runs.
+    reportMissedStarts();
+    reportWeekWithoutCompleteBackup();
+    markAlive();
+    refreshTray();
     // Last, so that a refused entry costs no settings and no backups.
     RestoreAutostartEntry(registry_, system_);
 }
@@ -124,6 +131,7 @@ void TfrmBackup::Close() {
     bool canClose = true;
     FormCloseQuery(Ctl::frmBackup, canClose);
     if (!canClose) return;
+    markAlive();
     removeTrayIcon();
     window_.destroy();
 }

@@ -21,10 +21,9 @@ void TfrmBackup::ApplicationEvents1Minimize(Ctl) {
     TrayIconData_.uID = 0;
     TrayIconData_.uFlags = NIF_MESSAGE_ | NIF_ICON_ | NIF_TIP_;
     TrayIconData_.uCallbackMessage = WM_TRAYNOTIFY;
-    TrayIconData_.hIcon = tray_.appIcon();
-    std::memset(TrayIconData_.szTip, 0, sizeof TrayIconData_.szTip);
-    std::strncpy(TrayIconData_.szTip, txt::TrayTip, sizeof TrayIconData_.szTip - 1);
+    fillTrayState();
     (void)tray_.notifyIcon(NIM_ADD_, TrayIconData_);
+    if (!balloon_.empty()) refreshTray();
 }
 
 void TfrmBackup::ApplicationEvents1Restore(Ctl) {
@@ -37,7 +36,7 @@ void TfrmBackup::ApplicationEvents1Restore(Ctl) {
 void TfrmBackup::miShowClick(Ctl) { ApplicationEvents1Restore(Ctl::frmBackup); }
 
 void TfrmBackup::WMTrayNotify(std::uintptr_t, std::intptr_t lParam) {
-    if (lParam == WM_LBUTTONDOWN_) miShowClick(Ctl::frmBackup);
+    if (lParam == WM_LBUTTONDOWN_ || lParam == NIN_BALLOONUSERCLICK_) miShowClick(Ctl::frmBackup);
     else if (lParam == WM_RBUTTONDOWN_) window_.popupTrayMenuAtCursor();
 }
 

@@ -43,8 +43,11 @@ struct TrayIconData {
 // sizeof the ANSI record up to and including the balloon fields
 // (NOTIFYICONDATAA_V2_SIZE); it differs with the pointer size.
 inline constexpr std::uint32_t kNotifyIconDataV2Size = sizeof(void*) == 8 ? 504 : 488;
-inline constexpr std::uint32_t NIM_ADD_ = 0, NIM_DELETE_ = 2;
-inline constexpr std::uint32_t NIF_MESSAGE_ = 1, NIF_ICON_ = 2, NIF_TIP_ = 4;
+inline constexpr std::uint32_t NIM_ADD_ = 0, NIM_MODIFY_ = 1, NIM_DELETE_ = 2;
+inline constexpr std::uint32_t NIF_MESSAGE_ = 1, NIF_ICON_ = 2, NIF_TIP_ = 4, NIF_INFO_ = 0x10;
+inline constexpr std::uint32_t NIIF_WARNING_ = 2;
+// A click on the balloon, reported through the icon's callback message.
+inline constexpr std::uint32_t NIN_BALLOONUSERCLICK_ = 0x0400 + 5;
 inline constexpr std::uint32_t WM_TRAYNOTIFY = 0x8000 + 0xC9;  // WM_APP + 0xC9
 inline constexpr std::uint32_t WM_LBUTTONDOWN_ = 0x0201, WM_RBUTTONDOWN_ = 0x0204;
 
@@ -55,6 +58,18 @@ public:
     virtual bool notifyIcon(std::uint32_t message, const TrayIconData& data) = 0;
     // Handle of the program icon MAINICON.
     virtual std::uintptr_t appIcon() = 0;
+    // The program icon with a warning mark, at the size of the notification
+    // area; the program icon when there is none.
+    virtual std::uintptr_t warningIcon() = 0;
+};
+
+// The Windows event log, source "ZELKOR Backup". A failure to write is
+// never an error of the program's.
+enum class EventType : std::uint16_t { Error = 1, Warning = 2, Information = 4 };
+class IEventLog {
+public:
+    virtual ~IEventLog() = default;
+    virtual void report(EventType type, std::uint32_t id, const std::string& text) = 0;
 };
 
 // Private-profile functions on one INI file.

@@ -24,11 +24,13 @@ struct StandIns {
     PosixRegistry registry;
     PosixShellLinkFactory shellLinks;
     PosixLauncher launcher;
+    PosixEventLog eventLog;
 
     Ports ports(IClock& clock) { return ports(clock, window, tray); }
     // With another window or tray, for a test that watches their calls.
     Ports ports(IClock& clock, IWindow& w, ITray& t) {
-        return Ports{w, *profile, *system, *locale, t, clock, shellFiles, volume, power, registry, shellLinks, launcher};
+        return Ports{w, *profile, *system, *locale, t, clock, shellFiles, volume, power, registry, shellLinks, launcher,
+                     eventLog};
     }
 };
 

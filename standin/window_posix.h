@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/window_state.h"
 #include "platform/ports.h"
 #include "platform/window_port.h"
 
@@ -68,10 +69,10 @@ public:
     MsgResult messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) override;
     void destroy() override { destroyed = true; }
 
-    void setMinimized(bool m) override { minimized_ = m; }
-    bool minimized() const override { return minimized_; }
-    void setShown(bool s) override { shown_ = s; }
-    bool shown() const override { return shown_; }
+    void setMinimized(bool m) override { (void)screen.setMinimized(m, {}); }
+    bool minimized() const override { return screen.minimized(); }
+    void setShown(bool s) override { (void)screen.setShown(s, {}); }
+    bool shown() const override { return screen.shown(); }
     void bringToFront() override { ++frontCalls; }
     std::uintptr_t handle() const override { return 0x10ABC; }
     void setTimerEnabled(bool on) override;
@@ -80,10 +81,13 @@ public:
     void popupTrayMenuAtCursor() override { ++trayMenuPopups; }
 
     int frontCalls = 0;
+    // The same rules as the Win32 window's; tests ask them what a message
+    // would do and carry out the answer.
+    WindowState screen;
 
 private:
     std::map<Ctl, ControlState> controls_;
-    bool minimized_ = false, shown_ = true, timer_ = false;
+    bool timer_ = false;
 };
 
 // The stand-in notification area: records every call and keeps the icons as
@@ -100,6 +104,22 @@ public:
 
     bool notifyIcon(std::uint32_t message, const TrayIconData& data) override;
     std::uintptr_t appIcon() override { return 0x1C0; }
+    std::uintptr_t warningIcon() override { return 0x1C1; }
+};
+
+// Records the events the program writes.
+class PosixEventLog final : public IEventLog {
+public:
+    struct Event {
+        EventType type;
+        std::uint32_t id;
+        std::string text;
+        friend bool operator==(const Event&, const Event&) = default;
+    };
+    std::vector<Event> events;
+    void report(EventType type, std::uint32_t id, const std::string& text) override {
+        events.push_back({type, id, text});
+    }
 };
 
 }  // namespace zb

@@ -9,7 +9,7 @@ Win32Program::Win32Program(HINSTANCE instance, IShellFiles* files)
       realShellFiles(files ? nullptr : makeShellFiles()),
       shellFiles(files ? *files : *realShellFiles),
       form(Ports{window, *profile, *system, *locale, tray, *clock, shellFiles, volume, power, registry, shellLinks,
-                 launcher}) {}
+                 launcher, eventLog}) {}
 
 bool Win32Program::create() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES};

@@ -8,6 +8,7 @@
 
 #include "core/uMain.h"
 #include "win32/devices_win32.h"
+#include "win32/eventlog_win32.h"
 #include "win32/handles_win32.h"
 #include "win32/shell_win32.h"
 #include "win32/tray_win32.h"
@@ -40,6 +41,7 @@ public:
     Win32Registry registry;
     Win32ShellLinkFactory shellLinks;
     Win32Launcher launcher;
+    Win32EventLog eventLog;
     // Last, so that it goes first: the window outlives the form.
     TfrmBackup form;
 };

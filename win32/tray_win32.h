@@ -7,6 +7,7 @@ class Win32Tray final : public ITray {
 public:
     bool notifyIcon(std::uint32_t message, const TrayIconData& data) override;
     std::uintptr_t appIcon() override;
+    std::uintptr_t warningIcon() override;
 };
 
 }  // namespace zb

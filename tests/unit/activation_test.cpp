@@ -262,7 +262,7 @@ TEST_F(ActivationTest, ASavedScheduleIsWrittenBackAsLoaded) {
     EXPECT_EQ(window.time(Ctl::dtpTarget), (TimeOfDay{1, 0, 30}));
     EXPECT_TRUE(window.timerEnabled());
     EXPECT_TRUE(inTray());
-    EXPECT_EQ(iniText(), file);
+    EXPECT_EQ(iniText(), file + "[Status]\r\nAktiv=2026-12-07 10:00:00\r\n");
 }
 
 TEST_F(ActivationTest, TheStartTimeIsSavedInTheUsersFormat) {

@@ -25,6 +25,7 @@ public:
         return shell_.notifyIcon(message, data);
     }
     std::uintptr_t appIcon() override { return shell_.appIcon(); }
+    std::uintptr_t warningIcon() override { return shell_.warningIcon(); }
 
     std::vector<Seen> seen;
 
@@ -292,7 +293,7 @@ TEST_F(TrayTest, AMissingSavedSourceKeepsTheWindowShown) {
     EXPECT_FALSE(window.minimized());
     EXPECT_FALSE(window.timerEnabled());
     EXPECT_TRUE(tray.calls.empty());
-    EXPECT_EQ(iniText(), before);
+    EXPECT_EQ(iniText(), before + "[Status]\r\nAktiv=2026-12-07 10:00:00\r\n");
 }
 
 TEST_F(TrayTest, AnAbsentSavedTargetWarnsAndStillStartsInTheTray) {

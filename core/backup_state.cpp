@@ -1,0 +1,103 @@
+#include "core/backup_state.h"
+
+#include <cstdio>
+
+#include "core/calendar.h"
+#include "resources/texts.h"
+
+namespace zb {
+
+const char* outcomeWord(Outcome o) {
+    switch (o) {
+        case Outcome::Complete: return txt::OutcomeComplete;
+        case Outcome::Incomplete: return txt::OutcomeIncomplete;
+        default: return txt::OutcomeFailed;
+    }
+}
+
+std::optional<Outcome> outcomeFromWord(const std::string& word) {
+    for (Outcome o : {Outcome::Complete, Outcome::Incomplete, Outcome::Failed})
+        if (word == outcomeWord(o)) return o;
+    return std::nullopt;
+}
+
+Outcome RunTally::outcome() const {
+    if (!targetPresent || (sources > 0 && sourcesLost == sources)) return Outcome::Failed;
+    if (sourcesLost > 0 || sourcesShort > 0 || missing > 0) return Outcome::Incomplete;
+    return Outcome::Complete;
+}
+
+std::string stamp(const LocalDateTime& t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return buf;
+}
+
+std::optional<LocalDateTime> fromStamp(const std::string& s) {
+    LocalDateTime t;
+    char rest = 0;
+    if (std::sscanf(s.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &t.second,
+                    &rest) != 6)
+        return std::nullopt;
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59 || t.second > 59 ||
+        t.hour < 0 || t.minute < 0 || t.second < 0)
+        return std::nullopt;
+    return t;
+}
+
+std::int64_t secondsOf(const LocalDateTime& t) {
+    const std::int64_t days = daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
+    return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+namespace {
+
+LocalDateTime fromSeconds(std::int64_t s) {
+    std::int64_t days = s / 86400, rest = s % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    LocalDateTime t;
+    civilFromDays(days, t.year, t.month, t.day);
+    t.hour = static_cast<int>(rest / 3600);
+    t.minute = static_cast<int>(rest / 60 % 60);
+    t.second = static_cast<int>(rest % 60);
+    return t;
+}
+
+}  // namespace
+
+std::vector<LocalDateTime> missedStarts(const LocalDateTime& alive, const std::optional<LocalDateTime>& lastRun,
+                                        const LocalDateTime& now, const std::array<bool, 7>& weekdays,
+                                        TimeOfDay start) {
+    std::vector<LocalDateTime> missed;
+    const std::int64_t from = secondsOf(alive), to = secondsOf(now);
+    const std::int64_t ran = lastRun ? secondsOf(*lastRun) : INT64_MIN;
+    // A clock set back, or a settings file from the future: nothing is known.
+    if (to <= from) return missed;
+    const std::int64_t startOfDay = start.hour * 3600 + start.minute * 60;
+    for (std::int64_t day = from / 86400 - 1; day <= to / 86400; ++day) {
+        const std::int64_t s = day * 86400 + startOfDay;
+        // The tick comes somewhere in the start minute: a program alive past
+        // that minute had its chance, and a minute not over yet still has it.
+        if (s + 60 <= from || s + 60 > to || ran >= s) continue;
+        const LocalDateTime t = fromSeconds(s);
+        if (weekdays[static_cast<std::size_t>(isoWeekday(t.year, t.month, t.day) - 1)]) missed.push_back(t);
+    }
+    return missed;
+}
+
+bool weekWithoutCompleteBackup(const LocalDateTime& lastComplete, const LocalDateTime& now) {
+    return secondsOf(now) - secondsOf(lastComplete) >= 7 * 86400;
+}
+
+std::string cutUtf8(const std::string& s, std::size_t bytes) {
+    if (s.size() <= bytes) return s;
+    std::size_t n = bytes;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+    return s.substr(0, n);
+}
+
+}  // namespace zb

@@ -1,0 +1,52 @@
+#pragma once
+// The state of the backups as a user sees it without opening the window:
+// the outcome of the last run, scheduled starts that were missed, and a week
+// without a complete backup. Plain rules over times; the form carries them out.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ports.h"
+
+namespace zb {
+
+enum class Outcome { Complete, Incomplete, Failed };
+
+// The word stored in the settings file and shown in the tooltip.
+const char* outcomeWord(Outcome o);
+std::optional<Outcome> outcomeFromWord(const std::string& word);
+
+// What a run met, source by source, for its outcome.
+struct RunTally {
+    bool targetPresent = false;
+    int sources = 0;        // enabled sources
+    int sourcesLost = 0;    // of them: nothing at all backed up
+    int sourcesShort = 0;   // of them: something missing
+    int missing = 0;        // files still missing, over all sources
+    Outcome outcome() const;
+};
+
+// "JJJJ-MM-TT hh:mm:ss", local time, as the settings file stores a moment;
+// nothing for a text that is no such moment.
+std::string stamp(const LocalDateTime& t);
+std::optional<LocalDateTime> fromStamp(const std::string& s);
+
+// Seconds since 1970 of a local time, for differences only.
+std::int64_t secondsOf(const LocalDateTime& t);
+
+// The scheduled starts (a ticked weekday at the start time) whose minute lay
+// after `alive`, the last moment the program is known to have run, and is
+// over by `now`, and that no run began on. Oldest first.
+std::vector<LocalDateTime> missedStarts(const LocalDateTime& alive, const std::optional<LocalDateTime>& lastRun,
+                                        const LocalDateTime& now, const std::array<bool, 7>& weekdays,
+                                        TimeOfDay start);
+
+// Seven days and more since the last complete backup.
+bool weekWithoutCompleteBackup(const LocalDateTime& lastComplete, const LocalDateTime& now);
+
+// A text cut to at most `bytes` bytes of UTF-8, never inside a character.
+std::string cutUtf8(const std::string& s, std::size_t bytes);
+
+}  // namespace zb

@@ -1,0 +1,185 @@
+// The state of the backups outside the window: the outcome of every run in
+// section Status, missed starts and a week without a complete backup in the
+// error log, and all of it in the tray icon, its balloons and the event log.
+#include <cstdio>
+#include <cstring>
+
+#include "core/calendar.h"
+#include "core/message.h"
+#include "core/uMain.h"
+#include "resources/texts.h"
+
+namespace zb {
+
+namespace {
+
+constexpr std::uint32_t kPbtSuspend = 4, kPbtResumeAutomatic = 0x12;
+constexpr std::uint32_t kEventComplete = 1, kEventIncomplete = 2, kEventFailed = 3, kEventMissed = 4,
+                        kEventWeek = 5;
+constexpr std::uint32_t kBalloonMs = 10000;
+
+std::string hhmm(const LocalDateTime& t) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d:%02d", t.hour, t.minute);
+    return buf;
+}
+
+const char* weekdayName(const LocalDateTime& t) {
+    static constexpr const char* kNames[] = {txt::Monday, txt::Tuesday, txt::Wednesday, txt::Thursday,
+                                             txt::Friday, txt::Saturday, txt::Sunday};
+    return kNames[isoWeekday(t.year, t.month, t.day) - 1];
+}
+
+template <std::size_t N>
+void put(char (&field)[N], const std::string& text) {
+    const std::string cut = cutUtf8(text, N - 1);
+    std::memset(field, 0, N);
+    std::memcpy(field, cut.data(), cut.size());
+}
+
+}  // namespace
+
+std::string TfrmBackup::whenText(const LocalDateTime& t) { return locale_.formatShortDate(t) + " " + hhmm(t); }
+
+void TfrmBackup::logReport(const std::string& message, const LocalDateTime& when, EventType type,
+                           std::uint32_t id) {
+    const std::string date = locale_.formatShortDate(when);
+    std::string line = message;
+    for (char& c : line)
+        if (c == '\r' || c == '\n') c = ' ';  // a line break would end the entry and start a bogus key
+    settings().writeString(ini::Errors, date, line);
+    window_.appendLine(Ctl::mmo1, message + ": " + date);
+    eventLog_.report(type, id, message);
+}
+
+void TfrmBackup::recordOutcome(const LocalDateTime& start) {
+    const Outcome outcome = tally_.outcome();
+    const int target = tally_.targetPresent ? CurrentTargetNo : 0;
+    const std::string when = whenText(start);
+    lastRunComplete_ = outcome == Outcome::Complete;
+    if (lastRunComplete_) startsMissed_ = weekWithout_ = false;
+    lastRunTip_ = fill(txt::TipLastRun, {outcomeWord(outcome), when, target});
+    // The event log and the balloon first: a settings file that cannot be
+    // written must not keep them from the user.
+    if (outcome == Outcome::Complete) {
+        eventLog_.report(EventType::Information, kEventComplete, fill(txt::EventComplete, {when, target}));
+    } else {
+        const std::string text =
+            outcome == Outcome::Incomplete ? fill(txt::BalloonIncomplete, {when, target, tally_.missing})
+            : target == 0                  ? fill(txt::BalloonNoTarget, {when})
+                                           : fill(txt::BalloonNothingCopied, {when, target});
+        eventLog_.report(outcome == Outcome::Incomplete ? EventType::Warning : EventType::Error,
+                         outcome == Outcome::Incomplete ? kEventIncomplete : kEventFailed, text);
+        balloon(text);
+    }
+    SettingsFile ini = settings();
+    ini.writeText(ini::LastRun, stamp(start));
+    ini.writeText(ini::LastOutcome, outcomeWord(outcome));
+    ini.writeInteger(ini::LastTarget, target);
+    ini.writeInteger(ini::LastMissing, tally_.missing);
+    if (lastRunComplete_) ini.writeText(ini::LastComplete, stamp(start));
+    ini.writeText(ini::Alive, stamp(clock_.now()));
+}
+
+void TfrmBackup::loadState() {
+    SettingsFile ini = settings();
+    const auto start = fromStamp(ini.readText(ini::LastRun));
+    const auto outcome = outcomeFromWord(ini.readText(ini::LastOutcome));
+    if (!start || !outcome) return;
+    const std::int32_t target = ini.readInteger(ini::LastTarget);
+    const std::string when = whenText(*start);
+    lastRunTip_ = fill(txt::TipLastRun, {outcomeWord(*outcome), when, target});
+    lastRunComplete_ = *outcome == Outcome::Complete;
+    // The user was away when it happened, perhaps because the computer
+    // switched itself off after the run.
+    if (*outcome == Outcome::Incomplete) balloon(fill(txt::BalloonIncomplete, {when, target, ini.readInteger(ini::LastMissing)}));
+    else if (*outcome == Outcome::Failed)
+        balloon(target == 0 ? fill(txt::BalloonNoTarget, {when}) : fill(txt::BalloonNothingCopied, {when, target}));
+}
+
+void TfrmBackup::reportMissedStarts() {
+    SettingsFile ini = settings();
+    const auto alive = fromStamp(ini.readText(ini::Alive));
+    // Without a mark of life (the first start of this version) nothing is
+    // known; without a schedule nothing was due.
+    if (!alive || !window_.timerEnabled()) return;
+    std::array<bool, 7> days{};
+    for (int d = 1; d <= 7; ++d) days[static_cast<std::size_t>(d - 1)] = window_.checked(weekdayBox(d));
+    const TimeOfDay start = window_.time(Ctl::dtpTarget);
+    const LocalDateTime now = clock_.now();
+    const auto missed = missedStarts(*alive, fromStamp(ini.readText(ini::LastRun)), now, days, start);
+    if (missed.empty()) return;
+    for (const LocalDateTime& t : missed)
+        logReport(fill(txt::ErrMissedRun, {weekdayName(t), locale_.formatShortDate(t), hhmm(t)}), now,
+                  EventType::Warning, kEventMissed);
+    startsMissed_ = true;
+    const LocalDateTime& last = missed.back();
+    const std::string when = fill(txt::WhenStart, {weekdayName(last), locale_.formatShortDate(last), hhmm(last)});
+    balloon(missed.size() == 1 ? fill(txt::BalloonMissedOne, {when})
+                               : fill(txt::BalloonMissedMany, {when, static_cast<int>(missed.size())}));
+}
+
+void TfrmBackup::reportWeekWithoutCompleteBackup() {
+    if (!window_.timerEnabled()) return;
+    const LocalDateTime now = clock_.now();
+    const std::int64_t today = secondsOf(now) / 86400;
+    if (weekReportedDay_ == today) return;
+    const auto last = fromStamp(settings().readText(ini::LastComplete));
+    if (!last || !weekWithoutCompleteBackup(*last, now)) return;
+    weekReportedDay_ = today;
+    weekWithout_ = true;
+    logReport(fill(txt::ErrNoCompleteBackup, {whenText(*last)}), now, EventType::Warning, kEventWeek);
+    balloon(fill(txt::BalloonNoCompleteBackup, {whenText(*last)}));
+}
+
+void TfrmBackup::markAlive() {
+    try {
+        settings().writeText(ini::Alive, stamp(clock_.now()));
+    } catch (...) {
+        // A settings file that cannot be written is reported where it matters.
+    }
+}
+
+void TfrmBackup::PowerBroadcast(std::uint32_t event) {
+    if (event == kPbtSuspend) {
+        markAlive();
+    } else if (event == kPbtResumeAutomatic) {
+        reportMissedStarts();
+        reportWeekWithoutCompleteBackup();
+        markAlive();
+        refreshTray();
+    }
+}
+
+void TfrmBackup::fillTrayState() {
+    const bool warn = !lastRunComplete_ || startsMissed_ || weekWithout_;
+    TrayIconData_.hIcon = warn ? tray_.warningIcon() : tray_.appIcon();
+    std::string tip = txt::TrayTip;
+    if (window_.timerEnabled()) tip += "\n" + scheduleStatus(clock_.now());
+    if (!lastRunTip_.empty()) tip += "\n" + lastRunTip_;
+    put(TrayIconData_.szTip, tip);
+}
+
+void TfrmBackup::balloon(const std::string& text) {
+    balloon_ = text;
+    refreshTray();
+}
+
+void TfrmBackup::refreshTray() {
+    // Without the icon, the state waits for the next to-tray.
+    if (window_.shown() || TrayIconData_.cbSize == 0) return;
+    fillTrayState();
+    if (!balloon_.empty()) {
+        TrayIconData_.uFlags |= NIF_INFO_;
+        put(TrayIconData_.szInfo, balloon_);
+        put(TrayIconData_.szInfoTitle, txt::AppTitle);
+        TrayIconData_.uTimeout = kBalloonMs;
+        TrayIconData_.dwInfoFlags = NIIF_WARNING_;
+    }
+    (void)tray_.notifyIcon(NIM_MODIFY_, TrayIconData_);
+    // Shown once: later changes of the icon must not show it again.
+    balloon_.clear();
+    TrayIconData_.uFlags &= ~NIF_INFO_;
+}
+
+}  // namespace zb
