@@ -28,6 +28,9 @@ AllowSkipFiles off
 ; Where that copy moves the waiting Deinstallieren.exe (installer/front/).
 !define MOVED_FRONT "Deinstallieren-Start.exe"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\ZELKOR Backup"
+; The program writes its events to the Application log under this source;
+; the event viewer takes their texts from the message table in the exe.
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\ZELKOR Backup"
 ; What the program itself writes for the current user.
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "ZELKOR Backup"
@@ -243,6 +246,11 @@ Section
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
 
+  ; Written on every update too, so that the source names the exe in use;
+  ; 7: the program reports information, warnings and errors.
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\${EXE_NAME}"
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
+
   ; Earlier setups let an update go into another folder and left the old
   ; program there, starting at every logon instead of this one. Such a
   ; folder holds an uninstaller of ours beside the exe; a copy the user
@@ -321,6 +329,15 @@ Section "Uninstall"
     ${If} $R1 = 1
       DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
       WriteRegStr HKCU "${PROGRAM_KEY}" "${AUTOSTART_MARK}" "1"
+    ${EndIf}
+  ${EndIf}
+  ; The event source may name another copy of the program, or a file an
+  ; administrator chose: only ours goes.
+  ReadRegStr $R0 HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile"
+  ${If} $R0 != ""
+    Call un.IsThisProgram
+    ${If} $R1 = 1
+      DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
     ${EndIf}
   ${EndIf}
   ; The program saves its shortcut in the folder this value names.

@@ -5,8 +5,9 @@
 # - the guide holds every message text of the program;
 # - signed with a throwaway certificate, the exe, the setup and the
 #   uninstaller verify, and SHA256SUMS matches;
-# - the silent setup installs the files, the Start-menu entries and the
-#   Uninstall key; the installed program starts and shows its window;
+# - the silent setup installs the files, the Start-menu entries, the
+#   Uninstall key and the event source; the installed program starts and
+#   shows its window;
 # - the guide renders in Chromium without overflow at 800 and 1280 px, with
 #   its pictures, its line breaks and the targets of its links;
 # - a setup or uninstaller started while the program runs leaves it running
@@ -15,8 +16,9 @@
 # - an update stays in the installed folder and keeps the user's settings;
 # - the silent uninstaller waits, exits with 0, leaves nothing behind, removes
 #   the autostart entry and desktop shortcut the program made (and leaves its
-#   mark, so that a reinstalled program brings the entry back), keeps those of
-#   another copy, and leaves Backup.ini and a backup target untouched;
+#   mark, so that a reinstalled program brings the entry back) and the event
+#   source, keeps those of another copy, and leaves Backup.ini and a backup
+#   target untouched;
 # - signing fails without the time stamp it was asked for.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -99,6 +101,7 @@ program_dir="$WINEPREFIX/drive_c/Program Files/ZELKOR Backup"
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/ZELKOR Backup"
 uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZELKOR Backup'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\ZELKOR Backup'
 exe_win='C:\Program Files\ZELKOR Backup\ZelkorBackup.exe'
 x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -static -I"$root" "$here/probe.cpp" -o "$tmp/probe.exe"
 
@@ -121,6 +124,13 @@ uninstall_entry() {
     grep -Eq '^ +EstimatedSize +REG_DWORD +0x[0-9a-f]+$' <<<"$out"
 }
 check "the Uninstall key describes the installed program" uninstall_entry
+event_source() {  # event_source EXE: the event viewer takes the texts from EXE
+    local out
+    out=$(wine reg query "$event_key" | tr -d '\r')
+    grep -Fxq "    EventMessageFile    REG_EXPAND_SZ    $1" <<<"$out" &&
+        grep -Fxq "    TypesSupported    REG_DWORD    0x7" <<<"$out" || { echo "$out"; return 1; }
+}
+check "the event source names the installed program" event_source "$exe_win"
 
 # --- The installed program: its first start adds the autostart entry; its
 # button makes the desktop shortcut.
@@ -171,6 +181,7 @@ wine reg add "$run_key" /v "ZELKOR Backup" /d 'C:\Alt\ZelkorBackup.exe' /f >/dev
 check "a silent update succeeds" wine "$setup" /S '/D=C:\Anderswo'
 check "the update stays in the installed folder" eval 'fails test -e "$WINEPREFIX/drive_c/Anderswo" && uninstall_entry'
 check "the update keeps the settings" same_user_data
+check "the update keeps the event source on the installed program" event_source "$exe_win"
 check "the update keeps the autostart entry" wine reg query "$run_key" /v "ZELKOR Backup"
 check "which starts the updated program" eval 'wine reg query "$run_key" /v "ZELKOR Backup" | grep -F "\"$exe_win\""'
 
@@ -182,6 +193,7 @@ check "the program files are removed" fails test -e "$program_dir"
 check "nothing of the uninstaller is left in TEMP" eval 'fails compgen -G "$user_dir/Temp/*"'
 check "the Start-menu folder is removed" fails test -e "$start_menu"
 check "the Uninstall key is removed" fails wine reg query "$uninst_key"
+check "the event source is removed" fails wine reg query "$event_key"
 check "the autostart entry is removed" fails wine reg query "$run_key" /v "ZELKOR Backup"
 check "the uninstaller leaves its mark for a reinstall" "${mark[@]}"
 check "the desktop shortcut is removed" fails test -e "$desktop/ZelkorBackup.lnk"
@@ -197,11 +209,15 @@ check "its start writes the autostart entry again and removes the mark" eventual
 "$ZB_WINESERVER" -k
 "$ZB_WINESERVER" -w
 
-# --- The autostart entry of a copy elsewhere is not this installation's.
-wine reg add "$run_key" /v "ZELKOR Backup" /d 'C:\Tools\ZELKOR Backup\ZelkorBackup.exe' /f >/dev/null 2>&1
+# --- The autostart entry and event source of a copy elsewhere are not this
+# installation's.
+other='C:\Tools\ZELKOR Backup\ZelkorBackup.exe'
+wine reg add "$run_key" /v "ZELKOR Backup" /d "$other" /f >/dev/null 2>&1
+wine reg add "$event_key" /v EventMessageFile /t REG_EXPAND_SZ /d "$other" /f >/dev/null 2>&1
 check "the uninstall succeeds" exits_with 0 wine 'C:\Neu\Deinstallieren.exe' /S
 check "the autostart entry of another copy stays, with no mark" eval \
     'wine reg query "$run_key" /v "ZELKOR Backup" && fails "${mark[@]}"'
+check "the event source of another copy stays" event_source "$other"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures installer check(s) failed"
