@@ -166,6 +166,6 @@ inline constexpr const char* WhenStart = "%1, %2 um %3 Uhr";
 // What the event log holds for a complete run. %1: the short date and time, %2: the target's number.
 inline constexpr const char* EventComplete = "Sicherung vollständig am %1 auf Ziel %2.";
 // The tooltip's last line. %1: the outcome, %2: the short date and time, %3: the target's number.
-inline constexpr const char* TipLastRun = "Letzte Sicherung %1 am %2, Ziel %3";
+inline constexpr const char* TipLastRun = "Zuletzt %1 am %2, Ziel %3";
 
 }  // namespace zb::txt

@@ -200,5 +200,89 @@ TEST_F(ScheduleTest, BackupAndShutdownAsksFirstAndNeverEjects) {
     EXPECT_TRUE(form.backupRunning());
 }
 
+
+// The starts whose minute passed while the program was away, and only those.
+TEST(MissedStarts, OnlyStartsWhoseMinutePassedWhileNobodyRan) {
+    const std::array<bool, 7> monWed{true, false, true, false, false, false, false}, daily{true, true, true, true,
+                                                                                          true, true, true};
+    using T = LocalDateTime;
+    const struct {
+        const char* what;
+        T alive;
+        std::optional<T> ran;
+        T now;
+        std::array<bool, 7> days;
+        std::vector<T> missed;
+    } cases[] = {
+        {"away Monday to Thursday", {2026, 12, 7, 0, 30, 0}, {}, {2026, 12, 10, 9, 0, 0}, monWed,
+         {{2026, 12, 7, 1, 0, 0}, {2026, 12, 9, 1, 0, 0}}},
+        {"gone in the start minute, nothing ran", {2026, 12, 7, 1, 0, 30}, {}, {2026, 12, 7, 9, 0, 0}, monWed,
+         {{2026, 12, 7, 1, 0, 0}}},
+        {"gone in the start minute after the run began", {2026, 12, 7, 1, 0, 30}, T{2026, 12, 7, 1, 0, 5},
+         {2026, 12, 7, 9, 0, 0}, monWed, {}},
+        {"alive past the start minute", {2026, 12, 7, 1, 1, 0}, {}, {2026, 12, 8, 9, 0, 0}, monWed, {}},
+        {"back within the start minute", {2026, 12, 6, 22, 0, 0}, {}, {2026, 12, 7, 1, 0, 40}, monWed, {}},
+        {"over the turn of the year", {2026, 12, 31, 23, 0, 0}, {}, {2027, 1, 2, 2, 0, 0}, daily,
+         {{2027, 1, 1, 1, 0, 0}, {2027, 1, 2, 1, 0, 0}}},
+        {"a clock set back", {2026, 12, 9, 0, 0, 0}, {}, {2026, 12, 7, 9, 0, 0}, daily, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(missedStarts(c.alive, c.ran, c.now, c.days, {1, 0, 0}), c.missed);
+    }
+}
+
+// A week with the program away, asleep and running, seen from the tray, the
+// error log, the event log and section Status.
+TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsideTheWindow) {
+    writeIni("[Backup]\r\nMon=1\r\nMit=1\r\nP1A=1\r\nP1P=C:\\Quelle\r\nTAR1=E:\\\r\nZEI=01:00:00\r\n"
+             "[Status]\r\nLetzte=2026-11-30 01:00:00\r\nErgebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n"
+             "LetzteVollstaendige=2026-11-30 01:00:00\r\nAktiv=2026-12-06 20:00:00\r\n");
+    makeFolder("Quelle");
+    clock.set({2026, 12, 7, 8, 0, 0, 0});  // Monday morning: the computer was off at 01:00
+    form.FormCreate(Ctl::frmBackup);
+    const std::string missed = "Geplante Sicherung am Montag, 07.12.2026 um 01:00 Uhr nicht ausgeführt: Computer aus, "
+                               "im Ruhezustand oder Programm nicht gestartet";
+    const std::string week = "Seit 7 Tagen keine vollständige Sicherung, die letzte war am 30.11.2026 01:00";
+    EXPECT_EQ(logLines(), (std::vector<std::string>{missed + ": 07.12.2026", week + ": 07.12.2026"}));
+    EXPECT_EQ(eventLog.events, (std::vector<PosixEventLog::Event>{{EventType::Warning, 4, missed},
+                                                                   {EventType::Warning, 5, week}}));
+    ASSERT_EQ(tray.icons.size(), 1u);
+    const TrayIconData& icon = tray.icons.begin()->second;
+    EXPECT_EQ(icon.hIcon, tray.warningIcon());
+    EXPECT_EQ(std::string(icon.szTip), "ZELKOR Backup\nAktiviert. Für heute ist kein weiteres Backup vorgesehen...\n"
+                                        "Zuletzt vollständig am 30.11.2026 01:00, Ziel 1");
+    EXPECT_EQ(tray.calls.back().message, NIM_MODIFY_);
+    EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
+              "Seit 7 Tagen keine vollständige Sicherung: die letzte war am 30.11.2026 01:00.");
+    EXPECT_EQ(tray.calls.back().data.dwInfoFlags, NIIF_WARNING_);
+    EXPECT_NE(iniText().find("Aktiv=2026-12-07 08:00:00\r\n"), std::string::npos);
+
+    // Once a day: the ticks of Monday add nothing, Tuesday's first does.
+    window.setText(Ctl::mmo1, "");
+    tickEveryMinute({2026, 12, 7, 8, 0, 30, 0}, 24 * 60);
+    EXPECT_EQ(logLines(), std::vector<std::string>{week + ": 08.12.2026"});
+
+    // Asleep from Tuesday evening to Thursday: Wednesday's start is missed.
+    window.setText(Ctl::mmo1, "");
+    clock.set({2026, 12, 8, 20, 0, 0, 0});
+    form.PowerBroadcast(4);
+    clock.set({2026, 12, 10, 7, 0, 0, 0});
+    form.PowerBroadcast(0x12);
+    EXPECT_EQ(logLines().front(), "Geplante Sicherung am Mittwoch, 09.12.2026 um 01:00 Uhr nicht ausgeführt: "
+                                  "Computer aus, im Ruhezustand oder Programm nicht gestartet: 10.12.2026");
+
+    // The next complete run: the normal icon, no balloon, no more warnings.
+    const std::size_t calls = tray.calls.size();
+    form.miExecNowClick(Ctl::miExecNow);
+    EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.appIcon());
+    for (std::size_t i = calls; i < tray.calls.size(); ++i) EXPECT_EQ(tray.calls[i].data.uFlags & NIF_INFO_, 0u);
+    EXPECT_EQ(eventLog.events.back().id, 1u);
+    EXPECT_NE(iniText().find("[Status]\r\nLetzte=2026-12-10 07:00:00\r\nErgebnis=vollst\xE4ndig\r\nZiel=1\r\n"
+                             "Fehlend=0\r\nLetzteVollstaendige=2026-12-10 07:00:00\r\nAktiv=2026-12-10 07:00:"),
+              std::string::npos)
+        << iniText();
+}
+
 }  // namespace
 }  // namespace zb::test
