@@ -1,5 +1,7 @@
 // The backup run, the deletion of the old weekday folder, the folder copy
 // and the error log, on real folders.
+#include <algorithm>
+
 #include "core/rotation.h"
 #include "run_fixture.h"
 
@@ -378,6 +380,61 @@ TEST_F(RunTest, ASourceThatHoldsTheTargetLeavesTheBackupOut) {
         EXPECT_EQ(fs::exists(copy / "Ordner" / "Sicherung"), sourceIsTarget);
         EXPECT_EQ(fs::exists(copy / "5"), !sourceIsTarget);
         EXPECT_FALSE(fs::exists(copy / "3"));
+    }
+}
+
+// Every run ends in one of three outcomes: in section Status, in the event
+// log and, unless complete, in a balloon once the window is back in the tray.
+TEST_F(RunTest, EachRunsOutcomeIsStoredLoggedAndShownInTheTray) {
+    const fs::path e = drive('E');
+    const std::string src = sourceFolder("Quelle");
+    const std::string lost = "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1: nichts konnte gesichert "
+                             "werden. Einzelheiten im Fenster.";
+    const struct {
+        const char* what;
+        const char* target1;
+        const char* source2;  // a second source, if any
+        bool fileInUse;
+        const char* status;   // [Status] without Aktiv
+        EventType type;
+        std::uint32_t id;
+        std::string text;
+    } cases[] = {
+        {"complete", "E:\\", nullptr, false, "Ergebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n", EventType::Information,
+         1, "Sicherung vollständig am 09.12.2026 01:00 auf Ziel 1."},
+        {"a file in use", "E:\\", nullptr, true, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=1\r\n",
+         EventType::Warning, 2,
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: 1 Dateien fehlen. Einzelheiten im Fenster."},
+        {"one of two sources missing", "E:\\", "C:\\Fehlt", false, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n",
+         EventType::Warning, 2,
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: 0 Dateien fehlen. Einzelheiten im Fenster."},
+        {"no target", "X:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=0\r\nFehlend=0\r\n", EventType::Error, 3,
+         "Sicherung fehlgeschlagen am 09.12.2026 01:00: kein Ziellaufwerk gefunden."},
+        {"the target gone during the copy", "E:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=1\r\nFehlend=2\r\n",
+         EventType::Error, 3, lost},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        target(1, c.target1);
+        source(1, src);
+        source(2, c.source2 ? c.source2 : "", c.source2 != nullptr);
+        shellFiles.faults.clear();
+        if (c.fileInUse) shellFiles.faults[host(src + "\\a.txt").string()] = 32;
+        shellFiles.afterShellCopy = [&] {
+            if (c.status == cases[4].status) posix::unmapDrive('E');
+        };
+        const std::size_t calls = tray.calls.size();
+        run();
+        posix::mapDrive('E', e.string());
+        const std::string ini = iniText();
+        EXPECT_NE(ini.find("[Status]\r\nLetzte=2026-12-09 01:0"), std::string::npos) << ini;
+        EXPECT_NE(ini.find(std::string("\r\n") + c.status), std::string::npos) << ini;
+        ASSERT_FALSE(eventLog.events.empty());
+        EXPECT_EQ(eventLog.events.back(), (PosixEventLog::Event{c.type, c.id, c.text}));
+        const auto balloon = std::find_if(tray.calls.begin() + static_cast<std::ptrdiff_t>(calls), tray.calls.end(),
+                                          [](const PosixTray::Call& k) { return (k.data.uFlags & NIF_INFO_) != 0; });
+        EXPECT_EQ(balloon == tray.calls.end() ? "" : std::string(balloon->data.szInfo), c.id == 1 ? "" : c.text);
+        EXPECT_EQ(tray.icons.begin()->second.hIcon, c.id == 1 ? tray.appIcon() : tray.warningIcon());
     }
 }
 
