@@ -179,6 +179,7 @@ private:
             missFolder(w.shown, error);
             return;
         }
+        serve();  // a listing of a large folder takes a while
         if (w.lost) {
             lostFolder(w, *entries);
             return;
@@ -187,6 +188,7 @@ private:
         if (auto c = files_.listFolder(w.dst, error)) copied = std::move(*c);
         else if (notFound(error) && targetGone()) return rest(w, *entries, 0, {});
         CopyListing copy(std::move(copied));
+        serve();
         Twins twins(*entries);
         std::vector<Work> below;
         for (std::size_t i = 0; i < entries->size(); ++i) {
