@@ -1,16 +1,10 @@
 #include "win32/window_win32.h"
 
-#include <commctrl.h>
-#include <shobjidl.h>
-
-#include <utility>
-
+#include "core/uMain.h"
+#include "resources/texts.h"
 #include "win32/glyphs_win32.h"
 #include "win32/instance_win32.h"
-#include "core/uMain.h"
-#include "win32/handles_win32.h"
 #include "win32/text_win32.h"
-#include "resources/texts.h"
 
 namespace zb {
 
@@ -32,55 +26,14 @@ constexpr UINT kMsgToTray = WM_APP + 1;
 constexpr UINT kMsgFromTray = WM_APP + 2;
 constexpr UINT kMsgActivateMain = WM_APP + 3;
 
-bool isControlId(int id) { return id >= 1000 && id < 1000 + static_cast<int>(kControlCount); }
-Ctl fromId(int id) { return static_cast<Ctl>(id - 1000); }
-
-// Renames the buttons of the next message box of this thread to the
-// program's German captions, whatever the system's language.
-class GermanButtons {
-public:
-    GermanButtons() { hook_ = SetWindowsHookExA(WH_CBT, &proc, nullptr, GetCurrentThreadId()); }
-    ~GermanButtons() {
-        if (hook_) UnhookWindowsHookEx(hook_);
-    }
-    GermanButtons(const GermanButtons&) = delete;
-    GermanButtons& operator=(const GermanButtons&) = delete;
-
-private:
-    static LRESULT CALLBACK proc(int code, WPARAM wp, LPARAM lp) {
-        if (code == HCBT_ACTIVATE) {
-            const HWND box = reinterpret_cast<HWND>(wp);
-            char cls[16] = {};
-            GetClassNameA(box, cls, sizeof cls);
-            if (lstrcmpA(cls, "#32770") == 0) {
-                SetDlgItemTextA(box, IDYES, toAnsi(txt::BtnYes).c_str());
-                SetDlgItemTextA(box, IDNO, toAnsi(txt::BtnNo).c_str());
-                SetDlgItemTextA(box, IDOK, toAnsi(txt::BtnOk).c_str());
-            }
-        }
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }
-    HHOOK hook_ = nullptr;
-};
-
-DWORD controlStyle(const CtlInfo& i, const char*& cls) {
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    if (i.flags & F_VIS) style |= WS_VISIBLE;
-    if (i.flags & F_DIS) style |= WS_DISABLED;
-    if (i.flags & F_TAB) style |= WS_TABSTOP;
-    switch (i.kind) {
-        case Kind::Panel: cls = "STATIC"; return style | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX;
-        case Kind::Group: cls = "BUTTON"; return (style & ~WS_CLIPSIBLINGS) | BS_GROUPBOX;
-        case Kind::Check: cls = "BUTTON"; return style | BS_AUTOCHECKBOX | ((i.flags & F_LEFT) ? BS_LEFTTEXT : 0);
-        case Kind::Edit: cls = "EDIT"; return style | ES_AUTOHSCROLL;
-        case Kind::Label: cls = "STATIC"; return style | SS_LEFT | SS_NOPREFIX;
-        case Kind::Glyph: cls = "BUTTON"; return style | BS_OWNERDRAW;
-        case Kind::Button: cls = "BUTTON"; return style | ((i.flags & F_DEF) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        case Kind::TimePicker: cls = DATETIMEPICK_CLASSA; return style | DTS_TIMEFORMAT;
-        case Kind::Memo:
-            cls = "EDIT";
-            return style | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ES_READONLY;
-        default: cls = nullptr; return 0;
+int showCommand(MainShow s) {
+    switch (s) {
+        case MainShow::ShowNormal: return SW_SHOWNORMAL;
+        case MainShow::Show: return SW_SHOW;
+        case MainShow::ShowMinimized: return SW_SHOWMINIMIZED;
+        case MainShow::Minimize: return SW_MINIMIZE;
+        case MainShow::Restore: return SW_RESTORE;
+        default: return SW_HIDE;
     }
 }
 
@@ -146,53 +99,40 @@ bool Win32Window::create() {
                             app_, nullptr, instance_, this);
     if (!hwnd_) return false;
 
-    // "MS Sans Serif" 8 pt at 96 dpi.
-    font_ = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
-    white_ = CreateSolidBrush(RGB(255, 255, 255));
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-
-    trayMenu_ = CreatePopupMenu();
-    for (const CtlInfo& i : kControls) {
-        if (i.kind == Kind::MenuItem)
-            AppendMenuA(trayMenu_, MF_STRING, static_cast<UINT_PTR>(controlId(i.id)), toAnsi(i.caption).c_str());
-        else if (i.kind == Kind::Separator)
-            AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
-        if (!isWindowControl(i.kind)) continue;
-        const char* cls = nullptr;
-        const DWORD style = controlStyle(i, cls);
-        const Rect pos = clientRect(i.id);
-        const DWORD ex = (i.kind == Kind::Edit || i.kind == Kind::Memo) ? WS_EX_CLIENTEDGE : 0;
-        HWND c = CreateWindowExA(ex, cls, toAnsi(i.caption).c_str(), style, pos.left, pos.top,
-                                 pos.right - pos.left, pos.bottom - pos.top, hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(i.id))), instance_, nullptr);
-        if (!c) return false;
-        SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        hwnds_[static_cast<std::size_t>(i.id)] = c;
-        // The log pane keeps every line of a session, not the edit
-        // control's default 30,000 characters.
-        if (i.kind == Kind::Memo) SendMessageA(c, EM_SETLIMITTEXT, 0, 0);
-        if (i.kind == Kind::TimePicker) {
-            SendMessageA(c, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH:mm"));
-            setTime(i.id, TimeOfDay{});
-        }
-    }
-    // Containers go to the bottom of the z-order so that they never paint
-    // over the controls inside them; only tab stops decide the tab order.
-    for (const CtlInfo& i : kControls)
-        if (i.kind == Kind::Group || i.kind == Kind::Panel)
-            SetWindowPos(ctl(i.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (!createControls()) return false;
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     return true;
 }
 
 void Win32Window::realize() {
-    realized_ = true;
-    if (shown_) {
-        showAppWindow(true);
-        ShowWindow(hwnd_, minimized_ ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    const WindowState::Realized r = state_.realize();
+    present(r.show);
+    if (r.restore) carry(Act::Restore);
+}
+
+Seen Win32Window::seenNow() const {
+    return {IsIconic(app_) != FALSE, hwnd_ && IsWindowVisible(hwnd_), IsIconic(hwnd_) != FALSE};
+}
+
+bool Win32Window::carry(Act act) {
+    switch (act) {
+        case Act::PassOn: return false;
+        case Act::Nothing: break;
+        case Act::Minimize: guarded([&] { form_->ApplicationEvents1Minimize(Ctl::appEv1); }); break;
+        case Act::Restore: guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); }); break;
+        // Posted, so that the handlers run outside the system's minimise and
+        // after a later start has its answer.
+        case Act::PostToTray: PostMessageA(app_, kMsgToTray, 0, 0); break;
+        case Act::PostFromTray: PostMessageA(app_, kMsgFromTray, 0, 0); break;
     }
-    if (std::exchange(handOverPending_, false)) guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); });
+    return true;
+}
+
+void Win32Window::present(Presentation p) {
+    // The entry comes before the window it stands for and goes after it.
+    if (p.entry == EntryShow::Show) showAppWindow(true);
+    if (p.main != MainShow::Leave) ShowWindow(hwnd_, showCommand(p.main));
+    if (p.entry == EntryShow::Hide) showAppWindow(false);
 }
 
 bool Win32Window::dispatch(MSG& msg) {
@@ -214,7 +154,7 @@ void Win32Window::processMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (!dispatch(msg)) {
-            quitting_ = true;
+            state_.quitSeen();
             PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop must see it too
             return;
         }
@@ -222,111 +162,20 @@ void Win32Window::processMessages() {
 }
 
 void Win32Window::waitForMessages(std::uint32_t timeoutMs) {
-    // The reposted quit message would end every wait at once and turn a
-    // pause into a busy loop until Windows ends the process.
-    if (quitting_) Sleep(timeoutMs);
+    if (state_.waitSleeps()) Sleep(timeoutMs);
     else MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-}
-
-bool Win32Window::checked(Ctl c) const { return SendMessageA(ctl(c), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void Win32Window::setCheckedState(Ctl c, bool on) {
-    SendMessageA(ctl(c), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-std::string Win32Window::text(Ctl c) const {
-    const HWND h = ctl(c);
-    std::string buf(static_cast<std::size_t>(GetWindowTextLengthA(h)) + 1, '\0');
-    const int n = GetWindowTextA(h, buf.data(), static_cast<int>(buf.size()));
-    buf.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-    return fromAnsi(buf);
-}
-
-void Win32Window::setText(Ctl c, const std::string& s) { SetWindowTextA(ctl(c), toAnsi(s).c_str()); }
-
-bool Win32Window::visible(Ctl c) const { return (GetWindowLongA(ctl(c), GWL_STYLE) & WS_VISIBLE) != 0; }
-
-void Win32Window::setVisible(Ctl c, bool on) { ShowWindow(ctl(c), on ? SW_SHOWNA : SW_HIDE); }
-
-bool Win32Window::enabled(Ctl c) const { return IsWindowEnabled(ctl(c)) != FALSE; }
-
-void Win32Window::setEnabled(Ctl c, bool on) { EnableWindow(ctl(c), on ? TRUE : FALSE); }
-
-TimeOfDay Win32Window::time(Ctl c) const {
-    SYSTEMTIME st{};
-    SendMessageA(ctl(c), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st));
-    return {st.wHour, st.wMinute, st.wSecond};
-}
-
-void Win32Window::setTime(Ctl c, TimeOfDay t) {
-    SYSTEMTIME st{};
-    GetLocalTime(&st);
-    st.wHour = static_cast<WORD>(t.hour);
-    st.wMinute = static_cast<WORD>(t.minute);
-    st.wSecond = static_cast<WORD>(t.second);
-    st.wMilliseconds = 0;
-    SendMessageA(ctl(c), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
-}
-
-void Win32Window::appendLine(Ctl c, const std::string& line) {
-    const HWND h = ctl(c);
-    const int end = GetWindowTextLengthA(h);
-    SendMessageA(h, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
-    SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(toAnsi(line + "\r\n").c_str()));
-}
-
-MsgResult Win32Window::messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) {
-    const char* caption = txt::AppTitle;
-    UINT type = buttons == MsgButtons::YesNo ? MB_YESNO | MB_DEFBUTTON1 : MB_OK;
-    switch (kind) {
-        case MsgKind::Warning: caption = txt::CapWarning; type |= MB_ICONWARNING; break;
-        case MsgKind::Error: caption = txt::CapError; type |= MB_ICONERROR; break;
-        case MsgKind::Information: caption = txt::CapInformation; type |= MB_ICONINFORMATION; break;
-        case MsgKind::Confirmation: caption = txt::CapConfirmation; type |= MB_ICONQUESTION; break;
-        case MsgKind::AppError: type |= MB_ICONERROR; break;
-    }
-    GermanButtons german;
-    const int r = MessageBoxA(hwnd_, toAnsi(text).c_str(), toAnsi(caption).c_str(), type | MB_APPLMODAL);
-    switch (r) {
-        case IDYES: return MsgResult::Yes;
-        case IDNO: return MsgResult::No;
-        case IDOK: return MsgResult::Ok;
-        default: return MsgResult::None;
-    }
-}
-
-void Win32Window::showException(const char* text) noexcept {
-    try {
-        messageBox(MsgKind::AppError, MsgButtons::Ok, text);
-    } catch (...) {
-    }
 }
 
 void Win32Window::destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void Win32Window::setMinimized(bool minimized) {
-    minimized_ = minimized;
-    if (!realized_ || !IsWindowVisible(hwnd_)) return;
-    if (minimized && !IsIconic(hwnd_)) ShowWindow(hwnd_, SW_MINIMIZE);
-    if (!minimized && IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
-}
+void Win32Window::setMinimized(bool minimized) { present(state_.setMinimized(minimized, seenNow())); }
 
-void Win32Window::setShown(bool shown) {
-    shown_ = shown;
-    if (!realized_) return;
-    if (!shown) {
-        ShowWindow(hwnd_, SW_HIDE);
-        showAppWindow(false);
-    } else {
-        showAppWindow(true);
-        ShowWindow(hwnd_, minimized_ ? SW_SHOWMINIMIZED : (IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW));
-    }
-}
+void Win32Window::setShown(bool shown) { present(state_.setShown(shown, seenNow())); }
 
 void Win32Window::bringToFront() {
-    if (!realized_) return;
+    if (!state_.mayBringToFront()) return;
     SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(hwnd_);
 }
@@ -335,22 +184,6 @@ void Win32Window::setTimerEnabled(bool on) {
     if (on) SetTimer(hwnd_, kTimerId, 60000, nullptr);
     else KillTimer(hwnd_, kTimerId);
     timer_ = on;
-}
-
-std::optional<std::string> Win32Window::pickFolder() {
-    ComPtr<IFileOpenDialog> dlg;
-    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
-                                reinterpret_cast<void**>(dlg.put()))))
-        return std::nullopt;
-    FILEOPENDIALOGOPTIONS opts = 0;
-    dlg->GetOptions(&opts);
-    dlg->SetOptions(opts | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
-    if (FAILED(dlg->Show(hwnd_))) return std::nullopt;
-    ComPtr<IShellItem> item;
-    if (FAILED(dlg->GetResult(item.put()))) return std::nullopt;
-    CoTaskMemString path;
-    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path.put()))) return std::nullopt;
-    return path.utf8();
 }
 
 void Win32Window::popupTrayMenuAtCursor() {
@@ -402,23 +235,13 @@ LRESULT Win32Window::handleApp(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SYSCOMMAND:
             // The taskbar minimises through this entry: a click on the active
             // entry, its window menu.
-            if ((wp & 0xFFF0) == SC_MINIMIZE) {
-                guarded([&] { form_->ApplicationEvents1Minimize(Ctl::appEv1); });
-                return 0;
-            }
-            if ((wp & 0xFFF0) == SC_RESTORE && (IsIconic(app_) || !shown_)) {
-                guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); });
-                return 0;
-            }
+            if ((wp & 0xFFF0) == SC_MINIMIZE && carry(state_.on(Road::EntryMinimize))) return 0;
+            if ((wp & 0xFFF0) == SC_RESTORE && carry(state_.on(Road::EntryRestore, seenNow()))) return 0;
             break;
         case WM_SIZE:
-            // Minimised without asking (Windows+M, "show desktop"): Windows has
-            // hidden the main window with its owner; it goes to the tray.
-            if (wp == SIZE_MINIMIZED) PostMessageA(app_, kMsgToTray, 0, 0);
+            if (wp == SIZE_MINIMIZED) carry(state_.on(Road::EntryMinimized));
             break;
         case WM_ACTIVATE:
-            // The taskbar activates the entry's window; the user means the
-            // main window, or the box it is waiting for.
             if (LOWORD(wp) != WA_INACTIVE) PostMessageA(app_, kMsgActivateMain, 0, 0);
             break;
         case WM_CLOSE:
@@ -426,22 +249,21 @@ LRESULT Win32Window::handleApp(UINT msg, WPARAM wp, LPARAM lp) {
             guarded([&] { form_->Close(); });
             return 0;
         case kMsgToTray:
-            if (shown_) guarded([&] { form_->ApplicationEvents1Minimize(Ctl::appEv1); });
+            carry(state_.on(Road::ToTray));
             return 0;
         case kMsgFromTray:
-            guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); });
+            carry(state_.on(Road::FromTray));
             return 0;
-        case kMsgActivateMain:
-            if (hwnd_ && IsWindowVisible(hwnd_) && !IsIconic(hwnd_) && GetActiveWindow() == app_) {
-                const HWND to = GetLastActivePopup(hwnd_);
-                SetForegroundWindow(IsWindowVisible(to) && IsWindowEnabled(to) ? to : hwnd_);
-            }
+        case kMsgActivateMain: {
+            const HWND popup = hwnd_ ? GetLastActivePopup(hwnd_) : nullptr;
+            const bool usable = popup && IsWindowVisible(popup) && IsWindowEnabled(popup);
+            const Focus to = WindowState::onEntryActivated(seenNow(), GetActiveWindow() == app_, usable);
+            if (to != Focus::None) SetForegroundWindow(to == Focus::Popup ? popup : hwnd_);
             return 0;
+        }
         default:
             if (msg == handOver_ && handOver_ != 0) {
-                // Answer at once; the window comes back once the caller is gone.
-                if (realized_) PostMessageA(app_, kMsgFromTray, 0, 0);
-                else handOverPending_ = true;
+                carry(state_.on(Road::HandOver));
                 return kHandedOver;
             }
             break;
@@ -483,19 +305,11 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             hwnd_ = nullptr;
             break;
         case WM_SYSCOMMAND:
-            if ((wp & 0xFFF0) == SC_MINIMIZE) {
-                guarded([&] { form_->ApplicationEvents1Minimize(Ctl::appEv1); });
-                return 0;
-            }
-            if ((wp & 0xFFF0) == SC_RESTORE && IsIconic(hwnd_)) {
-                guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); });
-                return 0;
-            }
+            if ((wp & 0xFFF0) == SC_MINIMIZE && carry(state_.on(Road::MainMinimize))) return 0;
+            if ((wp & 0xFFF0) == SC_RESTORE && carry(state_.on(Road::MainRestore, seenNow()))) return 0;
             break;
         case WM_SIZE:
-            // Minimised some other way than by the program: to the tray, never
-            // iconic without an icon.
-            if (wp == SIZE_MINIMIZED && !minimized_) PostMessageA(app_, kMsgToTray, 0, 0);
+            if (wp == SIZE_MINIMIZED) carry(state_.on(Road::MainMinimized));
             break;
         case WM_CTLCOLORSTATIC: {
             const HWND from = reinterpret_cast<HWND>(lp);

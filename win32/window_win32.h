@@ -1,12 +1,14 @@
 #pragma once
 // The main window as a thin Win32 view: created from the control table, it
-// turns window messages into calls of TfrmBackup and holds no logic.
+// turns window messages into calls of TfrmBackup and of WindowState, and
+// carries out their answers.
 #include <windows.h>
 // winuser.h defines ExitWindows as a macro; the window has a method of that name.
 #undef ExitWindows
 
 #include <array>
 
+#include "core/window_state.h"
 #include "platform/ports.h"
 #include "platform/window_port.h"
 
@@ -47,9 +49,9 @@ public:
     MsgResult messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) override;
     void destroy() override;
     void setMinimized(bool minimized) override;
-    bool minimized() const override { return minimized_; }
+    bool minimized() const override { return state_.minimized(); }
     void setShown(bool shown) override;
-    bool shown() const override { return shown_; }
+    bool shown() const override { return state_.shown(); }
     void bringToFront() override;
     std::uintptr_t handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
     void setTimerEnabled(bool on) override;
@@ -78,13 +80,21 @@ private:
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handleApp(UINT msg, WPARAM wp, LPARAM lp);
     bool createAppWindow();
+    // The controls of the table, the tray menu and what they are drawn with.
+    bool createControls();
     // The taskbar entry belongs to the application window: it is there
     // exactly while the main window is on the screen.
     void showAppWindow(bool on);
     void showException(const char* text) noexcept;
     bool dispatch(MSG& msg);
     void onCommand(WPARAM wp);
+    Seen seenNow() const;
+    // Carries out a decision; false when it leaves the message to the system.
+    bool carry(Act act);
+    void present(Presentation p);
     HWND ctl(Ctl c) const { return hwnds_[static_cast<std::size_t>(c)]; }
+    static bool isControlId(int id) { return id >= 1000 && id < 1000 + static_cast<int>(kControlCount); }
+    static Ctl fromId(int id) { return static_cast<Ctl>(id - 1000); }
 
     HINSTANCE instance_;
     HWND app_ = nullptr;
@@ -96,9 +106,8 @@ private:
     UINT taskbarCreated_ = 0;
     UINT handOver_ = 0;
     TfrmBackup* form_ = nullptr;
-    bool realized_ = false, shown_ = true, minimized_ = false, timer_ = false, quitting_ = false;
-    // A later start asked for the window while start-up was still running.
-    bool handOverPending_ = false;
+    WindowState state_;
+    bool timer_ = false;
 };
 
 }  // namespace zb

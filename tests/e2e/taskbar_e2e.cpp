@@ -41,6 +41,13 @@ TEST(TaskbarE2E, EveryMinimiseEndsInTheTrayAndTheIconBringsTheWindowBack) {
         EXPECT_FALSE(app.trayIconPresent());
         EXPECT_EQ(app.taskbarEntries(), std::vector<HWND>{entry});
     }
+    // A restore of the entry, whoever sends it, brings the window back too.
+    PostMessageA(entry, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(app.waitMainVisible(false));
+    PostMessageA(entry, WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(app.waitMainVisible(true));
+    EXPECT_FALSE(app.trayIconPresent());
+    EXPECT_EQ(app.taskbarEntries(), std::vector<HWND>{entry});
     EXPECT_TRUE(app.running());
 }
 
@@ -64,6 +71,13 @@ TEST(TaskbarE2E, ARunKeepsItsWindowAgainstEveryMinimise) {
         EXPECT_FALSE(app.trayIconPresent());
         EXPECT_FALSE(app.controlEnabled(Ctl::btnQuit));
     }
+    // A later start gets its answer from within the run; the window stays.
+    App second(sb.appData());
+    ASSERT_TRUE(second.waitExit(5s));
+    EXPECT_EQ(second.exitCode(), 0u);
+    EXPECT_TRUE(app.waitMainVisible(true, 2s));
+    EXPECT_FALSE(app.trayIconPresent());
+    EXPECT_EQ(app.text(Ctl::pnTitle), "Backup läuft... Bitte warten");
     app.command(Ctl::miExecNow);  // a second run, had the menu been reachable
     ASSERT_TRUE(app.waitMainVisible(false, 30s));
     const std::string ini = sb.readIni();
