@@ -291,10 +291,16 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_ENDSESSION:
             if (wp) {
-                guarded([&] { form_->removeTrayIcon(); });
+                guarded([&] {
+                    form_->markAlive();
+                    form_->removeTrayIcon();
+                });
                 DestroyWindow(hwnd_);
             }
             return 0;
+        case WM_POWERBROADCAST:
+            guarded([&] { form_->PowerBroadcast(static_cast<std::uint32_t>(wp)); });
+            return TRUE;
         case WM_DESTROY:
             showAppWindow(false);
             KillTimer(hwnd_, kTimerId);
