@@ -25,6 +25,9 @@ private:
 
 std::string fill(std::string_view sentence, std::initializer_list<MessagePart> parts);
 
+// A character appended in UTF-8.
+void appendUtf8(std::string& out, char32_t c);
+
 // Eight lower-case hexadecimal digits, as failure codes are written.
 std::string hex8(std::uint32_t code);
 
