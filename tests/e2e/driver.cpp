@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -96,26 +97,103 @@ std::string Sandbox::readIni() const {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-App::App(const std::string& appData, bool waitIdle) {
+std::string Sandbox::iniValue(const char* section, const char* key) const {
+    char buf[2048] = {};
+    GetPrivateProfileStringA(section, key, "", buf, sizeof buf, iniPath().c_str());
+    return buf;
+}
+
+std::string stamp(const SYSTEMTIME& t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+    return buf;
+}
+
+SYSTEMTIME fromStamp(const std::string& s) {
+    SYSTEMTIME t{};
+    std::sscanf(s.c_str(), "%4hu-%2hu-%2hu %2hu:%2hu:%2hu", &t.wYear, &t.wMonth, &t.wDay, &t.wHour, &t.wMinute,
+                &t.wSecond);
+    return t;
+}
+
+std::string shortDate(const SYSTEMTIME& t) {
+    char buf[64] = {};
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, buf, sizeof buf);
+    return buf;
+}
+
+std::string wineEvents(const std::string& stderrFile) {
+    std::ifstream in(stderrFile, std::ios::binary);
+    std::string all, line;
+    while (std::getline(in, line)) all += line.substr(line.find(':') + 1) + "\n";
+    return all;
+}
+
+std::string wineEvent(const std::string& channel, const std::string& utf8) {
+    std::string line = channel + ":eventlog:ReportEventW L\"";
+    for (wchar_t c : zb::toWide(utf8)) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\%04x", static_cast<unsigned>(c));
+        line += c == L'\\' || c == L'"'   ? std::string{'\\', char(c)}
+                : c < 32 || c >= 127 ? std::string(hex)
+                                     : std::string(1, char(c));
+    }
+    return line + "\"\n";
+}
+
+App::App(const std::string& appData, bool waitIdle, const Launch& launch) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     const std::string exe = (std::filesystem::path(self).parent_path() / "ZelkorBackup.exe").string();
 
-    // The environment of the test, with APPDATA replaced.
+    // The environment of the test, with APPDATA and the launch's variables replaced.
+    std::vector<std::string> extra = launch.env;
+    extra.push_back("APPDATA=" + toAnsi(appData));
+    const auto replaced = [&](const char* var) {
+        for (const auto& e : extra)
+            if (_strnicmp(var, e.c_str(), e.find('=') + 1) == 0) return true;
+        return false;
+    };
     std::string env;
     LPCH block = GetEnvironmentStringsA();
-    for (LPCH p = block; *p; p += std::strlen(p) + 1) {
-        if (_strnicmp(p, "APPDATA=", 8) != 0) env.append(p).push_back('\0');
-    }
+    for (LPCH p = block; *p; p += std::strlen(p) + 1)
+        if (!replaced(p)) env.append(p).push_back('\0');
     FreeEnvironmentStringsA(block);
-    env.append("APPDATA=" + toAnsi(appData)).push_back('\0');
+    for (const auto& e : extra) env.append(e).push_back('\0');
     env.push_back('\0');
 
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string cmd = "\"" + exe + "\"";
-    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &si, &pi_))
-        throw std::runtime_error("cannot start " + exe);
+    char loader[MAX_PATH] = {};
+    if (launch.stderrFile.empty() || !GetEnvironmentVariableA("WINELOADER", loader, sizeof loader)) {
+        std::string cmd = "\"" + exe + "\"";
+        if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &si, &pi_))
+            throw std::runtime_error("cannot start " + exe);
+    } else {
+        // Wine hands a child the standard input and output of STARTUPINFO,
+        // but its standard error, where Wine's debug channels print, stays
+        // the parent's. So a Unix shell with the file as its output starts
+        // the program, through cmd: Wine resets APPDATA for a program started
+        // from Unix. The program is then no child of ours: found by its window.
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE out = CreateFileA(launch.stderrFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 &inherit, CREATE_ALWAYS, 0, nullptr);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = si.hStdError = out;
+        std::string cmd = "Z:\\bin\\sh -c \"exec \\\"$0\\\" cmd /c \\\"$1\\\" 2>&1\" " + std::string(loader) +
+                          " \"set APPDATA=" + toAnsi(appData) + "&& " + exe + "\"";
+        PROCESS_INFORMATION shell{};
+        const BOOL ok =
+            CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, env.data(), nullptr, &si, &shell);
+        CloseHandle(out);
+        HWND w = nullptr;
+        if (ok) waitFor([&] { return (w = FindWindowA("TfrmBackup", nullptr)) != nullptr; }, 10s);
+        GetWindowThreadProcessId(w, &pi_.dwProcessId);
+        if (!w || !(pi_.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pi_.dwProcessId)))
+            throw std::runtime_error("cannot start " + cmd);
+    }
     if (waitIdle) WaitForInputIdle(pi_.hProcess, 5000);
 }
 
@@ -182,6 +260,21 @@ void App::appendText(Ctl c, const std::string& utf8) {
     const auto end = SendMessageA(h, WM_GETTEXTLENGTH, 0, 0);
     SendMessageA(h, EM_SETSEL, static_cast<WPARAM>(end), end);
     SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(a.c_str()));
+}
+
+std::optional<Balloon> waitBalloon(std::chrono::milliseconds timeout) {
+    Balloon b;
+    waitFor(
+        [&] {
+            for (HWND w = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); w;
+                 w = FindWindowExA(nullptr, w, "tooltips_class32", nullptr))
+                if (IsWindowVisible(w)) b.hwnd = w;
+            return b.hwnd != nullptr;
+        },
+        timeout);
+    if (!b.hwnd) return std::nullopt;
+    b.text = windowText(b.hwnd);
+    return b;
 }
 
 int countWindows(const char* cls) {

@@ -38,16 +38,24 @@ public:
     // The settings file, as bytes of code page 1252.
     void writeIni(const std::string& cp1252) const;
     std::string readIni() const;
+    // One value of the settings file, as bytes of code page 1252.
+    std::string iniValue(const char* section, const char* key) const;
 
 private:
     std::string path_;
+};
+
+// How to start the program beyond its APPDATA.
+struct Launch {
+    std::vector<std::string> env;  // "NAME=value", replacing the test's own value
+    std::string stderrFile;        // under Wine, the program's standard error goes here
 };
 
 class App {
 public:
     // Starts the program with APPDATA set to `appData`; without waitIdle it
     // returns as soon as the process exists.
-    explicit App(const std::string& appData, bool waitIdle = true);
+    explicit App(const std::string& appData, bool waitIdle = true, const Launch& launch = {});
     ~App();  // ends the program if it still runs
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -105,6 +113,27 @@ private:
     PROCESS_INFORMATION pi_{};
     HWND main_ = nullptr;
 };
+
+// A balloon over a tray icon: the shell shows it as a tooltip window of its own.
+struct Balloon {
+    HWND hwnd = nullptr;
+    std::string text;  // UTF-8
+};
+std::optional<Balloon> waitBalloon(std::chrono::milliseconds timeout = 5s);
+
+// A local time as the settings file stores it ("2026-03-05 07:08:09"), and back.
+std::string stamp(const SYSTEMTIME& t);
+SYSTEMTIME fromStamp(const std::string& s);
+// The user's short date, as the program writes it.
+std::string shortDate(const SYSTEMTIME& t);
+
+// What the program wrote to the event log, when started with
+// WINEDEBUG=-all,+eventlog and that file as its standard error: Wine prints
+// each insertion string on the channel of the event's type. The lines
+// without their thread numbers.
+std::string wineEvents(const std::string& stderrFile);
+// One such line: channel "warn", "err" or "trace".
+std::string wineEvent(const std::string& channel, const std::string& utf8);
 
 std::string toAnsi(const std::string& utf8);
 std::string fromAnsi(const std::string& ansi);

@@ -161,8 +161,13 @@ TEST(RunE2E, OddNamesDeepPathsAndAFileInUse) {
     fs::remove_all("M:\\" + wd);
     prepareRun(sb, source, "M:\\");
 
-    App app(sb.appData());
+    const std::string events = sb.path() + "\\stderr.txt";
+    App app(sb.appData(), true, Launch{{"WINEDEBUG=-all,+eventlog"}, events});
+    SYSTEMTIME before{}, after{};
+    GetLocalTime(&before);
     runOnce(app);
+    GetLocalTime(&after);
+    auto balloon = waitBalloon();
     CloseHandle(mailbox);
 
     for (const auto& f : files) EXPECT_EQ(readFile("M:\\" + wd + "\\P1\\" + f), "Inhalt von " + f) << f;
@@ -173,6 +178,27 @@ TEST(RunE2E, OddNamesDeepPathsAndAFileInUse) {
                                        ": " + shortDateToday() + "\r\n");
     const std::string ini = sb.readIni();
     EXPECT_NE(ini.find(shortDateToday() + "=" + toAnsi(report) + "\r\n"), std::string::npos) << ini;
+
+    // Outside the window: section Status, the tray's balloon and the event log.
+    const std::string started = sb.iniValue("Status", "Letzte");
+    ASSERT_EQ(started.size(), 19u) << sb.readIni();
+    EXPECT_GE(started, stamp(before));
+    EXPECT_LE(started, stamp(after));
+    EXPECT_EQ(sb.iniValue("Status", "Ergebnis"), "unvollst\xE4ndig");
+    EXPECT_EQ(sb.iniValue("Status", "Ziel"), "1");
+    EXPECT_EQ(sb.iniValue("Status", "Fehlend"), "1");
+    EXPECT_EQ(sb.iniValue("Status", "LetzteVollstaendige"), "");
+    EXPECT_GE(sb.iniValue("Status", "Aktiv"), started);
+    EXPECT_LE(sb.iniValue("Status", "Aktiv"), stamp(after));
+    const std::string outcome = "Sicherung unvollständig am " + shortDate(fromStamp(started)) + " " +
+                                started.substr(11, 5) + " auf Ziel 1: 1 Dateien fehlen. Einzelheiten im Fenster.";
+    ASSERT_TRUE(balloon);
+    EXPECT_EQ(balloon->text, outcome);
+    app.screenshot(balloon->hwnd, "balloon-incomplete");
+    if (std::getenv("WINELOADER")) {  // Windows keeps its events in its own log
+        EXPECT_EQ(wineEvents(events), wineEvent("warn", "Sicherung vom " + wd + " nicht gelöscht") +
+                                          wineEvent("warn", report) + wineEvent("warn", outcome));
+    }
 }
 
 // A target that fills up: what did not fit is named, with the reason.

@@ -1,6 +1,7 @@
 // Start-up and end of the real program under Wine.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -135,6 +136,65 @@ TEST(StartupE2E, AnUnwritableSettingsFileIsReportedAndTheProgramRunsOn) {
     app.answer(*box, "OK");
     EXPECT_TRUE(app.running());
     EXPECT_TRUE(app.mainVisible());  // not sent to the tray
+}
+
+SYSTEMTIME daysBefore(SYSTEMTIME t, int days) {
+    FILETIME ft{};
+    SystemTimeToFileTime(&t, &ft);
+    const ULONGLONG u = (ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime) - days * 864000000000ULL;
+    ft = {static_cast<DWORD>(u), static_cast<DWORD>(u >> 32)};
+    FileTimeToSystemTime(&ft, &t);
+    return t;
+}
+
+// The program was not running on the two days before today when their
+// starts came: once it runs, it says so, in the log, the tray and the event log.
+TEST(StartupE2E, StartsMissedWhileTheProgramWasNotRunningAreReported) {
+    const char* keys[] = {"Son", "Mon", "Die", "Mit", "Don", "Fre", "Sam"};
+    const char* names[] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const SYSTEMTIME alive = daysBefore(now, 3);
+    Sandbox sb;
+    std::string ini = "[Backup]\r\nP1A=1\r\nP1P=" + sb.makeFolder("Quelle") + "\r\nZEI=06:30:00\r\n";
+    for (int d : {1, 2}) ini += std::string(keys[daysBefore(now, d).wDayOfWeek]) + "=1\r\n";
+    sb.writeIni(ini + "[Status]\r\nAktiv=" + stamp(alive) + "\r\n");
+
+    // Every ticked start whose minute ended after Aktiv and before now.
+    std::string log, events, last, line;
+    int missed = 0;
+    for (int d = 3; d >= 0; --d) {
+        SYSTEMTIME s = daysBefore(now, d);
+        s.wHour = 6, s.wMinute = 31, s.wSecond = s.wMilliseconds = 0;  // the start minute's end
+        if (ini.find(keys[s.wDayOfWeek] + std::string("=1")) == std::string::npos || stamp(s) <= stamp(alive) ||
+            stamp(s) > stamp(now))
+            continue;
+        last = std::string(names[s.wDayOfWeek]) + ", " + shortDate(s) + " um 06:30 Uhr";
+        line = "Geplante Sicherung am " + last +
+               " nicht ausgeführt: Computer aus, im Ruhezustand oder Programm nicht gestartet";
+        log += line + ": " + shortDate(now) + "\r\n";
+        events += wineEvent("warn", line);
+        ++missed;
+    }
+    ASSERT_EQ(missed, 2);
+
+    const std::string stderrFile = sb.path() + "\\stderr.txt";
+    App app(sb.appData(), true, Launch{{"WINEDEBUG=-all,+eventlog"}, stderrFile});
+    ASSERT_TRUE(app.waitMainVisible(false));
+    auto balloon = waitBalloon();
+    ASSERT_TRUE(balloon);
+    EXPECT_EQ(balloon->text, "Geplante Sicherung nicht ausgeführt: 2 Starts, zuletzt " + last + ".");
+    app.screenshot(balloon->hwnd, "balloon-missed");
+    EXPECT_TRUE(app.trayIconPresent());
+    EXPECT_EQ(app.text(Ctl::mmo1), log);
+    // One entry a day: the newest report of the day stands.
+    EXPECT_EQ(fromAnsi(sb.iniValue("Errors", shortDate(now).c_str())), line);
+    if (std::getenv("WINELOADER")) {  // Windows keeps its events in its own log
+        EXPECT_EQ(wineEvents(stderrFile), events);
+    }
+    const std::string aktiv = sb.iniValue("Status", "Aktiv");
+    EXPECT_GE(aktiv, stamp(now));
+    EXPECT_EQ(aktiv.substr(0, 10), stamp(now).substr(0, 10));
 }
 
 }  // namespace
