@@ -30,6 +30,12 @@ const char* weekdayName(const LocalDateTime& t) {
     return kNames[isoWeekday(t.year, t.month, t.day) - 1];
 }
 
+std::string incomplete(const std::string& when, int target, int missing) {
+    if (missing == 0) return fill(txt::BalloonSourceLost, {when, target});
+    if (missing == 1) return fill(txt::BalloonIncompleteOne, {when, target});
+    return fill(txt::BalloonIncomplete, {when, target, missing});
+}
+
 template <std::size_t N>
 void put(char (&field)[N], const std::string& text) {
     const std::string cut = cutUtf8(text, N - 1);
@@ -65,7 +71,7 @@ void TfrmBackup::recordOutcome(const LocalDateTime& start) {
         eventLog_.report(EventType::Information, kEventComplete, fill(txt::EventComplete, {when, target}));
     } else {
         const std::string text =
-            outcome == Outcome::Incomplete ? fill(txt::BalloonIncomplete, {when, target, tally_.missing})
+            outcome == Outcome::Incomplete ? incomplete(when, target, tally_.missing)
             : target == 0                  ? fill(txt::BalloonNoTarget, {when})
                                            : fill(txt::BalloonNothingCopied, {when, target});
         eventLog_.report(outcome == Outcome::Incomplete ? EventType::Warning : EventType::Error,
@@ -92,7 +98,7 @@ void TfrmBackup::loadState() {
     lastRunComplete_ = *outcome == Outcome::Complete;
     // The user was away when it happened, perhaps because the computer
     // switched itself off after the run.
-    if (*outcome == Outcome::Incomplete) balloon(fill(txt::BalloonIncomplete, {when, target, ini.readInteger(ini::LastMissing)}));
+    if (*outcome == Outcome::Incomplete) balloon(incomplete(when, target, ini.readInteger(ini::LastMissing)));
     else if (*outcome == Outcome::Failed)
         balloon(target == 0 ? fill(txt::BalloonNoTarget, {when}) : fill(txt::BalloonNothingCopied, {when, target}));
 }

@@ -151,6 +151,11 @@ inline constexpr const char* Sunday = "Sonntag";
 // start, %2: the target's number, %3: the files still missing.
 inline constexpr const char* BalloonIncomplete =
     "Sicherung unvollständig am %1 auf Ziel %2: %3 Dateien fehlen. Einzelheiten im Fenster.";
+inline constexpr const char* BalloonIncompleteOne =
+    "Sicherung unvollständig am %1 auf Ziel %2: 1 Datei fehlt. Einzelheiten im Fenster.";
+// No file is counted missing when a source could not be read at all.
+inline constexpr const char* BalloonSourceLost =
+    "Sicherung unvollständig am %1 auf Ziel %2: nicht jede Quelle wurde gesichert. Einzelheiten im Fenster.";
 // %1: the short date and time of the run's start.
 inline constexpr const char* BalloonNoTarget = "Sicherung fehlgeschlagen am %1: kein Ziellaufwerk gefunden.";
 // %1: the short date and time, %2: the target's number.

@@ -191,7 +191,7 @@ TEST(RunE2E, OddNamesDeepPathsAndAFileInUse) {
     EXPECT_GE(sb.iniValue("Status", "Aktiv"), started);
     EXPECT_LE(sb.iniValue("Status", "Aktiv"), stamp(after));
     const std::string outcome = "Sicherung unvollständig am " + shortDate(fromStamp(started)) + " " +
-                                started.substr(11, 5) + " auf Ziel 1: 1 Dateien fehlen. Einzelheiten im Fenster.";
+                                started.substr(11, 5) + " auf Ziel 1: 1 Datei fehlt. Einzelheiten im Fenster.";
     ASSERT_TRUE(balloon);
     EXPECT_EQ(balloon->text, outcome);
     app.screenshot(balloon->hwnd, "balloon-incomplete");

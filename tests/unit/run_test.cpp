@@ -404,10 +404,11 @@ TEST_F(RunTest, EachRunsOutcomeIsStoredLoggedAndShownInTheTray) {
          1, "Sicherung vollständig am 09.12.2026 01:00 auf Ziel 1."},
         {"a file in use", "E:\\", nullptr, true, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=1\r\n",
          EventType::Warning, 2,
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: 1 Dateien fehlen. Einzelheiten im Fenster."},
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: 1 Datei fehlt. Einzelheiten im Fenster."},
         {"one of two sources missing", "E:\\", "C:\\Fehlt", false, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n",
          EventType::Warning, 2,
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: 0 Dateien fehlen. Einzelheiten im Fenster."},
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: nicht jede Quelle wurde gesichert. "
+         "Einzelheiten im Fenster."},
         {"no target", "X:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=0\r\nFehlend=0\r\n", EventType::Error, 3,
          "Sicherung fehlgeschlagen am 09.12.2026 01:00: kein Ziellaufwerk gefunden."},
         {"the target gone during the copy", "E:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=1\r\nFehlend=2\r\n",
