@@ -171,9 +171,10 @@ public:
     explicit TimedListings(PosixShellFiles& files) : files_(files) {}
     double total = 0, longest = 0;
 
-    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) override {
+    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error,
+                                                     const std::function<void()>& progress) override {
         const auto start = std::chrono::steady_clock::now();
-        auto entries = files_.listFolder(folder, error);
+        auto entries = files_.listFolder(folder, error, progress);
         const double took = since(start);
         total += took;
         longest = std::max(longest, took);

@@ -56,8 +56,9 @@ public:
     std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) override {
         return real_->findFiles(mask, attributes);
     }
-    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) override {
-        return real_->listFolder(folder, error);
+    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error,
+                                                     const std::function<void()>& progress) override {
+        return real_->listFolder(folder, error, progress);
     }
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
                            const std::function<void()>& progress) override {

@@ -155,7 +155,7 @@ private:
 
     void folder(const Work& w) {
         std::uint32_t error = 0;
-        const auto entries = files_.listFolder(w.src, error);
+        const auto entries = files_.listFolder(w.src, error, keepAlive_);
         if (!entries) {
             if (notFound(error) && goneFromSource(w.src)) return;  // deleted while the backup ran
             missFolder(w.shown, error);
@@ -167,7 +167,7 @@ private:
             return;
         }
         std::vector<FileEntry> copied;
-        if (auto c = files_.listFolder(w.dst, error)) copied = std::move(*c);
+        if (auto c = files_.listFolder(w.dst, error, keepAlive_)) copied = std::move(*c);
         else if (notFound(error) && targetGone()) return rest(w, *entries, 0, {});
         CopyListing copy(std::move(copied));
         serve();
@@ -283,7 +283,7 @@ private:
             const Work w = std::move(stack_.back());
             stack_.pop_back();
             std::uint32_t error = 0;
-            if (const auto entries = files_.listFolder(w.src, error)) rest(w, *entries, 0, {});
+            if (const auto entries = files_.listFolder(w.src, error, keepAlive_)) rest(w, *entries, 0, {});
         }
     }
 

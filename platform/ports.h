@@ -172,7 +172,9 @@ public:
     // The entries directly inside an absolute folder, "." and ".." left out,
     // hidden and system entries included; nothing, with the system's error
     // code in `error`, when the folder cannot be listed.
-    virtual std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) = 0;
+    // `progress` runs now and then while a large folder is listed.
+    virtual std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error,
+                                                             const std::function<void()>& progress) = 0;
     // Copies one file, keeping its times and attributes; 0 or the system's
     // error code. With `replace` it goes over whatever is at `to`, else it
     // fails when the target already has an entry of that name (as the target

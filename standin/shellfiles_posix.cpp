@@ -211,7 +211,8 @@ std::optional<std::vector<std::string>> PosixShellFiles::findFiles(const std::st
     return names;
 }
 
-std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::string& folder, std::uint32_t& error) {
+std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::string& folder, std::uint32_t& error,
+                                                                  const std::function<void()>& progress) {
     const auto host = posix::hostPath(folder);
     if (!host) {
         error = ERROR_PATH_NOT_FOUND_;
@@ -236,6 +237,7 @@ std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::str
         entry.lastWrite = fileTime(st.st_mtim);
         entry.attributes = (entry.folder ? 0x10u : 0x20u) | (name[0] == '.' ? 0x2u : 0u);
         entries.push_back(std::move(entry));
+        if (progress && entries.size() % 1024 == 0) progress();
     }
     ::closedir(d);
     // NTFS lists a folder in the order of the names.

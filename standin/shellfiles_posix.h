@@ -17,7 +17,8 @@ public:
     int shFileOperation(const ShFileOp& op, bool& anyAborted) override;
     bool setCurrentDirectory(const std::string& path) override;
     std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) override;
-    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error) override;
+    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error,
+                                                     const std::function<void()>& progress) override;
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
                            const std::function<void()>& progress) override;
     std::uint32_t createFolder(const std::string& like, const std::string& path) override;

@@ -129,7 +129,7 @@ TEST_F(ShellFilesContract, NamesOfEveryScriptAreListedCopiedAndChecked) {
     for (const auto& n : names) EXPECT_TRUE(std::count(listed.begin(), listed.end(), n)) << n;
     EXPECT_EQ(copy(names), 0);
     std::uint32_t error = 0;
-    const auto copied = shell->listFolder(dst, error);
+    const auto copied = shell->listFolder(dst, error, {});
     ASSERT_TRUE(copied) << error;
     for (const auto& n : names) {
         const auto it = std::find_if(copied->begin(), copied->end(), [&](const FileEntry& e) { return e.name == n; });
@@ -150,8 +150,8 @@ TEST_F(ShellFilesContract, TheCheckingCallsReachPathsOfAnyLengthAndKeepTimesAndA
     test::writeBytes(src + "\\versteckt.txt", "hh");  // an older copy in the way is replaced
     ASSERT_EQ(shell->copyFile(src + "\\versteckt.txt", deep + "v.txt", true, {}), 0u);
     std::uint32_t error = 0;
-    const auto original = shell->listFolder(src, error);
-    const auto copied = shell->listFolder(deep, error);
+    const auto original = shell->listFolder(src, error, {});
+    const auto copied = shell->listFolder(deep, error, {});
     ASSERT_TRUE(original && copied) << error;
     ASSERT_EQ(copied->size(), 1u);
     const auto it = std::find_if(original->begin(), original->end(),
@@ -165,7 +165,7 @@ TEST_F(ShellFilesContract, TheCheckingCallsReachPathsOfAnyLengthAndKeepTimesAndA
     EXPECT_TRUE(it->attributes & FILE_ATTRIBUTE_HIDDEN);
 #endif
     EXPECT_EQ(shell->copyFile(src + "\\fehlt.txt", deep + "x.txt", true, {}), ERROR_FILE_NOT_FOUND_);
-    EXPECT_FALSE(shell->listFolder(src + "\\fehlt", error));
+    EXPECT_FALSE(shell->listFolder(src + "\\fehlt", error, {}));
     EXPECT_EQ(error, ERROR_PATH_NOT_FOUND_);
 }
 
@@ -191,7 +191,7 @@ TEST_F(ShellFilesContract, IdentityFollowsTheFolderNotItsSpellingAndNamesStayAsL
     EXPECT_EQ(shell->copyFile(shell->fullPath(src) + "\\a.txt", to, false, {}), 0u);
     EXPECT_EQ(shell->copyFile(shell->fullPath(src) + "\\a.txt", to, false, {}), ERROR_FILE_EXISTS_);
     std::uint32_t error = 0;
-    const auto copied = shell->listFolder(dst, error);
+    const auto copied = shell->listFolder(dst, error, {});
     ASSERT_TRUE(copied);
     ASSERT_EQ(copied->size(), 1u);
     EXPECT_EQ((*copied)[0].name, "Bericht ");
