@@ -27,6 +27,12 @@ Outcome RunTally::outcome() const {
     return Outcome::Complete;
 }
 
+std::string hhmm(int hour, int minute) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d:%02d", hour, minute);
+    return buf;
+}
+
 std::string stamp(const LocalDateTime& t) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,

@@ -28,6 +28,9 @@ struct RunTally {
     Outcome outcome() const;
 };
 
+// "hh:mm", as the start time and the schedule's texts show a time.
+std::string hhmm(int hour, int minute);
+
 // "JJJJ-MM-TT hh:mm:ss", local time, as the settings file stores a moment;
 // nothing for a text that is no such moment.
 std::string stamp(const LocalDateTime& t);

@@ -237,10 +237,8 @@ private:
     // itself, else the folder's place on that way, if any.
     bool towardsBackup(int here, const std::string& from, const std::string& name, int& chain) {
         if (here == where_.source && where_.sourceIsTarget() && isWeekdayFolder(name)) return false;
-        FileId id;
-        if (files_.fileIdentity(from, id) != 0) return true;
-        const auto it = std::find(where_.chain.begin(), where_.chain.end(), id);
-        const int k = static_cast<int>(it - where_.chain.begin());
+        const int k = placeOnTheWay(files_, where_, from);
+        if (k < 0) return true;
         if (k == where_.backup) return false;
         if (k > where_.backup && k < here) chain = k;
         return true;
@@ -366,15 +364,19 @@ BackupInSource findBackupInSource(IShellFiles& files, const std::string& source,
     return where;
 }
 
+int placeOnTheWay(IShellFiles& files, const BackupInSource& where, const std::string& folder) {
+    FileId id;
+    if (files.fileIdentity(folder, id) != 0) return -1;
+    const auto it = std::find(where.chain.begin(), where.chain.end(), id);
+    return it == where.chain.end() ? -1 : static_cast<int>(it - where.chain.begin());
+}
+
 bool holdsBackup(IShellFiles& files, const BackupInSource& where, const std::string& sourceFull,
                  const std::string& name) {
     if (!where.inside) return false;
     if (where.sourceIsTarget() && isWeekdayFolder(name)) return true;
-    FileId id;
-    if (files.fileIdentity(join(sourceFull, name), id) != 0) return false;
-    const auto it = std::find(where.chain.begin(), where.chain.end(), id);
-    const int k = static_cast<int>(it - where.chain.begin());
-    return k >= where.backup && k < where.source;
+    const int k = placeOnTheWay(files, where, join(sourceFull, name));
+    return k >= 0 && k >= where.backup && k < where.source;
 }
 
 CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,

@@ -36,6 +36,10 @@ struct BackupInSource {
 };
 BackupInSource findBackupInSource(IShellFiles& files, const std::string& source, const std::string& dest);
 
+// A folder's place on the way from the destination up to the source (an
+// index into `chain`), or -1 when it is not on that way or cannot be opened.
+int placeOnTheWay(IShellFiles& files, const BackupInSource& where, const std::string& folder);
+
 // Whether a folder directly inside the source is the backup or leads to it:
 // the shell must not copy it as a whole.
 bool holdsBackup(IShellFiles& files, const BackupInSource& where, const std::string& sourceFull,

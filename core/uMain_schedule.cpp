@@ -13,12 +13,6 @@ namespace {
 
 constexpr std::uint32_t kPowerOffForced = 8 | 4;  // EWX_POWEROFF | EWX_FORCE
 
-std::string hhmm(int hour, int minute) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02d:%02d", hour, minute);
-    return buf;
-}
-
 }  // namespace
 
 bool TfrmBackup::shutDown() {

@@ -18,11 +18,7 @@ constexpr std::uint32_t kEventComplete = 1, kEventIncomplete = 2, kEventFailed =
                         kEventWeek = 5;
 constexpr std::uint32_t kBalloonMs = 10000;
 
-std::string hhmm(const LocalDateTime& t) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02d:%02d", t.hour, t.minute);
-    return buf;
-}
+std::string hhmm(const LocalDateTime& t) { return zb::hhmm(t.hour, t.minute); }
 
 const char* weekdayName(const LocalDateTime& t) {
     static constexpr const char* kNames[] = {txt::Monday, txt::Tuesday, txt::Wednesday, txt::Thursday,
@@ -30,7 +26,10 @@ const char* weekdayName(const LocalDateTime& t) {
     return kNames[isoWeekday(t.year, t.month, t.day) - 1];
 }
 
-std::string incomplete(const std::string& when, int target, int missing) {
+// The balloon, and the event's text, of a run that was not complete.
+std::string notComplete(Outcome outcome, const std::string& when, int target, int missing) {
+    if (outcome == Outcome::Failed)
+        return target == 0 ? fill(txt::BalloonNoTarget, {when}) : fill(txt::BalloonNothingCopied, {when, target});
     if (missing == 0) return fill(txt::BalloonSourceLost, {when, target});
     if (missing == 1) return fill(txt::BalloonIncompleteOne, {when, target});
     return fill(txt::BalloonIncomplete, {when, target, missing});
@@ -70,10 +69,7 @@ void TfrmBackup::recordOutcome(const LocalDateTime& start) {
     if (outcome == Outcome::Complete) {
         eventLog_.report(EventType::Information, kEventComplete, fill(txt::EventComplete, {when, target}));
     } else {
-        const std::string text =
-            outcome == Outcome::Incomplete ? incomplete(when, target, tally_.missing)
-            : target == 0                  ? fill(txt::BalloonNoTarget, {when})
-                                           : fill(txt::BalloonNothingCopied, {when, target});
+        const std::string text = notComplete(outcome, when, target, tally_.missing);
         eventLog_.report(outcome == Outcome::Incomplete ? EventType::Warning : EventType::Error,
                          outcome == Outcome::Incomplete ? kEventIncomplete : kEventFailed, text);
         balloon(text);
@@ -98,9 +94,7 @@ void TfrmBackup::loadState() {
     lastRunComplete_ = *outcome == Outcome::Complete;
     // The user was away when it happened, perhaps because the computer
     // switched itself off after the run.
-    if (*outcome == Outcome::Incomplete) balloon(incomplete(when, target, ini.readInteger(ini::LastMissing)));
-    else if (*outcome == Outcome::Failed)
-        balloon(target == 0 ? fill(txt::BalloonNoTarget, {when}) : fill(txt::BalloonNothingCopied, {when, target}));
+    if (*outcome != Outcome::Complete) balloon(notComplete(*outcome, when, target, ini.readInteger(ini::LastMissing)));
 }
 
 void TfrmBackup::reportMissedStarts() {
