@@ -22,7 +22,7 @@ std::optional<Outcome> outcomeFromWord(const std::string& word) {
 }
 
 Outcome RunTally::outcome() const {
-    if (!targetPresent || (sources > 0 && sourcesLost == sources)) return Outcome::Failed;
+    if (!targetPresent || noSource || (sources > 0 && sourcesLost == sources)) return Outcome::Failed;
     if (sourcesLost > 0 || sourcesShort > 0 || missing > 0) return Outcome::Incomplete;
     return Outcome::Complete;
 }
@@ -55,6 +55,23 @@ std::optional<LocalDateTime> fromStamp(const std::string& s) {
 std::int64_t secondsOf(const LocalDateTime& t) {
     const std::int64_t days = daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
     return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+std::optional<LocalDateTime> trustedMoment(const std::string& s, const LocalDateTime& now) {
+    const auto t = fromStamp(s);
+    if (!t || t->year < 2000 || secondsOf(*t) > secondsOf(now) + 86400) return std::nullopt;
+    return t;
+}
+
+std::optional<int> trustedCount(const std::string& s, int most) {
+    if (s.empty() || s.size() > 10) return std::nullopt;
+    long long n = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    if (n > most) return std::nullopt;
+    return static_cast<int>(n);
 }
 
 namespace {

@@ -25,6 +25,8 @@ struct RunTally {
     int sourcesLost = 0;    // of them: nothing at all backed up
     int sourcesShort = 0;   // of them: something missing
     int missing = 0;        // files still missing, over all sources
+    bool noSource = false;  // no ticked source had a path: nothing was done
+    std::string firstReport;  // the first thing that was not backed up
     Outcome outcome() const;
 };
 
@@ -35,6 +37,13 @@ std::string hhmm(int hour, int minute);
 // nothing for a text that is no such moment.
 std::string stamp(const LocalDateTime& t);
 std::optional<LocalDateTime> fromStamp(const std::string& s);
+
+// A moment of the settings file read with distrust: nothing for a text that
+// is no moment, a year before 2000 or a time more than a day after `now`
+// (a damaged file, or a clock that was wrong when it was written).
+std::optional<LocalDateTime> trustedMoment(const std::string& s, const LocalDateTime& now);
+// A count of the settings file: digits only, at most `most`.
+std::optional<int> trustedCount(const std::string& s, int most = 1 << 30);
 
 // Seconds since 1970 of a local time, for differences only.
 std::int64_t secondsOf(const LocalDateTime& t);

@@ -133,17 +133,23 @@ struct Work {
 class Checker {
 public:
     Checker(IShellFiles& files, const BackupInSource& where, const std::function<void()>& keepAlive,
-            std::string destRoot)
-        : files_(files), where_(where), keepAlive_(keepAlive), destRoot_(std::move(destRoot)) {}
+            std::string sourceRoot, std::string destRoot)
+        : files_(files),
+          where_(where),
+          keepAlive_(keepAlive),
+          sourceRoot_(std::move(sourceRoot)),
+          destRoot_(std::move(destRoot)) {}
 
     void run(Work first) {
         stack_.push_back(std::move(first));
-        while (!stack_.empty() && !result.targetGone) {
+        while (!stack_.empty() && !result.targetGone && !result.sourceGone) {
             const Work w = std::move(stack_.back());
             stack_.pop_back();
             folder(w);
         }
         if (result.targetGone) countTheRest();
+        // With the source gone only the listings at hand can be counted.
+        if (result.sourceGone) stack_.clear();
     }
 
     CopyShortfall result;
@@ -157,8 +163,8 @@ private:
         std::uint32_t error = 0;
         const auto entries = files_.listFolder(w.src, error, keepAlive_);
         if (!entries) {
-            if (notFound(error) && goneFromSource(w.src)) return;  // deleted while the backup ran
-            missFolder(w.shown, error);
+            if (notFound(error) && deletedFromSource(w.src)) return;  // deleted while the backup ran
+            if (!result.sourceGone) missFolder(w.shown, error);
             return;
         }
         serve();  // a listing of a large folder takes a while
@@ -205,12 +211,13 @@ private:
                 }
                 // Only a source that is not found may have been deleted
                 // meanwhile; any other error names a file that is still there.
-                if (goneFromSource(from)) {
+                if (deletedFromSource(from)) {
                     --result.files;
                     continue;
                 }
             }
             miss(path, failed);
+            if (result.sourceGone) return rest(w, *entries, i + 1, {});
         }
         // In the order of the listing, as a walk by recursion would go.
         for (auto it = below.rbegin(); it != below.rend(); ++it) stack_.push_back(std::move(*it));
@@ -251,10 +258,39 @@ private:
         return result.targetGone;
     }
 
-    bool goneFromSource(const std::string& path) {
-        FileId id;
-        const std::uint32_t e = files_.fileIdentity(path, id);
-        return e == ERROR_FILE_NOT_FOUND_ || e == ERROR_PATH_NOT_FOUND_;
+    // "Not found" is a deletion by the user only when the folder above can
+    // still be listed and no longer holds the entry: a pulled stick or a lost
+    // share answers "not found" for everything on it, and that is no
+    // deletion. A folder gone with all it held is looked for one level up;
+    // when even the source cannot be listed, the source is gone.
+    bool deletedFromSource(const std::string& path) {
+        std::string child = path;
+        while (child.size() > sourceRoot_.size()) {
+            const std::string parent = parentOf(child);
+            if (parent.empty()) break;
+            if (const std::vector<std::string>* names = relisted(parent)) {
+                const std::string name = child.substr(child.find_last_of("\\/") + 1);
+                return !std::binary_search(names->begin(), names->end(), name);
+            }
+            child = parent;
+        }
+        result.sourceGone = true;
+        return false;
+    }
+
+    // A folder of the source listed again; the last one is kept, so that
+    // many files deleted from one folder cost one listing.
+    const std::vector<std::string>* relisted(const std::string& folder) {
+        if (relistedFolder_ != folder) {
+            std::uint32_t error = 0;
+            const auto entries = files_.listFolder(folder, error, keepAlive_);
+            if (!entries) return nullptr;
+            relistedFolder_ = folder;
+            relistedNames_.clear();
+            for (const FileEntry& e : *entries) relistedNames_.push_back(e.name);
+            std::sort(relistedNames_.begin(), relistedNames_.end());
+        }
+        return &relistedNames_;
     }
 
     // The target is gone: what was not yet checked is missing, counted from
@@ -301,8 +337,10 @@ private:
     IShellFiles& files_;
     const BackupInSource& where_;
     const std::function<void()>& keepAlive_;
-    const std::string destRoot_;
+    const std::string sourceRoot_, destRoot_;
     std::vector<Work> stack_;
+    std::string relistedFolder_;
+    std::vector<std::string> relistedNames_;
 };
 
 std::string reason(IShellFiles& files, std::uint32_t error) {
@@ -381,14 +419,18 @@ bool holdsBackup(IShellFiles& files, const BackupInSource& where, const std::str
 
 CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
                            const BackupInSource& where, const std::function<void()>& keepAlive) {
-    const std::string destFull = files.fullPath(dest);
-    Checker checker(files, where, keepAlive, destFull);
-    checker.run({files.fullPath(source), destFull, source, where.inside ? where.source : -1, 0});
+    const std::string sourceFull = files.fullPath(source), destFull = files.fullPath(dest);
+    Checker checker(files, where, keepAlive, sourceFull, destFull);
+    checker.run({sourceFull, destFull, source, where.inside ? where.source : -1, 0});
     return checker.result;
 }
 
 std::string shortfallText(IShellFiles& files, const std::string& source, const std::string& dest,
                           const CopyShortfall& s) {
+    if (s.sourceGone) {
+        if (s.missing == 0) return fill(txt::ErrSourceGone, {source, dest});
+        return fill(s.missing == 1 ? txt::ErrSourceGoneOne : txt::ErrSourceGoneMany, {source, dest, s.missing});
+    }
     if (s.targetGone) {
         if (s.missing == 1) return fill(txt::ErrTargetGoneOne, {source, dest, s.files, fileWord(s.files)});
         return fill(txt::ErrTargetGoneMany, {source, dest, s.missing, s.files});

@@ -19,7 +19,8 @@ struct CopyShortfall {
     std::string first;        // the source path of the first missing entry
     std::uint32_t error = 0;  // why that one is missing
     bool targetGone = false;  // the copy's folder went away during the check
-    bool any() const { return missing > 0 || folders > 0 || targetGone; }
+    bool sourceGone = false;  // the source, or its drive, went away during the backup
+    bool any() const { return missing > 0 || folders > 0 || targetGone || sourceGone; }
 };
 
 // Where the backup lies when the destination is inside the source (D:\ onto

@@ -171,6 +171,9 @@ std::int32_t SettingsFile::readInteger(const ini::Setting& s) { return readInteg
 TimeOfDay SettingsFile::readTime(const ini::Setting& s) { return readTime(s.section, s.key, s.time); }
 void SettingsFile::writeFlag(const ini::Setting& s, bool value) { writeBool(s.section, s.key, value); }
 void SettingsFile::writeText(const ini::Setting& s, const std::string& value) { writeString(s.section, s.key, value); }
+void SettingsFile::remove(const ini::Setting& s) {
+    if (!profile_.removeKey(path_, s.section, s.key)) throw EZelkorError(fill(txt::ErrCannotWrite, {path_}));
+}
 void SettingsFile::writeInteger(const ini::Setting& s, std::int32_t value) {
     writeInteger(s.section, s.key, value);
 }

@@ -41,6 +41,7 @@ public:
     void writeText(const ini::Setting& s, const std::string& value);
     void writeInteger(const ini::Setting& s, std::int32_t value);
     void writeTime(const ini::Setting& s, TimeOfDay value);
+    void remove(const ini::Setting& s);
 
     std::string readString(const std::string& section, const std::string& key, const std::string& def);
     std::int32_t readInteger(const std::string& section, const std::string& key, std::int32_t def);

@@ -65,5 +65,8 @@ inline constexpr Setting LastMissing{Status, "Fehlend", Type::Integer};  // file
 inline constexpr Setting LastComplete{Status, "LetzteVollstaendige", Type::Text};
 // The last moment the program is known to have run.
 inline constexpr Setting Alive{Status, "Aktiv", Type::Text};
+// The start of a run that has not ended yet; removed at its end, so a start
+// of the program that finds it knows the run was cut off.
+inline constexpr Setting Running{Status, "Laeuft", Type::Text};
 
 }  // namespace zb::ini

@@ -2,6 +2,7 @@
 // TfrmBackup: the main window's logic. Every handler of the program lives
 // here; it reaches the window and the system only through the ports, so the
 // same code runs on Windows and in the native tests.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -74,6 +75,11 @@ public:
     // Window messages.
     // WM_QUERYENDSESSION: the answer to Windows (always yes).
     bool WMQueryEndSession();
+    // WM_ENDSESSION: `ending` false when the end of the session was cancelled.
+    void WMEndSession(bool ending);
+    // The window is gone, by whatever road: a run still going must not read
+    // its controls, and nothing may show it again.
+    void WindowDestroyed();
     void WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam);
 
     // Asks the close query and, when it agrees, destroys the window.
@@ -112,6 +118,11 @@ private:
     // A target that a run may use: named absolutely and there.
     bool targetPresent(int n);
     void report(const std::string& message);
+    // A report of something the run could not back up; the first of them
+    // goes into the run's event.
+    void reportShort(const std::string& message);
+    // The ticked sources that the run will not reach any more.
+    void reportSourcesNotReached(int fromSource);
     void runSteps();
     void finishRun(Ctl Sender);
     // After a run that its caller finishes: back to waiting in the tray.
@@ -124,6 +135,9 @@ private:
     // The outcome of a run that began at `start`, into section Status, the
     // event log and, when not complete, a balloon.
     void recordOutcome(const LocalDateTime& start);
+    // A run that began at `start` and did not reach its end: the program was
+    // ended, the power lost, or the session ends now.
+    void recordNotEnded(const LocalDateTime& start);
     // At start-up and on waking: starts missed while the program was away.
     void reportMissedStarts();
     // At start-up and at the first tick of a day.
@@ -161,6 +175,12 @@ private:
 
     // What the current run meets, for its outcome.
     RunTally tally_;
+    LocalDateTime runStart_{};
+    bool runRecorded_ = false;
+    // The sources as the run found them at its start, for when the window
+    // is gone before the run reaches them.
+    std::array<std::string, 5> runSources_{};
+    bool windowGone_ = false;
     // The last run's outcome line for the tooltip; whether a warning is due.
     std::string lastRunTip_;
     bool lastRunComplete_ = true, startsMissed_ = false, weekWithout_ = false;

@@ -21,6 +21,7 @@ constexpr std::uint32_t kAllEntries = 0x3F;  // read-only, hidden, system, volum
 constexpr int kUserCancelled = 0x4C7;       // ERROR_CANCELLED
 constexpr int kOpCancelled = 0x75;          // DE_OPCANCELLED
 constexpr std::uint32_t kServeEveryMs = 50;
+constexpr std::uint32_t kEventFirstOnWeekday = 11;
 
 std::string sourceLiteral(int k) { return "\\P" + std::to_string(k) + "\\"; }
 
@@ -44,6 +45,21 @@ void TfrmBackup::Fehlerbehandlung(const std::string& Message, const LocalDateTim
 }
 
 void TfrmBackup::report(const std::string& message) { Fehlerbehandlung(message, clock_.now()); }
+
+void TfrmBackup::reportShort(const std::string& message) {
+    if (tally_.firstReport.empty()) tally_.firstReport = message;
+    report(message);
+}
+
+void TfrmBackup::reportSourcesNotReached(int fromSource) {
+    for (int k = fromSource; k <= 5; ++k) {
+        const std::string& source = runSources_[static_cast<std::size_t>(k - 1)];
+        if (source.empty()) continue;
+        ++tally_.sources;
+        ++tally_.sourcesLost;
+        reportShort(fill(txt::ErrSourceNotReached, {source}));
+    }
+}
 
 int TfrmBackup::DoFileWork(std::uintptr_t Owner, std::uint32_t Func, const std::vector<std::string>& List,
                            std::uint16_t Flags, int& Result) {
@@ -77,7 +93,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // copy left the current directory.
     if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source)) {
         ++tally_.sourcesLost;
-        report(failure);
+        reportShort(failure);
         return;
     }
     if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
@@ -114,7 +130,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     const bool userCancelled = aborted && (result == 0 || result == kUserCancelled || result == kOpCancelled);
     if (userCancelled && !nothingToCopy) {
         ++tally_.sourcesLost;
-        report(failure);
+        reportShort(failure);
         return;
     }
     // The shell may answer success and still leave files out or short (a
@@ -132,9 +148,18 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     });
     if (!shortfall.any()) return;
     tally_.missing += shortfall.missing;
-    if (shortfall.targetGone || (shortfall.files > 0 && shortfall.missing >= shortfall.files)) ++tally_.sourcesLost;
+    // A source gone before the check listed a file: whatever the shell got
+    // across is all there is of it.
+    const auto nothingIn = [this](const std::string& folder) {
+        std::uint32_t error = 0;
+        const auto entries = shellFiles_.listFolder(folder, error, {});
+        return !entries || entries->empty();
+    };
+    if (shortfall.targetGone || (shortfall.files > 0 && shortfall.missing >= shortfall.files) ||
+        (shortfall.sourceGone && shortfall.missing >= shortfall.files && nothingIn(Dest)))
+        ++tally_.sourcesLost;
     else ++tally_.sourcesShort;
-    report(shortfallText(shellFiles_, Source, Dest, shortfall));
+    reportShort(shortfallText(shellFiles_, Source, Dest, shortfall));
 }
 
 bool TfrmBackup::targetPresent(int n) {
@@ -150,6 +175,16 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     ApplicationEvents1Restore(Ctl::frmBackup);
     const LocalDateTime start = clock_.now();
     tally_ = RunTally{};
+    runStart_ = start;
+    runRecorded_ = false;
+    for (int k = 1; k <= 5; ++k)
+        runSources_[static_cast<std::size_t>(k - 1)] = window_.checked(cbPfad(k)) ? window_.text(edPfad(k)) : "";
+    // Should the run never reach its end, the next start knows. A settings
+    // file that cannot be written must not cost the backup itself.
+    try {
+        settings().writeText(ini::Running, stamp(start));
+    } catch (...) {
+    }
     try {
         runSteps();
         recordOutcome(start);
@@ -177,13 +212,20 @@ void TfrmBackup::runSteps() {
     window_.setEnabled(Ctl::btnQuit, false);
     window_.setText(Ctl::pnTitle, txt::StatusRunning);
     pause(kPause);
+    // A window gone reads as empty fields and unticked boxes: the run stops
+    // before it takes that for the user's choice.
+    if (windowGone_) {
+        tally_.targetPresent = true;
+        reportSourcesNotReached(1);
+        return;
+    }
 
     const TargetChoice choice = chooseTarget(
         settings().readInteger(ini::Rotation), [this](int n) { return !window_.text(edTarget(n)).empty(); },
         [this](int n) { return isAbsolutePath(window_.text(edTarget(n))); },
         [this](int n) { return targetPresent(n); });
     tally_.targetPresent = choice.present;
-    if (!choice.present) report(txt::ErrNoTargets);
+    if (!choice.present) reportShort(txt::ErrNoTargets);
     if (choice.target == 0) {
         CurrentTarget.clear();
         CurrentTargetNo = 0;
@@ -199,16 +241,31 @@ void TfrmBackup::runSteps() {
     const std::string W = withTrailingDelimiter(CurrentTarget) + weekday;
     const std::uintptr_t owner = window_.handle();
 
+    // Without a source to copy, deleting last week's backup would only lose it.
+    bool anySource = false;
+    for (int k = 1; k <= 5; ++k) anySource = anySource || (window_.checked(cbPfad(k)) && !window_.text(edPfad(k)).empty());
+    if (!anySource) {
+        tally_.noSource = true;
+        reportShort(fill(txt::ErrNoSource, {W}));
+        settings().writeInteger(ini::Rotation, CurrentTargetNo);
+        return;
+    }
+
     if (system_.directoryExists(W)) {
         window_.setText(Ctl::pnTitle, txt::StatusDeleting);
         dateredundanz(W, owner);
         pause(kPause);
     } else {
-        report(fill(txt::ErrNotDeleted, {weekday}));
+        // The first backup on this weekday: nothing is wrong.
+        logReport(fill(txt::ErrNotDeleted, {weekday}), clock_.now(), EventType::Information, kEventFirstOnWeekday);
     }
 
     window_.setText(Ctl::pnTitle, txt::StatusSaving);
     for (int k = 1; k <= 5; ++k) {
+        if (windowGone_) {
+            reportSourcesNotReached(k);
+            break;
+        }
         if (!window_.checked(cbPfad(k))) continue;
         ++tally_.sources;
         const std::string D = W + sourceLiteral(k);
@@ -216,7 +273,7 @@ void TfrmBackup::runSteps() {
         // target folder is not created on whatever drive now has its letter.
         if (!present || !system_.forceDirectories(D)) {
             ++tally_.sourcesLost;
-            report(fill(txt::ErrDestination, {window_.text(edPfad(k)), W, k}));
+            reportShort(fill(txt::ErrDestination, {window_.text(edPfad(k)), W, k}));
             continue;
         }
         const std::string source = window_.text(edPfad(k));

@@ -25,6 +25,8 @@ bool TfrmBackup::shutDown() {
 
 void TfrmBackup::returnToWaiting() {
     BackupRunning = false;
+    // Nothing to wait in: the program ends with its window.
+    if (windowGone_) return;
     window_.setEnabled(Ctl::btnActive, true);
     window_.setEnabled(Ctl::btnQuit, true);
     ApplicationEvents1Minimize(Ctl::frmBackup);

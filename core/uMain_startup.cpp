@@ -134,6 +134,7 @@ void TfrmBackup::Close() {
     markAlive();
     removeTrayIcon();
     window_.destroy();
+    WindowDestroyed();
 }
 
 void TfrmBackup::EndBackup(Ctl) { Close(); }

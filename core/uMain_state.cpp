@@ -58,6 +58,8 @@ void TfrmBackup::logReport(const std::string& message, const LocalDateTime& when
 }
 
 void TfrmBackup::recordOutcome(const LocalDateTime& start) {
+    if (runRecorded_) return;  // the end of the session has told it already
+    runRecorded_ = true;
     const Outcome outcome = tally_.outcome();
     const int target = tally_.targetPresent ? CurrentTargetNo : 0;
     const std::string when = whenText(start);
@@ -69,9 +71,18 @@ void TfrmBackup::recordOutcome(const LocalDateTime& start) {
     if (outcome == Outcome::Complete) {
         eventLog_.report(EventType::Information, kEventComplete, fill(txt::EventComplete, {when, target}));
     } else {
-        const std::string text = notComplete(outcome, when, target, tally_.missing);
+        const std::string text =
+            tally_.noSource ? fill(txt::BalloonNoSource, {when}) : notComplete(outcome, when, target, tally_.missing);
+        // The event is read on other computers, far from the window: it
+        // names the target and what the run could not back up.
+        std::string event = text;
+        if (target != 0 && !tally_.noSource) {
+            event = fill(outcome == Outcome::Incomplete ? txt::EventIncomplete : txt::EventFailed,
+                         {when, target, CurrentTarget, tally_.missing});
+            if (!tally_.firstReport.empty()) event += " " + fill(txt::EventFirstReport, {tally_.firstReport});
+        }
         eventLog_.report(outcome == Outcome::Incomplete ? EventType::Warning : EventType::Error,
-                         outcome == Outcome::Incomplete ? kEventIncomplete : kEventFailed, text);
+                         outcome == Outcome::Incomplete ? kEventIncomplete : kEventFailed, event);
         balloon(text);
     }
     SettingsFile ini = settings();
@@ -80,21 +91,45 @@ void TfrmBackup::recordOutcome(const LocalDateTime& start) {
     ini.writeInteger(ini::LastTarget, target);
     ini.writeInteger(ini::LastMissing, tally_.missing);
     if (lastRunComplete_) ini.writeText(ini::LastComplete, stamp(start));
+    ini.remove(ini::Running);
     ini.writeText(ini::Alive, stamp(clock_.now()));
+}
+
+void TfrmBackup::recordNotEnded(const LocalDateTime& start) {
+    runRecorded_ = true;
+    const std::string when = whenText(start);
+    lastRunComplete_ = false;
+    lastRunTip_ = fill(txt::TipLastRunNoTarget, {txt::OutcomeIncomplete, when});
+    logReport(fill(txt::ErrRunNotEnded, {when}), clock_.now(), EventType::Warning, kEventIncomplete);
+    balloon(fill(txt::BalloonRunNotEnded, {when}));
+    // What the run got across is not known: neither its target nor a count.
+    SettingsFile ini = settings();
+    ini.writeText(ini::LastRun, stamp(start));
+    ini.writeText(ini::LastOutcome, txt::OutcomeIncomplete);
+    ini.remove(ini::LastTarget);
+    ini.remove(ini::LastMissing);
+    ini.remove(ini::Running);
 }
 
 void TfrmBackup::loadState() {
     SettingsFile ini = settings();
-    const auto start = fromStamp(ini.readText(ini::LastRun));
+    const LocalDateTime now = clock_.now();
+    if (const auto cut = trustedMoment(ini.readText(ini::Running), now)) {
+        recordNotEnded(*cut);
+        return;
+    }
+    const auto start = trustedMoment(ini.readText(ini::LastRun), now);
     const auto outcome = outcomeFromWord(ini.readText(ini::LastOutcome));
     if (!start || !outcome) return;
-    const std::int32_t target = ini.readInteger(ini::LastTarget);
+    const auto target = trustedCount(ini.readText(ini::LastTarget), 8);
     const std::string when = whenText(*start);
-    lastRunTip_ = fill(txt::TipLastRun, {outcomeWord(*outcome), when, target});
+    lastRunTip_ = target ? fill(txt::TipLastRun, {outcomeWord(*outcome), when, *target})
+                         : fill(txt::TipLastRunNoTarget, {outcomeWord(*outcome), when});
     lastRunComplete_ = *outcome == Outcome::Complete;
     // The user was away when it happened, perhaps because the computer
     // switched itself off after the run.
-    if (*outcome != Outcome::Complete) balloon(notComplete(*outcome, when, target, ini.readInteger(ini::LastMissing)));
+    if (*outcome != Outcome::Complete && target)
+        balloon(notComplete(*outcome, when, *target, trustedCount(ini.readText(ini::LastMissing)).value_or(0)));
 }
 
 void TfrmBackup::reportMissedStarts() {
@@ -139,6 +174,26 @@ void TfrmBackup::markAlive() {
         // A settings file that cannot be written is reported where it matters.
     }
 }
+
+void TfrmBackup::WMEndSession(bool ending) {
+    // Another program refused, or the user cancelled: the program goes on,
+    // and its close must ask again.
+    if (!ending) {
+        EndSessionPending = false;
+        return;
+    }
+    markAlive();
+    // The process ends after this message, in the middle of the run.
+    if (BackupRunning && !runRecorded_) {
+        try {
+            recordNotEnded(runStart_);
+        } catch (...) {
+        }
+    }
+    removeTrayIcon();
+}
+
+void TfrmBackup::WindowDestroyed() { windowGone_ = true; }
 
 void TfrmBackup::PowerBroadcast(std::uint32_t event) {
     if (event == kPbtSuspend) {

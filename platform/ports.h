@@ -81,6 +81,9 @@ public:
                                   const std::string& key, const std::string& def) = 0;
     [[nodiscard]] virtual bool writeString(const std::string& file, const std::string& section,
                                            const std::string& key, const std::string& value) = 0;
+    // Removes the key's line; a key that is not there is no failure.
+    [[nodiscard]] virtual bool removeKey(const std::string& file, const std::string& section,
+                                         const std::string& key) = 0;
 };
 
 // Environment and folders.

@@ -103,6 +103,18 @@ inline constexpr const char* ErrTargetGoneOne =
     "Sicherung von %1 unvollständig: Ziel %2 nicht mehr erreichbar, 1 von %3 %4 fehlt";
 inline constexpr const char* ErrTargetGoneMany =
     "Sicherung von %1 unvollständig: Ziel %2 nicht mehr erreichbar, %3 von %4 Dateien fehlen";
+// The source, or its drive, went away during the backup (a stick pulled, a
+// share lost): what was not yet checked is counted from the listings at
+// hand, so the count is a lower bound. %1: the source as passed, %2: the
+// destination, %3: the files known to be missing.
+inline constexpr const char* ErrSourceGone =
+    "Quelle %1 während der Sicherung nicht mehr erreichbar: Sicherung nach %2 unvollständig";
+inline constexpr const char* ErrSourceGoneOne =
+    "Quelle %1 während der Sicherung nicht mehr erreichbar: Sicherung nach %2 unvollständig, mindestens 1 Datei "
+    "fehlt";
+inline constexpr const char* ErrSourceGoneMany =
+    "Quelle %1 während der Sicherung nicht mehr erreichbar: Sicherung nach %2 unvollständig, mindestens %3 "
+    "Dateien fehlen";
 inline constexpr const char* FileSingular = "Datei";
 inline constexpr const char* FilePlural = "Dateien";
 inline constexpr const char* ReasonInUse = "Datei wird von einem anderen Programm verwendet";
@@ -172,5 +184,32 @@ inline constexpr const char* WhenStart = "%1, %2 um %3 Uhr";
 inline constexpr const char* EventComplete = "Sicherung vollständig am %1 auf Ziel %2.";
 // The tooltip's last line. %1: the outcome, %2: the short date and time, %3: the target's number.
 inline constexpr const char* TipLastRun = "Zuletzt %1 am %2, Ziel %3";
+// As above, when the target is not known (a run that did not end).
+inline constexpr const char* TipLastRunNoTarget = "Zuletzt %1 am %2";
+
+// A run that cannot be trusted to be complete, told where nobody looks at
+// the window. %1: the short date and time of the run's start.
+// A run that never reached its end: the program was ended or the power lost
+// in the middle of it, or Windows ended the session.
+inline constexpr const char* ErrRunNotEnded =
+    "Sicherung vom %1 nicht beendet: Computer oder Programm während der Sicherung beendet, die Sicherung ist "
+    "unvollständig";
+inline constexpr const char* BalloonRunNotEnded = "Sicherung unvollständig: die Sicherung vom %1 wurde nicht beendet.";
+// The window went away while a run still had sources to copy. %1: the source.
+inline constexpr const char* ErrSourceNotReached =
+    "Sicherung von %1 nicht ausgeführt: Programm während der Sicherung beendet";
+// No ticked source with a path: the weekday folder (%1) is left as it is.
+inline constexpr const char* ErrNoSource =
+    "Keine Quelle zum Sichern angewählt: nichts gesichert, die vorige Sicherung %1 bleibt erhalten";
+inline constexpr const char* BalloonNoSource =
+    "Sicherung fehlgeschlagen am %1: keine Quelle angewählt, die vorige Sicherung bleibt erhalten.";
+// The events of a run that was not complete, for someone reading the event
+// log on another computer. %1: the short date and time, %2: the target's
+// number, %3: the target as typed, %4: the files still missing.
+inline constexpr const char* EventIncomplete = "Sicherung unvollständig am %1 auf Ziel %2 (%3), fehlende Dateien: %4.";
+inline constexpr const char* EventFailed = "Sicherung fehlgeschlagen am %1 auf Ziel %2 (%3), fehlende Dateien: %4.";
+// Follows the event's text: the first report of the run (a source, what of
+// it is missing and why).
+inline constexpr const char* EventFirstReport = "Erste Meldung: %1";
 
 }  // namespace zb::txt

@@ -5,6 +5,7 @@
 // rewritten in place, and every write reaches the file at once. The file
 // holds code page 1252, as the ANSI functions write it.
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -117,12 +118,26 @@ public:
 
     bool writeString(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& value) override {
+        return write(file, section, key, &value);
+    }
+    bool removeKey(const std::string& file, const std::string& section, const std::string& key) override {
+        return write(file, section, key, nullptr);
+    }
+
+private:
+    // Without a value the key's line goes; a key that is not there is no failure.
+    static bool write(const std::string& file, const std::string& section, const std::string& key,
+                      const std::string* value) {
         const auto host = posix::hostPath(file);
         if (!host) return false;
         auto lines = readLines(*host);
-        const std::string sec = utf8ToCp1252(section), k = utf8ToCp1252(key), v = utf8ToCp1252(value);
+        const std::string sec = utf8ToCp1252(section), k = utf8ToCp1252(key);
+        const std::string v = value ? utf8ToCp1252(*value) : std::string();
         const Location loc = locate(lines, sec, k);
-        if (loc.key >= 0) {
+        if (!value) {
+            if (loc.key < 0) return std::filesystem::exists(std::filesystem::path(*host).parent_path());
+            lines.erase(lines.begin() + loc.key);
+        } else if (loc.key >= 0) {
             std::string& line = lines[static_cast<std::size_t>(loc.key)];
             line = *keyName(line) + "=" + v;
         } else if (loc.section >= 0) {

@@ -21,6 +21,11 @@ public:
         return WritePrivateProfileStringA(toAnsi(section).c_str(), toAnsi(key).c_str(), toAnsi(value).c_str(),
                                           toAnsi(file).c_str()) != FALSE;
     }
+    bool removeKey(const std::string& file, const std::string& section, const std::string& key) override {
+        // A null value removes the key's line.
+        return WritePrivateProfileStringA(toAnsi(section).c_str(), toAnsi(key).c_str(), nullptr,
+                                          toAnsi(file).c_str()) != FALSE;
+    }
 };
 
 }  // namespace

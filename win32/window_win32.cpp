@@ -290,18 +290,14 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return ok ? TRUE : FALSE;
         }
         case WM_ENDSESSION:
-            if (wp) {
-                guarded([&] {
-                    form_->markAlive();
-                    form_->removeTrayIcon();
-                });
-                DestroyWindow(hwnd_);
-            }
+            guarded([&] { form_->WMEndSession(wp != 0); });
+            if (wp) DestroyWindow(hwnd_);
             return 0;
         case WM_POWERBROADCAST:
             guarded([&] { form_->PowerBroadcast(static_cast<std::uint32_t>(wp)); });
             return TRUE;
         case WM_DESTROY:
+            guarded([&] { form_->WindowDestroyed(); });
             showAppWindow(false);
             KillTimer(hwnd_, kTimerId);
             timer_ = false;

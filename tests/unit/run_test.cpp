@@ -117,6 +117,7 @@ TEST_F(RunTest, WhoFinishesTheRunDependsOnTheSender) {
 TEST_F(RunTest, DuringARunOnlyTheEndOfWindowsGetsThrough) {
     drive('E');
     target(1, "E:\\");
+    source(1, sourceFolder("Quelle"));
     bool asked = false;
     window.onProcessMessages = [&] {
         if (asked) return;
@@ -130,6 +131,10 @@ TEST_F(RunTest, DuringARunOnlyTheEndOfWindowsGetsThrough) {
         EXPECT_FALSE(window.destroyed);
         EXPECT_TRUE(form.WMQueryEndSession());
         EXPECT_TRUE(window.boxes.empty());
+        // Another program refused the end of the session: closing asks again.
+        form.WMEndSession(false);
+        form.EndBackup(Ctl::btnQuit);
+        EXPECT_FALSE(window.destroyed);
     };
     run();
     EXPECT_TRUE(asked);
@@ -294,6 +299,16 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
              shellFiles.beforeCopyFile = nullptr;
              posix::mapDrive('E', e.string());
          }},
+        // Not found is then no deletion: what was not yet checked is missing.
+        {"the source gone after a file", {{hostOf("a.txt"), 32}}, true,
+         {"Quelle C:\\Quelle\\ während der Sicherung nicht mehr erreichbar: Sicherung nach E:\\3\\P1\\ "
+          "unvollständig, mindestens 5 Dateien fehlen"},
+         {"a.txt", std::string(30, 'a')}, false,
+         [&] { shellFiles.beforeCopyFile = [&] { fs::rename(host(src), host(src + ".weg")); }; },
+         [&] {
+             shellFiles.beforeCopyFile = nullptr;
+             fs::rename(host(src + ".weg"), host(src));
+         }},
         {"a folder deleted from the source during the check", {{hostOf("a.txt"), 32}}, true, {}, {"sub"}, false,
          [&] { shellFiles.beforeCopyFile = [&] { fs::remove_all(host(src + "\\sub")); }; },
          [&] {
@@ -315,6 +330,7 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
         EXPECT_EQ(logLines().size(), c.lines.size());
         for (std::size_t i = 0; i < c.lines.size() && i < logLines().size(); ++i)
             EXPECT_EQ(logLines()[i], c.lines[i] + ": 09.12.2026");
+        c.after();
         // Everything else is in the copy, whole.
         const fs::path from = host(src), to = e / "3" / "P1";
         for (const auto& f : fs::recursive_directory_iterator(from)) {
@@ -324,7 +340,6 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
             if (left || f.is_directory()) continue;
             EXPECT_EQ(readBytes((to / rel).string()), readBytes(f.path().string())) << rel;
         }
-        c.after();
     }
 
     // A source that changes while the shell copies: the copy ends as the
@@ -399,20 +414,28 @@ TEST_F(RunTest, EachRunsOutcomeIsStoredLoggedAndShownInTheTray) {
         EventType type;
         std::uint32_t id;
         std::string text;
+        std::string event;  // when it differs from the balloon
     } cases[] = {
         {"complete", "E:\\", nullptr, false, "Ergebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n", EventType::Information,
          1, "Sicherung vollständig am 09.12.2026 01:00 auf Ziel 1."},
         {"a file in use", "E:\\", nullptr, true, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=1\r\n",
          EventType::Warning, 2,
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: 1 Datei fehlt. Einzelheiten im Fenster."},
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: 1 Datei fehlt. Einzelheiten im Fenster.",
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende Dateien: 1. Erste Meldung: "
+         "Sicherung von C:\\Quelle\\ unvollständig: 1 von 2 Dateien fehlt: C:\\Quelle\\a.txt (Datei wird von "
+         "einem anderen Programm verwendet)"},
         {"one of two sources missing", "E:\\", "C:\\Fehlt", false, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n",
          EventType::Warning, 2,
          "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: nicht jede Quelle wurde gesichert. "
-         "Einzelheiten im Fenster."},
+         "Einzelheiten im Fenster.",
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende Dateien: 0. Erste Meldung: Datei "
+         "kopieren von C:\\Fehlt\\ nach E:\\3\\P2\\ fehlgeschlagen."},
         {"no target", "X:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=0\r\nFehlend=0\r\n", EventType::Error, 3,
          "Sicherung fehlgeschlagen am 09.12.2026 01:00: kein Ziellaufwerk gefunden."},
         {"the target gone during the copy", "E:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=1\r\nFehlend=2\r\n",
-         EventType::Error, 3, lost},
+         EventType::Error, 3, lost,
+         "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende Dateien: 2. Erste Meldung: "
+         "Sicherung von C:\\Quelle\\ unvollständig: Ziel E:\\3\\P1\\ nicht mehr erreichbar, 2 von 2 Dateien fehlen"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -431,7 +454,7 @@ TEST_F(RunTest, EachRunsOutcomeIsStoredLoggedAndShownInTheTray) {
         EXPECT_NE(ini.find("[Status]\r\nLetzte=2026-12-09 01:0"), std::string::npos) << ini;
         EXPECT_NE(ini.find(std::string("\r\n") + c.status), std::string::npos) << ini;
         ASSERT_FALSE(eventLog.events.empty());
-        EXPECT_EQ(eventLog.events.back(), (PosixEventLog::Event{c.type, c.id, c.text}));
+        EXPECT_EQ(eventLog.events.back(), (PosixEventLog::Event{c.type, c.id, c.event.empty() ? c.text : c.event}));
         const auto balloon = std::find_if(tray.calls.begin() + static_cast<std::ptrdiff_t>(calls), tray.calls.end(),
                                           [](const PosixTray::Call& k) { return (k.data.uFlags & NIF_INFO_) != 0; });
         EXPECT_EQ(balloon == tray.calls.end() ? "" : std::string(balloon->data.szInfo), c.id == 1 ? "" : c.text);
@@ -470,16 +493,87 @@ TEST_F(RunTest, WeekdayFolderIsFormedOnceAndNamesTheIsoWeekday) {
     clock.set({2026, 12, 7, 12, 0, 0, 0});  // Monday
     run();
     EXPECT_TRUE(fs::exists(e / "1" / "P1" / "a.txt"));
+    // The first backup on a weekday is nothing to warn about.
+    EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Information, 11, "Sicherung vom 7 nicht gelöscht"}));
 }
 
-TEST_F(RunTest, NoSourceEnabledOnlyDeletesAndStores) {
+// A run cut off by the window going, by the end of the session or by the
+// power: never "vollständig", and told in the error log, the event log,
+// section Status and the balloon.
+TEST_F(RunTest, ARunCutOffIsNeverComplete) {
+    const fs::path e = drive('E');
+    target(1, "E:\\");
+    source(1, sourceFolder("Quelle"));
+    source(2, sourceFolder("Zweite"));
+    // The window destroyed during the first copy: the second is not read
+    // from dead controls, it is reported.
+    shellFiles.afterShellCopy = [&] { form.WindowDestroyed(); };
+    run();
+    EXPECT_TRUE(fs::exists(e / "3" / "P1" / "a.txt"));
+    EXPECT_FALSE(fs::exists(e / "3" / "P2"));
+    EXPECT_EQ(logLines().back(),
+              "Sicherung von C:\\Zweite nicht ausgeführt: Programm während der Sicherung beendet: 09.12.2026");
+    EXPECT_EQ(eventLog.events.back().id, 2u);
+    EXPECT_FALSE(form.backupRunning());
+    EXPECT_TRUE(tray.icons.empty());
+    const std::string ini = iniText();
+    EXPECT_NE(ini.find("Ergebnis=unvollst\xE4ndig\r\n"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("Laeuft="), std::string::npos) << ini;
+
+    // Windows ends the session during a run: the outcome is written before
+    // the process is ended, once.
+    const std::string notEnded = "Sicherung vom 09.12.2026 01:00 nicht beendet: Computer oder Programm während der "
+                                 "Sicherung beendet, die Sicherung ist unvollständig";
+    eventLog.events.clear();
+    TfrmBackup again{portsWith(window, tray)};  // a window gone stays gone
+    clock.set({2026, 12, 9, 1, 0, 0, 0});
+    shellFiles.afterShellCopy = [&, ended = false]() mutable {
+        if (std::exchange(ended, true)) return;
+        EXPECT_NE(iniText().find("Laeuft=2026-12-09 01:00:00\r\n"), std::string::npos);
+        again.WMEndSession(true);
+        again.WindowDestroyed();  // as Windows does next
+    };
+    again.miExecNowClick(Ctl::miExecNow);
+    EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Warning, 2, notEnded}));
+    EXPECT_EQ(std::count_if(eventLog.events.begin(), eventLog.events.end(), [](const auto& v) { return v.id < 10; }), 1);
+    EXPECT_NE(iniText().find("[Status]\r\nLetzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig\r\nAktiv="),
+              std::string::npos)
+        << iniText();
+
+    // The power lost during a run: the next start finds the mark.
+    shellFiles.afterShellCopy = nullptr;
+    writeIni("[Status]\r\nLetzte=2026-12-02 01:00:00\r\nErgebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n"
+             "LetzteVollstaendige=2026-12-02 01:00:00\r\nLaeuft=2026-12-09 01:00:00\r\n");
+    eventLog.events.clear();
+    TfrmBackup next{portsWith(window, tray)};
+    next.FormCreate(Ctl::frmBackup);
+    next.ApplicationEvents1Minimize(Ctl::frmBackup);
+    EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Warning, 2, notEnded}));
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo),
+              "Sicherung unvollständig: die Sicherung vom 09.12.2026 01:00 wurde nicht beendet.");
+    EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.warningIcon());
+    EXPECT_NE(iniText().find("[Status]\r\nLetzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig\r\n"
+                             "LetzteVollstaendige=2026-12-02 01:00:00\r\nAktiv="),
+              std::string::npos)
+        << iniText();
+}
+
+// Without a source there is nothing to replace last week's backup with.
+TEST_F(RunTest, NoSourceEnabledKeepsTheOldBackupAndFails) {
     const fs::path e = drive('E');
     fs::create_directories(e / "3" / "P5");
     target(1, "E:\\");
+    source(2, "");  // ticked, but without a path
     run();
-    EXPECT_FALSE(fs::exists(e / "3"));
+    EXPECT_TRUE(fs::exists(e / "3" / "P5"));
     EXPECT_EQ(stored(), "1");
-    EXPECT_TRUE(logLines().empty());
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Keine Quelle zum Sichern angewählt: nichts gesichert, die vorige "
+                                                   "Sicherung E:\\3 bleibt erhalten: 09.12.2026"});
+    EXPECT_NE(iniText().find("Ergebnis=fehlgeschlagen\r\n"), std::string::npos);
+    const std::string text = "Sicherung fehlgeschlagen am 09.12.2026 01:00: keine Quelle angewählt, die vorige "
+                             "Sicherung bleibt erhalten.";
+    EXPECT_EQ(eventLog.events.back(), (PosixEventLog::Event{EventType::Error, 3, text}));
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), text);
 }
 
 TEST_F(RunTest, ErrorLogKeepsOneEntryPerDayAndEveryLine) {

@@ -190,7 +190,12 @@ void SafetyTest::runOne(int index) {
     const std::string wd = std::to_string(isoWeekday(2026, 12, day));
     const std::string W = ended ? "" : withTrailingDelimiter(text(chosen)) + wd;
     std::string hostW;
-    if (!ended) {
+    bool anySource = false;
+    for (int k = 1; k <= 5; ++k) anySource = anySource || (window.checked(cbPfad(k)) && !window.text(edPfad(k)).empty());
+    if (!ended && !anySource) {
+        reports.push_back("Keine Quelle zum Sichern angewählt: nichts gesichert, die vorige Sicherung " + W +
+                          " bleibt erhalten");
+    } else if (!ended) {
         hostW = host(W).string();
         if (present(chosen) && before.count(fs::relative(host(W), root).string())) {
             bool locked = false;
@@ -235,7 +240,8 @@ void SafetyTest::runOne(int index) {
 
     // Nothing changed outside the weekday folder of the chosen target.
     const Tree after = snapshot(root);
-    const std::string relW = ended || !present(chosen) ? std::string("\x01") : fs::relative(host(W), root).string();
+    const std::string relW =
+        ended || !present(chosen) || !anySource ? std::string("\x01") : fs::relative(host(W), root).string();
     auto inside = [&](const std::string& rel) { return rel == relW || rel.rfind(relW + "/", 0) == 0; };
     for (const auto& [path, content] : before)
         if (!inside(path)) {
@@ -246,7 +252,7 @@ void SafetyTest::runOne(int index) {
         if (!inside(path)) EXPECT_TRUE(before.count(path)) << "created: " << path;
 
     // Every enabled source that is there is copied completely.
-    if (!ended && present(chosen)) {
+    if (!ended && present(chosen) && anySource) {
         for (int k = 1; k <= 5; ++k) {
             if (!window.checked(cbPfad(k)) || sourceKinds[k] != SourceKind::Files) continue;
             const fs::path from = root / ("Quelle" + std::to_string(k));
