@@ -6,7 +6,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../scripts/wine-env.sh"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zbwine.XXXXXX")
 full_mounted=
+watcher=
 cleanup() {
+    if [ -n "$watcher" ]; then kill "$watcher" 2>/dev/null || true; fi
     "$ZB_WINESERVER" -k >/dev/null 2>&1 || true
     if [ -n "$full_mounted" ]; then umount "$tmp/drive-t" 2>/dev/null || umount -l "$tmp/drive-t" || true; fi
     rm -rf "$tmp"
@@ -32,5 +34,18 @@ if [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=2m tmpfs "$tmp/drive-t" 2>/dev/n
 else
     export ZB_FULL_DRIVE_SKIPPED="mount -t tmpfs is not allowed here (it needs root)"
 fi
-export ZB_SCRATCH_DRIVE=V ZB_TARGET_DRIVES=MN
+# A drive that a test pulls as a stick is pulled: the file ".abziehen" on
+# V: takes the letter W: away, from outside Wine, while the program uses it.
+mkdir -p "$tmp/drive-w"
+ln -s "$tmp/drive-w" "$WINEPREFIX/dosdevices/w:"
+(
+    while [ -d "$tmp/drive-v" ]; do
+        if [ -e "$tmp/drive-v/.abziehen" ]; then
+            rm -f "$WINEPREFIX/dosdevices/w:" "$tmp/drive-v/.abziehen"
+        fi
+        sleep 0.05
+    done
+) &
+watcher=$!
+export ZB_SCRATCH_DRIVE=V ZB_TARGET_DRIVES=MN ZB_PULLED_DRIVE=W
 xvfb-run -a -s "-screen 0 1280x1024x24" "$ZB_WINE" "$@"

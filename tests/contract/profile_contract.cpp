@@ -47,11 +47,14 @@ TEST_F(ProfileContract, WritesCreateTheFileAndAppendInOrder) {
     EXPECT_EQ(lines(), "[Backup]\nMon=1\nDie=0\nredundanz=2\n[Errors]\n06.12.2026=x\n");
 }
 
-TEST_F(ProfileContract, ExistingKeyIsRewrittenInPlace) {
+TEST_F(ProfileContract, ExistingKeyIsRewrittenInPlaceAndRemovedWithItsLine) {
     put("Backup", "Mon", "1");
     put("Backup", "Die", "1");
     put("Backup", "Mon", "0");
     EXPECT_EQ(lines(), "[Backup]\nMon=0\nDie=1\n");
+    EXPECT_TRUE(profile->removeKey(ini, "BACKUP", "mon"));
+    EXPECT_TRUE(profile->removeKey(ini, "Backup", "Fehlt"));
+    EXPECT_EQ(lines(), "[Backup]\nDie=1\n");
 }
 
 TEST_F(ProfileContract, NamesMatchWithoutRegardToCase) {

@@ -196,9 +196,51 @@ TEST(RunE2E, OddNamesDeepPathsAndAFileInUse) {
     EXPECT_EQ(balloon->text, outcome);
     app.screenshot(balloon->hwnd, "balloon-incomplete");
     if (std::getenv("WINELOADER")) {  // Windows keeps its events in its own log
-        EXPECT_EQ(wineEvents(events), wineEvent("warn", "Sicherung vom " + wd + " nicht gelöscht") +
-                                          wineEvent("warn", report) + wineEvent("warn", outcome));
+        const std::string event = "Sicherung unvollständig am " + shortDate(fromStamp(started)) + " " +
+                                  started.substr(11, 5) + " auf Ziel 1 (M:\\), fehlende Dateien: 1. Erste Meldung: " +
+                                  report;
+        EXPECT_EQ(wineEvents(events), wineEvent("trace", "Sicherung vom " + wd + " nicht gelöscht") +
+                                          wineEvent("warn", report) + wineEvent("warn", event));
     }
+}
+
+// A stick pulled while the shell copies from it: what did not get across is
+// not taken for files the user deleted, and the run is not complete.
+TEST(RunE2E, ASourcePulledDuringTheCopyIsNotComplete) {
+    const char* pulled = std::getenv("ZB_PULLED_DRIVE");
+    if (!pulled || !std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no drive to pull: not run by the Wine test runner";
+    Sandbox sb;
+    const std::string source = std::string(pulled) + ":\\Stick";
+    // Enough files that the shell is still at work when the drive goes.
+    for (int d = 0; d < 20; ++d) {
+        char folder[8];
+        std::snprintf(folder, sizeof folder, "d%02d", d);
+        fs::create_directories(source + "\\" + folder);
+        for (int f = 0; f < 100; ++f) writeFile(source + "\\" + folder + "\\" + std::to_string(f) + ".txt", "Inhalt");
+    }
+    const std::string wd = std::to_string(isoWeekdayToday());
+    fs::remove_all("M:\\" + wd);
+    prepareRun(sb, source, "M:\\");
+    const std::string events = sb.path() + "\\stderr.txt";
+    App app(sb.appData(), true, Launch{{"WINEDEBUG=-all,+eventlog"}, events});
+    app.main();
+    ASSERT_TRUE(app.waitMainVisible(false));
+    chooseBackupNow(app);
+    ASSERT_TRUE(waitFor([&] { return fs::exists("M:\\" + wd + "\\P1\\d01"); }, 60s));
+    writeFile(std::string(std::getenv("ZB_SCRATCH_DRIVE")) + ":\\.abziehen", "");
+    ASSERT_TRUE(waitFor([&] { return GetFileAttributesA((source + "\\").c_str()) == INVALID_FILE_ATTRIBUTES; }, 5s));
+    ASSERT_TRUE(app.waitMainVisible(false, 120s));
+    ASSERT_FALSE(fs::exists("M:\\" + wd + "\\P1\\d19\\99.txt"));  // the drive went before the end
+
+    const std::string report = "Quelle " + source + "\\ während der Sicherung nicht mehr erreichbar: Sicherung nach M:\\" +
+                               wd + "\\P1\\ unvollständig";
+    EXPECT_NE(app.text(Ctl::mmo1).find(report), std::string::npos) << app.text(Ctl::mmo1);
+    EXPECT_EQ(sb.iniValue("Status", "Ergebnis"), "unvollst\xE4ndig");
+    const auto balloon = waitBalloon();
+    ASSERT_TRUE(balloon);
+    EXPECT_EQ(balloon->text.rfind("Sicherung unvollständig am ", 0), 0u) << balloon->text;
+    if (std::getenv("WINELOADER"))
+        EXPECT_NE(wineEvents(events).find("Erste Meldung: " + report), std::string::npos) << wineEvents(events);
 }
 
 // A target that fills up: what did not fit is named, with the reason.
