@@ -65,5 +65,7 @@ inline constexpr Setting LastMissing{Status, "Fehlend", Type::Integer};  // file
 inline constexpr Setting LastComplete{Status, "LetzteVollstaendige", Type::Text};
 // The last moment the program is known to have run.
 inline constexpr Setting Alive{Status, "Aktiv", Type::Text};
+// Scheduled starts missed since the last complete backup.
+inline constexpr Setting Missed{Status, "Verpasst", Type::Integer};
 
 }  // namespace zb::ini

@@ -2,6 +2,7 @@
 // roads to a shutdown. Nothing here switches anything off: the power and
 // volume calls go to recording stand-ins.
 #include "run_fixture.h"
+#include "core/calendar.h"
 
 namespace zb::test {
 namespace {
@@ -19,7 +20,8 @@ protected:
         window.onProcessMessages = nullptr;
     }
     void startAt(int hour, int minute, int second = 0) { window.setTime(Ctl::dtpTarget, {hour, minute, second}); }
-    // Ticks once a minute, at hh:mm:30, from `from` for `minutes` minutes.
+    // Ticks once a minute from `from` for `minutes` minutes, after a long
+    // stretch of real time.
     void tickEveryMinute(LocalDateTime from, int minutes) {
         clock.set(from);
         for (int i = 0; i < minutes; ++i) {
@@ -27,6 +29,7 @@ protected:
             c.set(from);
             c.advance(static_cast<std::uint32_t>(i) * 60000u);
             clock.set(c.now());
+            clock.setTick(clock.tickCount() + (i == 0 ? 86400000u : 60000u));
             form.TimerTimer(Ctl::Timer);
         }
     }
@@ -47,10 +50,11 @@ TEST_F(ScheduleTest, AWeekOfTicksRunsEachTickedDayOnceInItsMinute) {
 TEST_F(ScheduleTest, TheStatusLineTellsWhetherAndWhenTodaysBackupIsDue) {
     tick(Ctl::cbMo);
     startAt(12, 34);
+    // Back in time: a tick that passed over 12:34 would start the run late.
     const std::pair<LocalDateTime, std::string> cases[] = {
-        {{2026, 12, 7, 12, 33, 59, 0}, "Aktiviert. Backup heute um 12:34 Uhr"},
-        {{2026, 12, 7, 12, 35, 0, 0}, "Aktiviert. Für heute ist kein weiteres Backup vorgesehen..."},
         {{2026, 12, 8, 12, 33, 0, 0}, "Aktiviert"},
+        {{2026, 12, 7, 12, 35, 0, 0}, "Aktiviert. Für heute ist kein weiteres Backup vorgesehen..."},
+        {{2026, 12, 7, 12, 33, 59, 0}, "Aktiviert. Backup heute um 12:34 Uhr"},
     };
     for (const auto& [when, status] : cases) {
         clock.set(when);
@@ -59,6 +63,7 @@ TEST_F(ScheduleTest, TheStatusLineTellsWhetherAndWhenTodaysBackupIsDue) {
     }
     EXPECT_TRUE(runStarts.empty());
     // The tick in the start minute shows the due text before it starts the run.
+    statuses.clear();
     clock.set({2026, 12, 7, 12, 34, 30, 0});
     form.TimerTimer(Ctl::Timer);
     EXPECT_EQ(statuses.front(), "Aktiviert. Backup heute um 12:34 Uhr");
@@ -73,7 +78,7 @@ TEST_F(ScheduleTest, MidnightAndTheLastMinuteOfTheDay) {
     EXPECT_EQ(runStarts[1].day, 8);
     runStarts.clear();
     startAt(23, 59);
-    tickEveryMinute({2026, 12, 7, 0, 0, 10, 0}, 2 * 24 * 60);
+    tickEveryMinute({2026, 12, 14, 0, 0, 10, 0}, 2 * 24 * 60);
     ASSERT_EQ(runStarts.size(), 2u);
     EXPECT_EQ(runStarts[0].hour, 23);
 }
@@ -83,10 +88,16 @@ TEST_F(ScheduleTest, AMissedStartMinuteIsNotCaughtUp) {
     startAt(12, 34);
     clock.set({2026, 12, 7, 12, 33, 50, 0});
     form.TimerTimer(Ctl::Timer);
-    clock.set({2026, 12, 7, 12, 35, 5, 0});  // asleep through 12:34, or enabled at 12:34:05
+    form.PowerBroadcast(4);  // asleep through 12:34
+    clock.set({2026, 12, 7, 12, 35, 5, 0});
+    form.PowerBroadcast(0x12);
     form.TimerTimer(Ctl::Timer);
     tickEveryMinute({2026, 12, 7, 12, 36, 5, 0}, 11 * 60);
     EXPECT_TRUE(runStarts.empty());
+    EXPECT_EQ(window.postedTicks, 0);
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Geplante Sicherung am Montag, 07.12.2026 um 12:34 Uhr nicht "
+                                                   "ausgeführt: Computer aus, im Ruhezustand oder Programm nicht "
+                                                   "gestartet: 07.12.2026"});
 }
 
 TEST_F(ScheduleTest, TicksDuringARunChangeNothing) {
@@ -201,11 +212,12 @@ TEST_F(ScheduleTest, BackupAndShutdownAsksFirstAndNeverEjects) {
 }
 
 
-// The starts whose minute passed while the program was away, and only those.
+// The starts whose minute passed while nobody looked, and the one to run now.
 TEST(MissedStarts, OnlyStartsWhoseMinutePassedWhileNobodyRan) {
     const std::array<bool, 7> monWed{true, false, true, false, false, false, false}, daily{true, true, true, true,
                                                                                           true, true, true};
     using T = LocalDateTime;
+    const UtcOffset utc = [](std::int64_t) { return 0; };
     const struct {
         const char* what;
         T alive;
@@ -213,6 +225,8 @@ TEST(MissedStarts, OnlyStartsWhoseMinutePassedWhileNobodyRan) {
         T now;
         std::array<bool, 7> days;
         std::vector<T> missed;
+        std::optional<T> run = {};
+        bool recent = false;
     } cases[] = {
         {"away Monday to Thursday", {2026, 12, 7, 0, 30, 0}, {}, {2026, 12, 10, 9, 0, 0}, monWed,
          {{2026, 12, 7, 1, 0, 0}, {2026, 12, 9, 1, 0, 0}}},
@@ -221,15 +235,50 @@ TEST(MissedStarts, OnlyStartsWhoseMinutePassedWhileNobodyRan) {
         {"gone in the start minute after the run began", {2026, 12, 7, 1, 0, 30}, T{2026, 12, 7, 1, 0, 5},
          {2026, 12, 7, 9, 0, 0}, monWed, {}},
         {"alive past the start minute", {2026, 12, 7, 1, 1, 0}, {}, {2026, 12, 8, 9, 0, 0}, monWed, {}},
-        {"back within the start minute", {2026, 12, 6, 22, 0, 0}, {}, {2026, 12, 7, 1, 0, 40}, monWed, {}},
+        {"back within the start minute", {2026, 12, 6, 22, 0, 0}, {}, {2026, 12, 7, 1, 0, 40}, monWed, {},
+         T{2026, 12, 7, 1, 0, 0}},
         {"over the turn of the year", {2026, 12, 31, 23, 0, 0}, {}, {2027, 1, 2, 2, 0, 0}, daily,
          {{2027, 1, 1, 1, 0, 0}, {2027, 1, 2, 1, 0, 0}}},
         {"a clock set back", {2026, 12, 9, 0, 0, 0}, {}, {2026, 12, 7, 9, 0, 0}, daily, {}},
+        {"a tick 61 s late", {2026, 12, 7, 0, 59, 59}, {}, {2026, 12, 7, 1, 1, 0}, monWed, {},
+         T{2026, 12, 7, 1, 0, 0}, true},
+        {"a tick after a long stop", {2026, 12, 7, 0, 59, 59}, {}, {2026, 12, 7, 1, 9, 0}, monWed,
+         {{2026, 12, 7, 1, 0, 0}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(missedStarts(c.alive, c.ran, c.now, c.days, {1, 0, 0}), c.missed);
+        const StartsFound f = lookAtSchedule({c.alive, c.recent, c.now, c.ran, c.days, {1, 0, 0}}, utc);
+        EXPECT_EQ(f.lastMissed, c.missed);
+        EXPECT_EQ(f.runNow, c.run);
     }
+    // Ten years away: seven starts one by one, the others counted from the first.
+    const StartsFound ten = lookAtSchedule({{2016, 12, 7, 2, 0, 0}, false, {2026, 12, 7, 9, 0, 0}, {}, daily, {1, 0, 0}}, utc);
+    EXPECT_EQ(ten.missed, 3652);
+    EXPECT_EQ(ten.firstMissed, (T{2016, 12, 8, 1, 0, 0}));
+    EXPECT_EQ(ten.lastMissed.size(), 7u);
+    EXPECT_EQ(ten.lastMissed.front(), (T{2026, 12, 1, 1, 0, 0}));
+}
+
+// Central European Time: summer time from the last Sunday of March to the
+// last Sunday of October, changing at 01:00 UTC.
+std::int32_t germanOffset(std::int64_t utc) {
+    const LocalDateTime t = fromSeconds(utc);
+    const auto change = [&](unsigned month) {
+        std::int64_t d = daysFromCivil(t.year, month, 31);
+        while ((d % 7 + 7 + 3) % 7 + 1 != 7) --d;
+        return d * 86400 + 3600;
+    };
+    return utc >= change(3) && utc < change(10) ? 120 : 60;
+}
+
+TEST(StartOn, AStartInTheSkippedHourComesRightAfterIt) {
+    const std::int64_t spring = daysFromCivil(2026, 3, 29), autumn = daysFromCivil(2026, 10, 25);
+    const struct { std::int64_t day; TimeOfDay start; LocalDateTime at; } cases[] = {
+        {spring, {2, 30}, {2026, 3, 29, 3, 0, 0}}, {spring, {2, 0}, {2026, 3, 29, 3, 0, 0}},
+        {spring, {1, 59}, {2026, 3, 29, 1, 59, 0}}, {spring, {3, 0}, {2026, 3, 29, 3, 0, 0}},
+        {spring - 1, {2, 30}, {2026, 3, 28, 2, 30, 0}}, {autumn, {2, 30}, {2026, 10, 25, 2, 30, 0}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(startOn(c.day, c.start, germanOffset), c.at);
 }
 
 // A week with the program away, asleep and running, seen from the tray, the
@@ -250,10 +299,12 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
     ASSERT_EQ(tray.icons.size(), 1u);
     const TrayIconData& icon = tray.icons.begin()->second;
     EXPECT_EQ(icon.hIcon, tray.warningIcon());
-    EXPECT_EQ(std::string(icon.szTip), "ZELKOR Backup\nAktiviert. Für heute ist kein weiteres Backup vorgesehen...\n"
-                                        "Zuletzt vollständig am 30.11.2026 01:00, Ziel 1");
+    // The reason first; the last run's line no longer fits.
+    EXPECT_EQ(std::string(icon.szTip), "ZELKOR Backup\nEine geplante Sicherung nicht ausgeführt.\n"
+                                        "Aktiviert. Für heute ist kein weiteres Backup vorgesehen...");
     EXPECT_EQ(tray.calls.back().message, NIM_MODIFY_);
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
+              "Geplante Sicherung nicht ausgeführt: Montag, 07.12.2026 um 01:00 Uhr. "
               "Seit 7 Tagen keine vollständige Sicherung: die letzte war am 30.11.2026 01:00.");
     EXPECT_EQ(tray.calls.back().data.dwInfoFlags, NIIF_WARNING_);
     EXPECT_NE(iniText().find("Aktiv=2026-12-07 08:00:00\r\n"), std::string::npos);
