@@ -7,6 +7,8 @@
 namespace zb::test {
 namespace {
 
+std::int32_t germanOffset(std::int64_t utc);
+
 class ScheduleTest : public RunTest {
 protected:
     ScheduleTest() {
@@ -333,6 +335,94 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
                              "Fehlend=0\r\nLetzteVollstaendige=2026-12-10 07:00:00\r\nAktiv=2026-12-10 07:00:"),
               std::string::npos)
         << iniText();
+}
+
+// Start-up and wake inside the start minute, a late tick, and the days of
+// the change of time on German time: each start runs once.
+TEST_F(ScheduleTest, NoStartMinuteIsPassedOverByAStartUpAWakeALateTickOrTheChangeOfTime) {
+    writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nSon=1\r\nP1A=1\r\nP1P=" + sourceFolder("Quelle") +
+             "\r\nTAR1=E:\\\r\nZEI=08:00:00\r\n[Status]\r\nAktiv=2026-12-06 20:00:00\r\n");
+    clock.set({2026, 12, 7, 8, 0, 10, 0});
+    form.FormCreate(Ctl::frmBackup);
+    EXPECT_TRUE(runStarts.empty());  // from the message loop, where the window can show it
+    ASSERT_EQ(window.postedTicks, 1);
+    form.TimerTimer(Ctl::Timer);
+    clock.set({2026, 12, 8, 7, 0, 0, 0});
+    form.PowerBroadcast(4);
+    clock.set({2026, 12, 8, 8, 0, 30, 0});
+    form.PowerBroadcast(0x12);
+    ASSERT_EQ(window.postedTicks, 2);
+    form.TimerTimer(Ctl::Timer);
+    clock.set({2026, 12, 14, 7, 59, 59, 0});
+    clock.setTick(clock.tickCount() + 6 * 86400000u);
+    form.TimerTimer(Ctl::Timer);
+    clock.set({2026, 12, 14, 8, 1, 0, 0});
+    clock.setTick(clock.tickCount() + 61000);
+    form.TimerTimer(Ctl::Timer);
+    ASSERT_EQ(runStarts.size(), 3u);
+    EXPECT_EQ(runStarts[2].minute, 1);
+
+    startAt(2, 30);
+    clock.zone = germanOffset;
+    // From 01:30 local time on the last Sundays of March and October 2027.
+    for (std::int64_t utc : {daysFromCivil(2027, 3, 28) * 86400 + 1800, daysFromCivil(2027, 10, 31) * 86400 - 1800}) {
+        form.PowerBroadcast(4);
+        for (int i = 0; i < 150; ++i, utc += 60) {
+            clock.set(fromSeconds(utc + 30 + germanOffset(utc) * 60));
+            clock.setTick(clock.tickCount() + 60000);
+            form.TimerTimer(Ctl::Timer);
+        }
+    }
+    ASSERT_EQ(runStarts.size(), 5u);
+    EXPECT_EQ(runStarts[3], (LocalDateTime{2027, 3, 28, 3, 0, 30, 0}));
+    EXPECT_EQ(runStarts[4], (LocalDateTime{2027, 10, 31, 2, 30, 30, 0}));
+    // The ticks stopped for six days: Sunday's start was told, not run.
+    std::vector<std::string> missed;
+    for (const auto& line : logLines())
+        if (line.rfind("Geplante", 0) == 0) missed.push_back(line);
+    EXPECT_EQ(missed, std::vector<std::string>{"Geplante Sicherung am Sonntag, 13.12.2026 um 08:00 Uhr nicht ausgeführt: "
+                                               "Computer aus, im Ruhezustand oder Programm nicht gestartet: 14.12.2026"});
+}
+
+// Ten years away in nine lines, one balloon for every finding, and the
+// warning kept until a complete run.
+TEST_F(ScheduleTest, TenYearsAwayAreToldInAFewLinesAndTheWarningOutlivesARestart) {
+    writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=" +
+             sourceFolder("Quelle") + "\r\nTAR1=E:\\\r\n[Status]\r\nLetzte=2016-12-06 01:00:00\r\nErgebnis=unvollst"
+             "\xE4ndig\r\nZiel=1\r\nFehlend=12\r\nLetzteVollstaendige=2016-11-29 01:00:00\r\nAktiv=2016-12-07 02:00:00\r\n");
+    clock.set({2026, 12, 7, 10, 0, 0, 0});
+    form.FormCreate(Ctl::frmBackup);
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[0], "3645 frühere geplante Sicherungen nicht ausgeführt, die erste am Donnerstag, 08.12.2016 um "
+                        "01:00 Uhr: Computer aus, im Ruhezustand oder Programm nicht gestartet: 07.12.2026");
+    EXPECT_EQ(lines[1].substr(0, 50), "Geplante Sicherung am Dienstag, 01.12.2026 um 01:0");
+    EXPECT_EQ(eventLog.events.size(), 9u);
+    EXPECT_NE(iniText().find("Verpasst=3652\r\n"), std::string::npos);
+    EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
+              "Sicherung unvollständig am 06.12.2016 01:00 auf Ziel 1: 12 Dateien fehlen. Einzelheiten im Fenster. "
+              "Geplante Sicherung nicht ausgeführt: 3652 Starts, zuletzt Montag, 07.12.2026 um 01:00 Uhr. "
+              "Seit 3660 Tagen keine vollständige Sicherung.");
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szTip).substr(0, 50),
+              "ZELKOR Backup\nLetzte Sicherung nicht vollständig.");
+
+    // The last run was fine after all; the program starts again a minute later.
+    ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Ergebnis", "vollständig"));
+    clock.advance(60000);
+    TfrmBackup again(portsWith(window, tray));
+    again.FormCreate(Ctl::frmBackup);
+    EXPECT_EQ(logLines().size(), 10u);  // only the week once more
+    EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.warningIcon());
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szTip).substr(0, 58),
+              "ZELKOR Backup\n3652 geplante Sicherungen nicht ausgeführt.");
+    again.miExecNowClick(Ctl::miExecNow);
+    EXPECT_NE(iniText().find("Verpasst=0\r\n"), std::string::npos);
+    EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.appIcon());
+    // A mark of life from 1900 is damage: nothing to report.
+    ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Aktiv", "1900-01-01 00:00:00"));
+    const std::size_t before = logLines().size();
+    again.PowerBroadcast(0x12);
+    EXPECT_EQ(logLines().size(), before);
 }
 
 }  // namespace
