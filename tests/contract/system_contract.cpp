@@ -75,8 +75,7 @@ TEST(LocaleContract, LongTimeFormatReadsBackThroughTheParser) {
     }
 }
 
-// The offset the schedule reckons summer time with is the one the clock's
-// local time has.
+// Summer time is reckoned with the offset that the clock's local time has.
 TEST(ClockContract, TheUtcOffsetIsTheOneOfTheLocalTime) {
     auto clock = makeClock();
     const std::int64_t utc = std::time(nullptr), local = secondsOf(clock->now());

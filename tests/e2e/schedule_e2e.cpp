@@ -61,8 +61,7 @@ TEST(ScheduleE2E, TheTimerStartsTheRunInItsMinuteAndReportsTheFailedEject) {
     EXPECT_TRUE(app.controlEnabled(Ctl::btnActive));
 }
 
-// Started inside its start minute, as autostart does at logon, the program
-// runs that minute's backup at once.
+// Started inside its start minute (autostart at logon) it runs that backup at once.
 TEST(ScheduleE2E, StartedInsideTheStartMinuteItRunsThatBackup) {
     if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
     SYSTEMTIME now{};
