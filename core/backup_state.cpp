@@ -74,8 +74,6 @@ std::optional<int> trustedCount(const std::string& s, int most) {
     return static_cast<int>(n);
 }
 
-namespace {
-
 LocalDateTime fromSeconds(std::int64_t s) {
     std::int64_t days = s / 86400, rest = s % 86400;
     if (rest < 0) {
@@ -88,28 +86,6 @@ LocalDateTime fromSeconds(std::int64_t s) {
     t.minute = static_cast<int>(rest / 60 % 60);
     t.second = static_cast<int>(rest % 60);
     return t;
-}
-
-}  // namespace
-
-std::vector<LocalDateTime> missedStarts(const LocalDateTime& alive, const std::optional<LocalDateTime>& lastRun,
-                                        const LocalDateTime& now, const std::array<bool, 7>& weekdays,
-                                        TimeOfDay start) {
-    std::vector<LocalDateTime> missed;
-    const std::int64_t from = secondsOf(alive), to = secondsOf(now);
-    const std::int64_t ran = lastRun ? secondsOf(*lastRun) : INT64_MIN;
-    // A clock set back, or a settings file from the future: nothing is known.
-    if (to <= from) return missed;
-    const std::int64_t startOfDay = start.hour * 3600 + start.minute * 60;
-    for (std::int64_t day = from / 86400 - 1; day <= to / 86400; ++day) {
-        const std::int64_t s = day * 86400 + startOfDay;
-        // The tick comes somewhere in the start minute: a program alive past
-        // that minute had its chance, and a minute not over yet still has it.
-        if (s + 60 <= from || s + 60 > to || ran >= s) continue;
-        const LocalDateTime t = fromSeconds(s);
-        if (weekdays[static_cast<std::size_t>(isoWeekday(t.year, t.month, t.day) - 1)]) missed.push_back(t);
-    }
-    return missed;
 }
 
 bool weekWithoutCompleteBackup(const LocalDateTime& lastComplete, const LocalDateTime& now) {

@@ -2,11 +2,9 @@
 // The state of the backups as a user sees it without opening the window:
 // the outcome of the last run, scheduled starts that were missed, and a week
 // without a complete backup. Plain rules over times; the form carries them out.
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/ports.h"
 
@@ -47,13 +45,7 @@ std::optional<int> trustedCount(const std::string& s, int most = 1 << 30);
 
 // Seconds since 1970 of a local time, for differences only.
 std::int64_t secondsOf(const LocalDateTime& t);
-
-// The scheduled starts (a ticked weekday at the start time) whose minute lay
-// after `alive`, the last moment the program is known to have run, and is
-// over by `now`, and that no run began on. Oldest first.
-std::vector<LocalDateTime> missedStarts(const LocalDateTime& alive, const std::optional<LocalDateTime>& lastRun,
-                                        const LocalDateTime& now, const std::array<bool, 7>& weekdays,
-                                        TimeOfDay start);
+LocalDateTime fromSeconds(std::int64_t s);
 
 // Seven days and more since the last complete backup.
 bool weekWithoutCompleteBackup(const LocalDateTime& lastComplete, const LocalDateTime& now);

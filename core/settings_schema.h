@@ -68,5 +68,10 @@ inline constexpr Setting Alive{Status, "Aktiv", Type::Text};
 // The start of a run that has not ended yet; removed at its end, so a start
 // of the program that finds it knows the run was cut off.
 inline constexpr Setting Running{Status, "Laeuft", Type::Text};
+// When this program first kept the state of the backups: without a complete
+// backup, the days without one count from here.
+inline constexpr Setting Since{Status, "Seit", Type::Text};
+// Scheduled starts missed since the last complete backup.
+inline constexpr Setting Missed{Status, "Verpasst", Type::Integer};
 
 }  // namespace zb::ini

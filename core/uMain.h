@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/backup_state.h"
+#include "core/schedule_rules.h"
 #include "core/settings.h"
 #include "platform/ports.h"
 #include "platform/window_port.h"
@@ -138,10 +139,29 @@ private:
     // A run that began at `start` and did not reach its end: the program was
     // ended, the power lost, or the session ends now.
     void recordNotEnded(const LocalDateTime& start);
-    // At start-up and on waking: starts missed while the program was away.
-    void reportMissedStarts();
+    // The checks and the activation of ActivateBackup; the text of the check
+    // that failed, empty when the schedule is active.
+    std::string activate();
+    // The start-up's activation; a schedule that did not come on is reported.
+    void activateAtStartUp();
+    void notActivated(const std::string& why);
+    // Looks at the schedule from `previous` to now: reports the starts missed
+    // and returns the one to run now, if any.
+    std::optional<LocalDateTime> lookAtSchedule(const LocalDateTime& previous, bool recent);
+    // At start-up and on waking, from the last mark of life: the starts
+    // missed meanwhile, and a run due in this minute, which the message loop
+    // starts once start-up or wake is over.
+    void lookAfterAbsence(const std::optional<LocalDateTime>& alive);
+    void reportMissed(const StartsFound& found, const LocalDateTime& now);
+    std::optional<LocalDateTime> settledStart(const LocalDateTime& now);
+    std::array<bool, 7> weekdays() const;
     // At start-up and at the first tick of a day.
     void reportWeekWithoutCompleteBackup();
+    void addFinding(Gravity gravity, const std::string& text, const std::string& brief);
+    // What a start-up, a wake or a tick found, in one balloon.
+    void showFindings();
+    // Why the icon warns, the gravest reason; empty when all is well.
+    std::string warningReason();
     void loadState();
     // The icon record's icon and tooltip as the state is now.
     void fillTrayState();
@@ -183,9 +203,17 @@ private:
     bool windowGone_ = false;
     // The last run's outcome line for the tooltip; whether a warning is due.
     std::string lastRunTip_;
-    bool lastRunComplete_ = true, startsMissed_ = false, weekWithout_ = false;
+    bool lastRunComplete_ = true;
+    std::int32_t missed_ = 0, daysWithout_ = 0;
     std::int64_t weekReportedDay_ = -1;
     std::string balloon_;  // waits for the icon
+    std::vector<Finding> findings_;
+    // The previous look at the schedule, by the local and the real clock;
+    // none after the computer went to sleep.
+    std::optional<LocalDateTime> lookFrom_;
+    std::uint32_t lookTick_ = 0;
+    // The newest start that was run or reported by this program.
+    std::optional<LocalDateTime> settled_;
 };
 
 }  // namespace zb

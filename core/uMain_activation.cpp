@@ -1,6 +1,7 @@
 // Activation of a schedule and the small handlers of the settings controls.
 #include <cstdio>
 
+#include "core/errors.h"
 #include "core/paths.h"
 #include "core/uMain.h"
 #include "core/message.h"
@@ -12,22 +13,19 @@ bool TfrmBackup::folderExists(const std::string& path) {
     return isAbsolutePath(path) && system_.directoryExists(path);
 }
 
-void TfrmBackup::ActivateBackup(Ctl) {
-    if (!anyWeekdayTicked()) {
-        box(MsgKind::Error, txt::ErrNoDay);
-        return;
-    }
+void TfrmBackup::ActivateBackup(Ctl) { (void)activate(); }
+
+std::string TfrmBackup::activate() {
+    const auto refuse = [this](const std::string& text) {
+        box(MsgKind::Error, text);
+        return text;
+    };
+    if (!anyWeekdayTicked()) return refuse(txt::ErrNoDay);
     bool anyPath = false;
     for (int k = 1; k <= 5; ++k) anyPath = anyPath || window_.checked(cbPfad(k));
-    if (!anyPath) {
-        box(MsgKind::Error, txt::ErrNoPath);
-        return;
-    }
+    if (!anyPath) return refuse(txt::ErrNoPath);
     for (int k = 1; k <= 5; ++k) {
-        if (window_.checked(cbPfad(k)) && !folderExists(window_.text(edPfad(k)))) {
-            box(MsgKind::Error, fill(txt::ErrPathN, {k}));
-            return;
-        }
+        if (window_.checked(cbPfad(k)) && !folderExists(window_.text(edPfad(k)))) return refuse(fill(txt::ErrPathN, {k}));
     }
     for (int n = 1; n <= 8; ++n) {
         const std::string target = window_.text(edTarget(n));
@@ -36,9 +34,41 @@ void TfrmBackup::ActivateBackup(Ctl) {
     }
     SettingsFile ini = settings();
     saveSettings(ini);
+    // Starts are counted as missed only under the schedule in force: the
+    // one saved now begins here.
+    const LocalDateTime now = clock_.now();
+    ini.writeText(ini::Alive, stamp(now));
+    lookFrom_ = now;
+    lookTick_ = clock_.tickCount();
     // A running timer keeps its rhythm: re-enabling would restart the minute.
     if (!window_.timerEnabled()) window_.setTimerEnabled(true);
     ApplicationEvents1Minimize(Ctl::frmBackup);
+    return {};
+}
+
+void TfrmBackup::activateAtStartUp() {
+    std::string failure;
+    try {
+        failure = activate();
+    } catch (const EZelkorError& e) {
+        notActivated(e.what());
+        throw;
+    }
+    if (!failure.empty()) notActivated(failure);
+}
+
+void TfrmBackup::notActivated(const std::string& why) {
+    constexpr std::uint32_t kEventNotActivated = 6;
+    // The check's message on one line: its line breaks become one blank.
+    std::string line;
+    for (char c : why) {
+        const bool brk = c == '\r' || c == '\n';
+        if (!brk) line += c;
+        else if (!line.empty() && line.back() != ' ') line += ' ';
+    }
+    const std::string text = fill(txt::ErrNotActivated, {line});
+    addFinding(Gravity::ScheduleOff, text, txt::BriefNotActivated);
+    logReport(text, clock_.now(), EventType::Error, kEventNotActivated);
 }
 
 void TfrmBackup::ActivatePfad(Ctl) {

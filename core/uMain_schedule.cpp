@@ -40,23 +40,63 @@ std::string TfrmBackup::scheduleStatus(const LocalDateTime& now) {
     return fill(txt::StatusDueToday, {start});
 }
 
+std::array<bool, 7> TfrmBackup::weekdays() const {
+    std::array<bool, 7> days{};
+    for (int d = 1; d <= 7; ++d) days[static_cast<std::size_t>(d - 1)] = window_.checked(weekdayBox(d));
+    return days;
+}
+
+std::optional<LocalDateTime> TfrmBackup::settledStart(const LocalDateTime& now) {
+    // A run that began in the future is damage or a clock set back: it must
+    // not keep today's start from running.
+    const std::optional<LocalDateTime> ran = trustedMoment(settings().readText(ini::LastRun), now);
+    if (!settled_ || (ran && secondsOf(*ran) > secondsOf(*settled_))) return ran;
+    return settled_;
+}
+
+std::optional<LocalDateTime> TfrmBackup::lookAtSchedule(const LocalDateTime& previous, bool recent) {
+    const LocalDateTime now = clock_.now();
+    const ScheduleLook look{previous, recent, now, settledStart(now), weekdays(), window_.time(Ctl::dtpTarget)};
+    const StartsFound found =
+        zb::lookAtSchedule(look, [this](std::int64_t utc) { return clock_.utcOffsetMinutes(utc); });
+    lookFrom_ = now;
+    lookTick_ = clock_.tickCount();
+    reportMissed(found, now);
+    return found.runNow;
+}
+
+void TfrmBackup::lookAfterAbsence(const std::optional<LocalDateTime>& alive) {
+    const LocalDateTime now = clock_.now();
+    // Without a mark of life (the first start of this version) only this
+    // minute is known; one before 2000 is damage, one in the future a clock
+    // set back.
+    const bool known = alive && alive->year >= 2000 && secondsOf(*alive) <= secondsOf(now);
+    const auto due = lookAtSchedule(known ? *alive : now, false);
+    // Run from the message loop: the window can show the run only once
+    // start-up or wake is over.
+    if (due && window_.timerEnabled()) window_.postTimerTick();
+}
+
 void TfrmBackup::TimerTimer(Ctl) {
-    if (BackupRunning) return;
+    if (BackupRunning) {
+        // The run in progress serves a start that comes meanwhile.
+        lookFrom_ = clock_.now();
+        lookTick_ = clock_.tickCount();
+        return;
+    }
     reportWeekWithoutCompleteBackup();
     const LocalDateTime now = clock_.now();
     window_.setText(Ctl::pnTitle, scheduleStatus(now));
-    if (!window_.checked(weekdayBox(isoWeekday(now.year, now.month, now.day)))) {
+    // A tick served late (the message loop busy, timers put together) still
+    // runs the start it passed over; one after a long stop reports it.
+    const bool recent = lookFrom_ && clock_.tickCount() - lookTick_ <= kLateTickMs;
+    const auto due = lookAtSchedule(lookFrom_.value_or(now), recent);
+    showFindings();
+    if (!due) {
         refreshTray();
         return;
     }
-    const TimeOfDay startTime = window_.time(Ctl::dtpTarget);
-    const std::string start = hhmm(startTime.hour, startTime.minute);
-
-    const LocalDateTime again = clock_.now();
-    if (hhmm(again.hour, again.minute) != start) {
-        refreshTray();
-        return;
-    }
+    settled_ = due;
 
     // Whatever fails today, tomorrow's run must not find the program still
     // marked as running.

@@ -1,4 +1,6 @@
 // Start-up, loading and saving the settings, and the end of the program.
+#include <algorithm>
+
 #include "core/uMain.h"
 #include "resources/texts.h"
 #include "core/shell/links.h"
@@ -87,11 +89,15 @@ void TfrmBackup::FormCreate(Ctl) {
     SettingsFile ini = settings();
     loadSettings(ini);
     loadState();
-    if (anyWeekdayTicked()) ActivateBackup(Ctl::frmBackup);
-    // What happened while the program was away, before it notes that it runs.
-    reportMissedStarts();
+    missed_ = trustedCount(ini.readText(ini::Missed)).value_or(0);
+    // The activation notes that the program runs: what happened while it was
+    // away counts from the mark it found.
+    const auto alive = fromStamp(ini.readText(ini::Alive));
+    if (anyWeekdayTicked()) activateAtStartUp();
+    lookAfterAbsence(alive);
     reportWeekWithoutCompleteBackup();
     markAlive();
+    showFindings();
     refreshTray();
     // Last, so that a refused entry costs no settings and no backups.
     RestoreAutostartEntry(registry_, system_);

@@ -52,9 +52,11 @@ void TfrmBackup::logReport(const std::string& message, const LocalDateTime& when
     std::string line = message;
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';  // a line break would end the entry and start a bogus key
-    settings().writeString(ini::Errors, date, line);
-    window_.appendLine(Ctl::mmo1, message + ": " + date);
+    // The event log first: a settings file that cannot be written must not
+    // keep the report from an administrator.
     eventLog_.report(type, id, message);
+    window_.appendLine(Ctl::mmo1, message + ": " + date);
+    settings().writeString(ini::Errors, date, line);
 }
 
 void TfrmBackup::recordOutcome(const LocalDateTime& start) {
@@ -64,7 +66,7 @@ void TfrmBackup::recordOutcome(const LocalDateTime& start) {
     const int target = tally_.targetPresent ? CurrentTargetNo : 0;
     const std::string when = whenText(start);
     lastRunComplete_ = outcome == Outcome::Complete;
-    if (lastRunComplete_) startsMissed_ = weekWithout_ = false;
+    if (lastRunComplete_) missed_ = daysWithout_ = 0;
     lastRunTip_ = fill(txt::TipLastRun, {outcomeWord(outcome), when, target});
     // The event log and the balloon first: a settings file that cannot be
     // written must not keep them from the user.
@@ -91,6 +93,7 @@ void TfrmBackup::recordOutcome(const LocalDateTime& start) {
     ini.writeInteger(ini::LastTarget, target);
     ini.writeInteger(ini::LastMissing, tally_.missing);
     if (lastRunComplete_) ini.writeText(ini::LastComplete, stamp(start));
+    if (lastRunComplete_) ini.writeInteger(ini::Missed, 0);
     ini.remove(ini::Running);
     ini.writeText(ini::Alive, stamp(clock_.now()));
 }
@@ -101,7 +104,7 @@ void TfrmBackup::recordNotEnded(const LocalDateTime& start) {
     lastRunComplete_ = false;
     lastRunTip_ = fill(txt::TipLastRunNoTarget, {txt::OutcomeIncomplete, when});
     logReport(fill(txt::ErrRunNotEnded, {when}), clock_.now(), EventType::Warning, kEventIncomplete);
-    balloon(fill(txt::BalloonRunNotEnded, {when}));
+    addFinding(Gravity::LastRunNotComplete, fill(txt::BalloonRunNotEnded, {when}), txt::BriefLastRun);
     // What the run got across is not known: neither its target nor a count.
     SettingsFile ini = settings();
     ini.writeText(ini::LastRun, stamp(start));
@@ -129,47 +132,83 @@ void TfrmBackup::loadState() {
     // The user was away when it happened, perhaps because the computer
     // switched itself off after the run.
     if (*outcome != Outcome::Complete && target)
-        balloon(notComplete(*outcome, when, *target, trustedCount(ini.readText(ini::LastMissing)).value_or(0)));
+        addFinding(Gravity::LastRunNotComplete,
+                   notComplete(*outcome, when, *target, trustedCount(ini.readText(ini::LastMissing)).value_or(0)),
+                   txt::BriefLastRun);
 }
 
-void TfrmBackup::reportMissedStarts() {
-    SettingsFile ini = settings();
-    const auto alive = fromStamp(ini.readText(ini::Alive));
-    // Without a mark of life (the first start of this version) nothing is
-    // known; without a schedule nothing was due.
-    if (!alive || !window_.timerEnabled()) return;
-    std::array<bool, 7> days{};
-    for (int d = 1; d <= 7; ++d) days[static_cast<std::size_t>(d - 1)] = window_.checked(weekdayBox(d));
-    const TimeOfDay start = window_.time(Ctl::dtpTarget);
-    const LocalDateTime now = clock_.now();
-    const auto missed = missedStarts(*alive, fromStamp(ini.readText(ini::LastRun)), now, days, start);
-    if (missed.empty()) return;
-    for (const LocalDateTime& t : missed)
+void TfrmBackup::reportMissed(const StartsFound& found, const LocalDateTime& now) {
+    if (found.missed == 0) return;
+    const auto when = [this](const LocalDateTime& t) {
+        return fill(txt::WhenStart, {weekdayName(t), locale_.formatShortDate(t), hhmm(t)});
+    };
+    const int earlier = found.missed - static_cast<int>(found.lastMissed.size());
+    if (earlier > 0)
+        logReport(fill(txt::ErrMissedEarlier, {earlier, when(found.firstMissed)}), now, EventType::Warning,
+                  kEventMissed);
+    for (const LocalDateTime& t : found.lastMissed)
         logReport(fill(txt::ErrMissedRun, {weekdayName(t), locale_.formatShortDate(t), hhmm(t)}), now,
                   EventType::Warning, kEventMissed);
-    startsMissed_ = true;
-    const LocalDateTime& last = missed.back();
-    const std::string when = fill(txt::WhenStart, {weekdayName(last), locale_.formatShortDate(last), hhmm(last)});
-    balloon(missed.size() == 1 ? fill(txt::BalloonMissedOne, {when})
-                               : fill(txt::BalloonMissedMany, {when, static_cast<int>(missed.size())}));
+    const LocalDateTime& last = found.lastMissed.back();
+    settled_ = last;
+    missed_ += found.missed;
+    addFinding(Gravity::MissedStarts,
+               found.missed == 1 ? fill(txt::BalloonMissedOne, {when(last)})
+                                 : fill(txt::BalloonMissedMany, {when(last), found.missed}),
+               found.missed == 1 ? std::string(txt::BriefMissedOne) : fill(txt::BriefMissedMany, {found.missed}));
+    SettingsFile ini = settings();
+    ini.writeInteger(ini::Missed, missed_);
+    // Reported once: the next start-up counts from here.
+    ini.writeText(ini::Alive, stamp(clock_.now()));
 }
 
 void TfrmBackup::reportWeekWithoutCompleteBackup() {
-    if (!window_.timerEnabled()) return;
+    // Also when the schedule did not come on: then above all.
+    if (!anyWeekdayTicked()) return;
     const LocalDateTime now = clock_.now();
     const std::int64_t today = secondsOf(now) / 86400;
     if (weekReportedDay_ == today) return;
-    const auto last = fromStamp(settings().readText(ini::LastComplete));
+    SettingsFile ini = settings();
+    // Without any complete backup, the days count from when this program
+    // first kept the state of the backups.
+    const auto complete = trustedMoment(ini.readText(ini::LastComplete), now);
+    const auto last = complete ? complete : trustedMoment(ini.readText(ini::Since), now);
     if (!last || !weekWithoutCompleteBackup(*last, now)) return;
     weekReportedDay_ = today;
-    weekWithout_ = true;
-    logReport(fill(txt::ErrNoCompleteBackup, {whenText(*last)}), now, EventType::Warning, kEventWeek);
-    balloon(fill(txt::BalloonNoCompleteBackup, {whenText(*last)}));
+    daysWithout_ = daysBetween(*last, now);
+    const std::string when = whenText(*last);
+    logReport(fill(complete ? txt::ErrNoCompleteBackup : txt::ErrNoCompleteBackupYet, {daysWithout_, when}), now,
+              EventType::Warning, kEventWeek);
+    addFinding(Gravity::DaysWithoutComplete,
+               fill(complete ? txt::BalloonNoCompleteBackup : txt::BalloonNoCompleteBackupYet, {daysWithout_, when}),
+               fill(txt::BriefNoCompleteBackup, {daysWithout_}));
+}
+
+void TfrmBackup::addFinding(Gravity gravity, const std::string& text, const std::string& brief) {
+    findings_.push_back({gravity, text, brief});
+}
+
+void TfrmBackup::showFindings() {
+    if (findings_.empty()) return;
+    balloon(summary(findings_, sizeof TrayIconData_.szInfo - 1));
+    findings_.clear();
+}
+
+std::string TfrmBackup::warningReason() {
+    if (anyWeekdayTicked() && !window_.timerEnabled()) return txt::BriefNotActivated;
+    if (!lastRunComplete_) return txt::BriefLastRun;
+    if (missed_ == 1) return txt::BriefMissedOne;
+    if (missed_ > 1) return fill(txt::BriefMissedMany, {missed_});
+    if (daysWithout_ > 0) return fill(txt::BriefNoCompleteBackup, {daysWithout_});
+    return {};
 }
 
 void TfrmBackup::markAlive() {
     try {
-        settings().writeText(ini::Alive, stamp(clock_.now()));
+        SettingsFile ini = settings();
+        const LocalDateTime now = clock_.now();
+        if (!trustedMoment(ini.readText(ini::Since), now)) ini.writeText(ini::Since, stamp(now));
+        ini.writeText(ini::Alive, stamp(now));
     } catch (...) {
         // A settings file that cannot be written is reported where it matters.
     }
@@ -198,20 +237,28 @@ void TfrmBackup::WindowDestroyed() { windowGone_ = true; }
 void TfrmBackup::PowerBroadcast(std::uint32_t event) {
     if (event == kPbtSuspend) {
         markAlive();
+        // What passes while the computer sleeps is missed, not late.
+        lookFrom_.reset();
     } else if (event == kPbtResumeAutomatic) {
-        reportMissedStarts();
+        lookAfterAbsence(fromStamp(settings().readText(ini::Alive)));
         reportWeekWithoutCompleteBackup();
         markAlive();
+        showFindings();
         refreshTray();
     }
 }
 
 void TfrmBackup::fillTrayState() {
-    const bool warn = !lastRunComplete_ || startsMissed_ || weekWithout_;
-    TrayIconData_.hIcon = warn ? tray_.warningIcon() : tray_.appIcon();
+    const std::string reason = warningReason();
+    TrayIconData_.hIcon = reason.empty() ? tray_.appIcon() : tray_.warningIcon();
     std::string tip = txt::TrayTip;
-    if (window_.timerEnabled()) tip += "\n" + scheduleStatus(clock_.now());
-    if (!lastRunTip_.empty()) tip += "\n" + lastRunTip_;
+    // Whole lines only, as many as the field holds; the reason comes first.
+    const auto add = [&](const std::string& line) {
+        if (!line.empty() && tip.size() + 1 + line.size() < sizeof TrayIconData_.szTip) tip += "\n" + line;
+    };
+    add(reason);
+    if (window_.timerEnabled()) add(scheduleStatus(clock_.now()));
+    add(lastRunTip_);
     put(TrayIconData_.szTip, tip);
 }
 

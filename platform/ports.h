@@ -120,6 +120,9 @@ public:
     virtual LocalDateTime now() = 0;
     // Milliseconds since the system started; wraps after 2^32.
     virtual std::uint32_t tickCount() = 0;
+    // How many minutes local time is ahead of UTC at the moment `utcSeconds`
+    // (seconds since 1970, UTC): 60 in German winter, 120 in summer time.
+    virtual std::int32_t utcOffsetMinutes(std::int64_t utcSeconds) = 0;
 };
 
 // SHFILEOPSTRUCTA in a form free of <windows.h>.

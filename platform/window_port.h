@@ -54,6 +54,9 @@ public:
     // so callers that must not restart it test timerEnabled() first.
     virtual void setTimerEnabled(bool on) = 0;
     virtual bool timerEnabled() const = 0;
+    // The timer's handler runs once more as soon as the message loop is free
+    // (not inside the caller); the timer keeps its rhythm.
+    virtual void postTimerTick() = 0;
 
     // The system's folder picker; nothing when the user cancels.
     virtual std::optional<std::string> pickFolder() = 0;

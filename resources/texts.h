@@ -150,8 +150,8 @@ inline constexpr const char* OutcomeFailed = "fehlgeschlagen";
 inline constexpr const char* ErrMissedRun =
     "Geplante Sicherung am %1, %2 um %3 Uhr nicht ausgeführt: Computer aus, im Ruhezustand oder Programm nicht "
     "gestartet";
-// %1: the short date and the time of the last complete backup.
-inline constexpr const char* ErrNoCompleteBackup = "Seit 7 Tagen keine vollständige Sicherung, die letzte war am %1";
+// %1: the whole days since, 7 or more; %2: the short date and the time of the last complete backup.
+inline constexpr const char* ErrNoCompleteBackup = "Seit %1 Tagen keine vollständige Sicherung, die letzte war am %2";
 inline constexpr const char* Monday = "Montag";
 inline constexpr const char* Tuesday = "Dienstag";
 inline constexpr const char* Wednesday = "Mittwoch";
@@ -176,8 +176,13 @@ inline constexpr const char* BalloonNothingCopied =
 // %1: the weekday, short date and time of the newest missed start; %2: how many there were.
 inline constexpr const char* BalloonMissedOne = "Geplante Sicherung nicht ausgeführt: %1.";
 inline constexpr const char* BalloonMissedMany = "Geplante Sicherung nicht ausgeführt: %2 Starts, zuletzt %1.";
-// %1: the short date and time of the last complete backup.
-inline constexpr const char* BalloonNoCompleteBackup = "Seit 7 Tagen keine vollständige Sicherung: die letzte war am %1.";
+// %1: the whole days since; %2: the short date and time of the last complete backup.
+inline constexpr const char* BalloonNoCompleteBackup = "Seit %1 Tagen keine vollständige Sicherung: die letzte war am %2.";
+// As above when there has never been a complete backup; %2: when the program
+// first kept the state of the backups.
+inline constexpr const char* ErrNoCompleteBackupYet = "Seit %1 Tagen keine vollständige Sicherung, noch keine seit dem %2";
+inline constexpr const char* BalloonNoCompleteBackupYet =
+    "Seit %1 Tagen keine vollständige Sicherung: noch keine seit dem %2.";
 // %1: the weekday, %2: the short date, %3: the time hh:mm (inside the balloons above).
 inline constexpr const char* WhenStart = "%1, %2 um %3 Uhr";
 // What the event log holds for a complete run. %1: the short date and time, %2: the target's number.
@@ -211,5 +216,24 @@ inline constexpr const char* EventFailed = "Sicherung fehlgeschlagen am %1 auf Z
 // Follows the event's text: the first report of the run (a source, what of
 // it is missing and why).
 inline constexpr const char* EventFirstReport = "Erste Meldung: %1";
+
+// Scheduled starts and the schedule itself, beyond the single run: more
+// missed starts than are reported one by one, a schedule that did not come
+// on, and the few words for each warning when several share one balloon,
+// and for the tooltip's line that says why the icon warns.
+// %1: how many starts before the ones reported one by one; %2: the first of
+// them (WhenStart).
+inline constexpr const char* ErrMissedEarlier =
+    "%1 frühere geplante Sicherungen nicht ausgeführt, die erste am %2: Computer aus, im Ruhezustand oder Programm "
+    "nicht gestartet";
+// %1: why, the text of the check that failed, on one line.
+inline constexpr const char* ErrNotActivated = "Zeitplan nicht aktiviert: %1";
+inline constexpr const char* BriefNotActivated = "Zeitplan nicht aktiviert.";
+inline constexpr const char* BriefLastRun = "Letzte Sicherung nicht vollständig.";
+inline constexpr const char* BriefMissedOne = "Eine geplante Sicherung nicht ausgeführt.";
+// %1: the scheduled starts missed since the last complete backup.
+inline constexpr const char* BriefMissedMany = "%1 geplante Sicherungen nicht ausgeführt.";
+// %1: the whole days since the last complete backup.
+inline constexpr const char* BriefNoCompleteBackup = "Seit %1 Tagen keine vollständige Sicherung.";
 
 }  // namespace zb::txt

@@ -23,6 +23,12 @@ public:
                                               std::chrono::steady_clock::now().time_since_epoch())
                                               .count());
     }
+    std::int32_t utcOffsetMinutes(std::int64_t utcSeconds) override {
+        const auto tt = static_cast<std::time_t>(utcSeconds);
+        std::tm tm{};
+        localtime_r(&tt, &tm);
+        return static_cast<std::int32_t>(tm.tm_gmtoff / 60);
+    }
 };
 
 }  // namespace

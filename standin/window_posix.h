@@ -45,6 +45,7 @@ public:
     int waits = 0;
     int trayMenuPopups = 0;
     int timerStarts = 0;
+    int postedTicks = 0;  // the tests deliver them by calling TimerTimer
     bool destroyed = false;
 
     ControlState& state(Ctl c) { return controls_[c]; }
@@ -77,6 +78,7 @@ public:
     std::uintptr_t handle() const override { return 0x10ABC; }
     void setTimerEnabled(bool on) override;
     bool timerEnabled() const override { return timer_; }
+    void postTimerTick() override { ++postedTicks; }
     std::optional<std::string> pickFolder() override;
     void popupTrayMenuAtCursor() override { ++trayMenuPopups; }
 

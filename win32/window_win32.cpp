@@ -186,6 +186,12 @@ void Win32Window::setTimerEnabled(bool on) {
     timer_ = on;
 }
 
+void Win32Window::postTimerTick() {
+    // Without a TIMERPROC in lParam the tick reaches the window procedure as
+    // the timer's own would.
+    if (hwnd_) PostMessageA(hwnd_, WM_TIMER, kTimerId, 0);
+}
+
 void Win32Window::popupTrayMenuAtCursor() {
     POINT pt{};
     GetCursorPos(&pt);

@@ -56,6 +56,7 @@ public:
     std::uintptr_t handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
     void setTimerEnabled(bool on) override;
     bool timerEnabled() const override { return timer_; }
+    void postTimerTick() override;
     std::optional<std::string> pickFolder() override;
     void popupTrayMenuAtCursor() override;
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 
+#include "core/backup_state.h"
 #include "core/settings.h"
 #include "contract_util.h"
 #include "platform/ports.h"
@@ -71,6 +73,13 @@ TEST(LocaleContract, LongTimeFormatReadsBackThroughTheParser) {
         ASSERT_TRUE(back) << s;
         EXPECT_EQ(*back, t) << s;
     }
+}
+
+// Summer time is reckoned with the offset that the clock's local time has.
+TEST(ClockContract, TheUtcOffsetIsTheOneOfTheLocalTime) {
+    auto clock = makeClock();
+    const std::int64_t utc = std::time(nullptr), local = secondsOf(clock->now());
+    EXPECT_NEAR(static_cast<double>(local - utc), clock->utcOffsetMinutes(utc) * 60.0, 2.0);
 }
 
 }  // namespace

@@ -61,5 +61,28 @@ TEST(ScheduleE2E, TheTimerStartsTheRunInItsMinuteAndReportsTheFailedEject) {
     EXPECT_TRUE(app.controlEnabled(Ctl::btnActive));
 }
 
+// Started inside its start minute (autostart at logon) it runs that backup at once.
+TEST(ScheduleE2E, StartedInsideTheStartMinuteItRunsThatBackup) {
+    if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    if (now.wSecond >= 40) std::this_thread::sleep_for(std::chrono::seconds(61 - now.wSecond));  // 20 s to start
+    GetLocalTime(&now);
+    char start[16];
+    std::snprintf(start, sizeof start, "%02d:%02d:00", now.wHour, now.wMinute);
+    const std::string wd = std::to_string(now.wDayOfWeek == 0 ? 7 : now.wDayOfWeek);
+    Sandbox sb;
+    const std::string source = sb.makeFolder("Quelle");
+    std::ofstream(source + "\\plan.txt") << "Plan";
+    fs::remove_all("N:\\" + wd);
+    sb.writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=" + source +
+                "\r\nTAR1=N:\\\r\nZEI=" + start + "\r\n");
+    App app(sb.appData());
+    ASSERT_TRUE(app.waitMainVisible(true, 15s)) << "no run at " << start;
+    ASSERT_TRUE(app.waitMainVisible(false, 60s));
+    EXPECT_TRUE(fs::exists("N:\\" + wd + "\\P1\\plan.txt"));
+    EXPECT_EQ(sb.iniValue("Status", "Ergebnis"), "vollst\xE4ndig");
+}
+
 }  // namespace
 }  // namespace zb::e2e

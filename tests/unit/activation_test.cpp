@@ -243,7 +243,9 @@ TEST_F(ActivationTest, SavesAll28ValuesInTheirOrder) {
               "P1P=D:\\Daten\\\r\nP2P=D:\\B\xFC"
               "ro\r\nP3P=D:\\Daten\\Sub\r\nP4P=\r\nP5P=\r\n"
               "TAR1=E:\\\r\nTAR2=E:\r\nTAR3=\r\nTAR4=\r\nTAR5=\r\nTAR6=\r\nTAR7=\r\nTAR8=\r\n"
-              "ZEI=22:15:05\r\nUNM=0\r\nSHU=1\r\n");
+              "ZEI=22:15:05\r\nUNM=0\r\nSHU=1\r\n"
+              // The schedule in force from now: missed starts count from here.
+              "[Status]\r\nAktiv=2026-12-07 10:00:00\r\n");
     EXPECT_EQ(iniText().find("redundanz"), std::string::npos);
 }
 
@@ -262,7 +264,7 @@ TEST_F(ActivationTest, ASavedScheduleIsWrittenBackAsLoaded) {
     EXPECT_EQ(window.time(Ctl::dtpTarget), (TimeOfDay{1, 0, 30}));
     EXPECT_TRUE(window.timerEnabled());
     EXPECT_TRUE(inTray());
-    EXPECT_EQ(iniText(), file + "[Status]\r\nAktiv=2026-12-07 10:00:00\r\n");
+    EXPECT_EQ(iniText(), file + "[Status]\r\nAktiv=2026-12-07 10:00:00\r\nSeit=2026-12-07 10:00:00\r\n");
 }
 
 TEST_F(ActivationTest, TheStartTimeIsSavedInTheUsersFormat) {

@@ -553,7 +553,7 @@ TEST_F(RunTest, ARunCutOffIsNeverComplete) {
               "Sicherung unvollständig: die Sicherung vom 09.12.2026 01:00 wurde nicht beendet.");
     EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.warningIcon());
     EXPECT_NE(iniText().find("[Status]\r\nLetzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig\r\n"
-                             "LetzteVollstaendige=2026-12-02 01:00:00\r\nAktiv="),
+                             "LetzteVollstaendige=2026-12-02 01:00:00\r\nSeit="),
               std::string::npos)
         << iniText();
 }

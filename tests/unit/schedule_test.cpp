@@ -2,6 +2,7 @@
 // roads to a shutdown. Nothing here switches anything off: the power and
 // volume calls go to recording stand-ins.
 #include "run_fixture.h"
+#include "core/calendar.h"
 
 namespace zb::test {
 namespace {
@@ -19,7 +20,7 @@ protected:
         window.onProcessMessages = nullptr;
     }
     void startAt(int hour, int minute, int second = 0) { window.setTime(Ctl::dtpTarget, {hour, minute, second}); }
-    // Ticks once a minute, at hh:mm:30, from `from` for `minutes` minutes.
+    // Ticks once a minute from `from` for `minutes` minutes, after a long stop.
     void tickEveryMinute(LocalDateTime from, int minutes) {
         clock.set(from);
         for (int i = 0; i < minutes; ++i) {
@@ -27,6 +28,7 @@ protected:
             c.set(from);
             c.advance(static_cast<std::uint32_t>(i) * 60000u);
             clock.set(c.now());
+            clock.setTick(clock.tickCount() + (i == 0 ? 86400000u : 60000u));
             form.TimerTimer(Ctl::Timer);
         }
     }
@@ -48,9 +50,9 @@ TEST_F(ScheduleTest, TheStatusLineTellsWhetherAndWhenTodaysBackupIsDue) {
     tick(Ctl::cbMo);
     startAt(12, 34);
     const std::pair<LocalDateTime, std::string> cases[] = {
-        {{2026, 12, 7, 12, 33, 59, 0}, "Aktiviert. Backup heute um 12:34 Uhr"},
-        {{2026, 12, 7, 12, 35, 0, 0}, "Aktiviert. Für heute ist kein weiteres Backup vorgesehen..."},
         {{2026, 12, 8, 12, 33, 0, 0}, "Aktiviert"},
+        {{2026, 12, 7, 12, 35, 0, 0}, "Aktiviert. Für heute ist kein weiteres Backup vorgesehen..."},
+        {{2026, 12, 7, 12, 33, 59, 0}, "Aktiviert. Backup heute um 12:34 Uhr"},
     };
     for (const auto& [when, status] : cases) {
         clock.set(when);
@@ -59,6 +61,7 @@ TEST_F(ScheduleTest, TheStatusLineTellsWhetherAndWhenTodaysBackupIsDue) {
     }
     EXPECT_TRUE(runStarts.empty());
     // The tick in the start minute shows the due text before it starts the run.
+    statuses.clear();
     clock.set({2026, 12, 7, 12, 34, 30, 0});
     form.TimerTimer(Ctl::Timer);
     EXPECT_EQ(statuses.front(), "Aktiviert. Backup heute um 12:34 Uhr");
@@ -73,7 +76,7 @@ TEST_F(ScheduleTest, MidnightAndTheLastMinuteOfTheDay) {
     EXPECT_EQ(runStarts[1].day, 8);
     runStarts.clear();
     startAt(23, 59);
-    tickEveryMinute({2026, 12, 7, 0, 0, 10, 0}, 2 * 24 * 60);
+    tickEveryMinute({2026, 12, 14, 0, 0, 10, 0}, 2 * 24 * 60);
     ASSERT_EQ(runStarts.size(), 2u);
     EXPECT_EQ(runStarts[0].hour, 23);
 }
@@ -83,10 +86,13 @@ TEST_F(ScheduleTest, AMissedStartMinuteIsNotCaughtUp) {
     startAt(12, 34);
     clock.set({2026, 12, 7, 12, 33, 50, 0});
     form.TimerTimer(Ctl::Timer);
-    clock.set({2026, 12, 7, 12, 35, 5, 0});  // asleep through 12:34, or enabled at 12:34:05
+    form.PowerBroadcast(4);  // asleep through 12:34
+    clock.set({2026, 12, 7, 12, 35, 5, 0});
+    form.PowerBroadcast(0x12);
     form.TimerTimer(Ctl::Timer);
     tickEveryMinute({2026, 12, 7, 12, 36, 5, 0}, 11 * 60);
     EXPECT_TRUE(runStarts.empty());
+    EXPECT_EQ(logLines().front().substr(0, 53), "Geplante Sicherung am Montag, 07.12.2026 um 12:34 Uhr");
 }
 
 TEST_F(ScheduleTest, TicksDuringARunChangeNothing) {
@@ -201,11 +207,12 @@ TEST_F(ScheduleTest, BackupAndShutdownAsksFirstAndNeverEjects) {
 }
 
 
-// The starts whose minute passed while the program was away, and only those.
+// The starts whose minute passed while nobody looked, and the one to run now.
 TEST(MissedStarts, OnlyStartsWhoseMinutePassedWhileNobodyRan) {
     const std::array<bool, 7> monWed{true, false, true, false, false, false, false}, daily{true, true, true, true,
                                                                                           true, true, true};
     using T = LocalDateTime;
+    const UtcOffset utc = [](std::int64_t) { return 0; };
     const struct {
         const char* what;
         T alive;
@@ -213,6 +220,8 @@ TEST(MissedStarts, OnlyStartsWhoseMinutePassedWhileNobodyRan) {
         T now;
         std::array<bool, 7> days;
         std::vector<T> missed;
+        std::optional<T> run = {};  // after a previous look that is `recent`
+        bool recent = false;
     } cases[] = {
         {"away Monday to Thursday", {2026, 12, 7, 0, 30, 0}, {}, {2026, 12, 10, 9, 0, 0}, monWed,
          {{2026, 12, 7, 1, 0, 0}, {2026, 12, 9, 1, 0, 0}}},
@@ -221,15 +230,43 @@ TEST(MissedStarts, OnlyStartsWhoseMinutePassedWhileNobodyRan) {
         {"gone in the start minute after the run began", {2026, 12, 7, 1, 0, 30}, T{2026, 12, 7, 1, 0, 5},
          {2026, 12, 7, 9, 0, 0}, monWed, {}},
         {"alive past the start minute", {2026, 12, 7, 1, 1, 0}, {}, {2026, 12, 8, 9, 0, 0}, monWed, {}},
-        {"back within the start minute", {2026, 12, 6, 22, 0, 0}, {}, {2026, 12, 7, 1, 0, 40}, monWed, {}},
+        {"back within the start minute", {2026, 12, 6, 22, 0, 0}, {}, {2026, 12, 7, 1, 0, 40}, monWed, {},
+         T{2026, 12, 7, 1, 0, 0}},
         {"over the turn of the year", {2026, 12, 31, 23, 0, 0}, {}, {2027, 1, 2, 2, 0, 0}, daily,
          {{2027, 1, 1, 1, 0, 0}, {2027, 1, 2, 1, 0, 0}}},
         {"a clock set back", {2026, 12, 9, 0, 0, 0}, {}, {2026, 12, 7, 9, 0, 0}, daily, {}},
+        {"a tick 61 s late", {2026, 12, 7, 0, 59, 59}, {}, {2026, 12, 7, 1, 1, 0}, monWed, {},
+         T{2026, 12, 7, 1, 0, 0}, true},
+        {"a tick after a long stop", {2026, 12, 7, 0, 59, 59}, {}, {2026, 12, 7, 1, 9, 0}, monWed,
+         {{2026, 12, 7, 1, 0, 0}}},
+        {"the hour set back", {2026, 12, 7, 1, 59, 30}, {}, {2026, 12, 7, 1, 0, 30}, daily, {}, {}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(missedStarts(c.alive, c.ran, c.now, c.days, {1, 0, 0}), c.missed);
+        const StartsFound f = lookAtSchedule({c.alive, c.recent, c.now, c.ran, c.days, {1, 0, 0}}, utc);
+        EXPECT_EQ(f.lastMissed, c.missed);
+        EXPECT_EQ(f.runNow, c.run);
     }
+}
+
+// German time: summer time from the last Sunday of March to that of October,
+// changing at 01:00 UTC; the repeated hour is in the table above.
+std::int32_t germanOffset(std::int64_t utc) {
+    const auto change = [y = fromSeconds(utc).year](unsigned month) {
+        std::int64_t d = daysFromCivil(y, month, 31);
+        while ((d % 7 + 10) % 7 != 6) --d;
+        return d * 86400 + 3600;
+    };
+    return utc >= change(3) && utc < change(10) ? 120 : 60;
+}
+
+TEST(StartOn, AStartInTheSkippedHourComesRightAfterIt) {
+    const std::int64_t spring = daysFromCivil(2026, 3, 29), autumn = daysFromCivil(2026, 10, 25);
+    const struct { std::int64_t day; TimeOfDay start; LocalDateTime at; } cases[] = {
+        {spring, {2, 30}, {2026, 3, 29, 3, 0, 0}}, {spring, {2, 0}, {2026, 3, 29, 3, 0, 0}},
+        {spring, {1, 59}, {2026, 3, 29, 1, 59, 0}}, {spring - 1, {2, 30}, {2026, 3, 28, 2, 30, 0}},
+        {autumn, {2, 30}, {2026, 10, 25, 2, 30, 0}}};
+    for (const auto& c : cases) EXPECT_EQ(startOn(c.day, c.start, germanOffset), c.at);
 }
 
 // A week with the program away, asleep and running, seen from the tray, the
@@ -250,10 +287,12 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
     ASSERT_EQ(tray.icons.size(), 1u);
     const TrayIconData& icon = tray.icons.begin()->second;
     EXPECT_EQ(icon.hIcon, tray.warningIcon());
-    EXPECT_EQ(std::string(icon.szTip), "ZELKOR Backup\nAktiviert. Für heute ist kein weiteres Backup vorgesehen...\n"
-                                        "Zuletzt vollständig am 30.11.2026 01:00, Ziel 1");
+    // The reason first; the last run's line no longer fits.
+    EXPECT_EQ(std::string(icon.szTip), "ZELKOR Backup\nEine geplante Sicherung nicht ausgeführt.\n"
+                                        "Aktiviert. Für heute ist kein weiteres Backup vorgesehen...");
     EXPECT_EQ(tray.calls.back().message, NIM_MODIFY_);
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
+              "Geplante Sicherung nicht ausgeführt: Montag, 07.12.2026 um 01:00 Uhr. "
               "Seit 7 Tagen keine vollständige Sicherung: die letzte war am 30.11.2026 01:00.");
     EXPECT_EQ(tray.calls.back().data.dwInfoFlags, NIIF_WARNING_);
     EXPECT_NE(iniText().find("Aktiv=2026-12-07 08:00:00\r\n"), std::string::npos);
@@ -282,6 +321,64 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
                              "Fehlend=0\r\nLetzteVollstaendige=2026-12-10 07:00:00\r\nAktiv=2026-12-10 07:00:"),
               std::string::npos)
         << iniText();
+}
+
+// Start-up and wake inside the start minute, and a late tick.
+TEST_F(ScheduleTest, NoStartMinuteIsPassedOverByAStartUpAWakeOrALateTick) {
+    writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nSon=1\r\nP1A=1\r\nP1P=" + sourceFolder("Quelle") +
+             "\r\nTAR1=E:\\\r\nZEI=08:00:00\r\n[Status]\r\nAktiv=2026-12-06 20:00:00\r\n");
+    clock.set({2026, 12, 7, 8, 0, 10, 0});
+    form.FormCreate(Ctl::frmBackup);
+    ASSERT_TRUE(runStarts.empty() && window.postedTicks == 1);  // the message loop runs it: the window shows
+    form.TimerTimer(Ctl::Timer);
+    clock.set({2026, 12, 8, 7, 0, 0, 0});
+    form.PowerBroadcast(4);
+    clock.set({2026, 12, 8, 8, 0, 30, 0});
+    form.PowerBroadcast(0x12);
+    ASSERT_EQ(window.postedTicks, 2);
+    form.TimerTimer(Ctl::Timer);
+    clock.set({2026, 12, 14, 7, 59, 59, 0});
+    clock.setTick(clock.tickCount() + 6 * 86400000u);  // Sunday's start is told, not run
+    form.TimerTimer(Ctl::Timer);
+    clock.set({2026, 12, 14, 8, 1, 0, 0});
+    clock.setTick(clock.tickCount() + 61000);
+    form.TimerTimer(Ctl::Timer);
+    ASSERT_EQ(runStarts.size(), 3u);
+    EXPECT_EQ(runStarts[2].minute, 1);
+}
+
+// Ten years away in nine lines, one balloon for every finding, and the
+// warning kept until a complete run.
+TEST_F(ScheduleTest, TenYearsAwayAreToldInAFewLinesAndTheWarningOutlivesARestart) {
+    writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=" +
+             sourceFolder("Quelle") + "\r\nTAR1=E:\\\r\n[Status]\r\nLetzte=2016-12-06 01:00:00\r\nErgebnis=unvollst"
+             "\xE4ndig\r\nZiel=1\r\nFehlend=12\r\nLetzteVollstaendige=2016-11-29 01:00:00\r\nAktiv=2016-12-07 02:00:00\r\n");
+    clock.set({2026, 12, 7, 10, 0, 0, 0});
+    form.FormCreate(Ctl::frmBackup);
+    ASSERT_EQ(logLines().size(), 9u);
+    EXPECT_EQ(logLines()[0], "3645 frühere geplante Sicherungen nicht ausgeführt, die erste am Donnerstag, 08.12.2016 um "
+                        "01:00 Uhr: Computer aus, im Ruhezustand oder Programm nicht gestartet: 07.12.2026");
+    EXPECT_EQ(eventLog.events.size(), 9u);
+    EXPECT_NE(iniText().find("Verpasst=3652\r\n"), std::string::npos);
+    EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
+              "Sicherung unvollständig am 06.12.2016 01:00 auf Ziel 1: 12 Dateien fehlen. Einzelheiten im Fenster. "
+              "Geplante Sicherung nicht ausgeführt: 3652 Starts, zuletzt Montag, 07.12.2026 um 01:00 Uhr. "
+              "Seit 3660 Tagen keine vollständige Sicherung.");
+
+    // The last run was fine after all; the program starts again a minute later.
+    ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Ergebnis", "vollständig"));
+    clock.advance(60000);
+    TfrmBackup again(portsWith(window, tray));
+    again.FormCreate(Ctl::frmBackup);
+    EXPECT_EQ(logLines().size(), 10u);  // only the week once more
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szTip).substr(0, 58),
+              "ZELKOR Backup\n3652 geplante Sicherungen nicht ausgeführt.");
+    again.miExecNowClick(Ctl::miExecNow);
+    EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.appIcon());
+    // A mark of life from 1900 is damage: nothing to report.
+    ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Aktiv", "1900-01-01 00:00:00"));
+    again.PowerBroadcast(0x12);
+    EXPECT_NE(iniText().find("Verpasst=0\r\n"), std::string::npos);
 }
 
 }  // namespace

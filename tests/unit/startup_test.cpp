@@ -11,7 +11,8 @@ TEST_F(StartupTest, FirstStartCreatesTheFolderAndShowsDefaults) {
     form.FormCreate(Ctl::frmBackup);
 
     EXPECT_TRUE(std::filesystem::is_directory(host(settingsDir())));
-    EXPECT_EQ(iniText(), "[Status]\r\nAktiv=2026-12-07 10:00:00\r\n");  // only the mark of life
+    // Only the mark of life, and since when the state of the backups is kept.
+    EXPECT_EQ(iniText(), "[Status]\r\nSeit=2026-12-07 10:00:00\r\nAktiv=2026-12-07 10:00:00\r\n");
     EXPECT_EQ(window.text(Ctl::pnTitle), "Initialisiere...");
     EXPECT_EQ(window.processMessagesCalls, 1);
     EXPECT_TRUE(window.boxes.empty());

@@ -284,7 +284,7 @@ TEST_F(TrayTest, ASavedScheduleStartsInTheTray) {
 }
 
 TEST_F(TrayTest, AMissingSavedSourceKeepsTheWindowShown) {
-    savedSchedule("P3A=1\r\nP3P=D:\\Weg\\\r\n");
+    savedSchedule("P3A=1\r\nP3P=D:\\Weg\\\r\n[Status]\r\nLetzteVollstaendige=2026-11-27 09:00:00\r\n");
     const std::string before = iniText();
     form.FormCreate(Ctl::frmBackup);
     EXPECT_EQ(window.boxes, std::vector<Box>{error(
@@ -293,7 +293,39 @@ TEST_F(TrayTest, AMissingSavedSourceKeepsTheWindowShown) {
     EXPECT_FALSE(window.minimized());
     EXPECT_FALSE(window.timerEnabled());
     EXPECT_TRUE(tray.calls.empty());
-    EXPECT_EQ(iniText(), before + "[Status]\r\nAktiv=2026-12-07 10:00:00\r\n");
+    // Not silent beyond the box; a week without a complete backup counts also now.
+    const std::string off = "Zeitplan nicht aktiviert: Es wurde kein Pfad 3 für das Backup angewählt! Korrigeren Sie "
+                            "den Pfad 3.";
+    EXPECT_EQ(iniText(), before + "Seit=2026-12-07 10:00:00\r\nAktiv=2026-12-07 10:00:00\r\n[Errors]\r\n07.12.2026=Seit 10 Tagen keine "
+                                  "vollst\xE4ndige Sicherung, die letzte war am 27.11.2026 09:00\r\n");
+    EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Error, 6, off}));
+    // The balloon and the tooltip wait for the tray: the gravest first.
+    form.ApplicationEvents1Minimize(Ctl::frmBackup);
+    EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
+              off + " Seit 10 Tagen keine vollständige Sicherung: die letzte war am 27.11.2026 09:00.");
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szTip), "ZELKOR Backup\nZeitplan nicht aktiviert.");
+}
+
+// Values from the future, before 2000 or below zero are damage: never shown,
+// and never a reason to stay quiet. Without any complete backup the days
+// count from when the program first kept the state.
+TEST_F(TrayTest, DamagedStatusValuesAreNotTrusted) {
+    savedSchedule("[Status]\r\nLetzte=2027-01-11 01:00:00\r\nErgebnis=vollst\xE4ndig\r\nZiel=-7\r\nFehlend=-3\r\n"
+                  "LetzteVollstaendige=2027-01-11 01:00:00\r\nSeit=2026-11-27 09:00:00\r\n");
+    form.FormCreate(Ctl::frmBackup);
+    toTray();
+    const std::string week = "Seit 10 Tagen keine vollständige Sicherung, noch keine seit dem 27.11.2026 09:00";
+    EXPECT_EQ(eventLog.events.back(), (PosixEventLog::Event{EventType::Warning, 5, week}));
+    const TrayIconData& icon = tray.icons.begin()->second;
+    EXPECT_EQ(icon.hIcon, tray.warningIcon());
+    EXPECT_EQ(std::string(icon.szTip), "ZELKOR Backup\nSeit 10 Tagen keine vollständige Sicherung.\n"
+                                       "Aktiviert. Für heute ist kein weiteres Backup vorgesehen...");
+    const LocalDateTime now{2026, 12, 7, 10, 0, 0, 0};
+    for (const char* bad : {"1999-12-31 23:00:00", "2026-12-08 10:00:01", "2026-12-07", ""})
+        EXPECT_FALSE(trustedMoment(bad, now)) << bad;
+    EXPECT_TRUE(trustedMoment("2026-12-08 10:00:00", now));
+    for (const char* bad : {"-3", "abc", "3x", "", "9"}) EXPECT_FALSE(trustedCount(bad, 8)) << bad;
+    EXPECT_EQ(trustedCount("08", 8), 8);
 }
 
 TEST_F(TrayTest, AnAbsentSavedTargetWarnsAndStillStartsInTheTray) {
