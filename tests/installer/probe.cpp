@@ -7,10 +7,13 @@
 //                       class, for half a minute
 //   probe hold FILE     keeps FILE open for reading only, as a program started
 //                       from it under another account would, for half a minute
+//   probe setup-folder-page  goes from the setup's first page to the folder
+//                       page and prints its caption, heading, button and texts
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/controls.h"
 
@@ -48,6 +51,45 @@ int desktopLink(HWND main) {
     return std::strcmp(text, "Verkn\xfcpfung erzeugt.") == 0 && !IsWindow(box) ? 0 : 1;
 }
 
+std::string utf8Text(HWND h) {
+    wchar_t w[1024] = L"";
+    GetWindowTextW(h, w, 1024);
+    char u[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, w, -1, u, sizeof u, nullptr, nullptr);
+    return u;
+}
+
+// The setup's window is a dialog with the wizard's buttons and the heading.
+HWND setupWindow() {
+    for (int i = 0; i < 200; ++i, Sleep(100))
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
+             w = FindWindowExA(nullptr, w, "#32770", nullptr))
+            if (IsWindowVisible(w) && GetDlgItem(w, IDOK) && GetDlgItem(w, 1037)) return w;
+    return nullptr;
+}
+
+int setupFolderPage() {
+    HWND setup = setupWindow();
+    if (!setup) { std::puts("no setup window"); return 1; }
+    PostMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
+    // The page's show function writes the space texts last.
+    HWND page = nullptr;
+    for (int i = 0; i < 100; ++i, Sleep(100)) {
+        page = FindWindowExA(setup, nullptr, "#32770", nullptr);
+        if (page && GetDlgItem(page, 1019) && !utf8Text(GetDlgItem(page, 1023)).empty()) break;
+        page = nullptr;
+    }
+    if (!page) { std::puts("no folder page"); return 1; }
+    std::printf("caption: %s\n", utf8Text(setup).c_str());
+    std::printf("heading: %s\n", utf8Text(GetDlgItem(setup, 1037)).c_str());
+    std::printf("button: %s\n", utf8Text(GetDlgItem(setup, IDOK)).c_str());
+    std::printf("text: %s\n", utf8Text(GetDlgItem(page, 1006)).c_str());
+    std::printf("folder: %s%s\n", utf8Text(GetDlgItem(page, 1019)).c_str(),
+                IsWindowEnabled(GetDlgItem(page, 1019)) ? "" : " (fixed)");
+    std::printf("%s\n%s\n", utf8Text(GetDlgItem(page, 1023)).c_str(), utf8Text(GetDlgItem(page, 1024)).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,6 +101,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc != 2) return 2;
+    if (std::strcmp(argv[1], "setup-folder-page") == 0) return setupFolderPage();
     if (std::strcmp(argv[1], "foreign-window") == 0) {
         WNDCLASSA wc{};
         wc.lpfnWndProc = DefWindowProcA;
