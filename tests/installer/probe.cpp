@@ -8,7 +8,8 @@
 //   probe hold FILE     keeps FILE open for reading only, as a program started
 //                       from it under another account would, for half a minute
 //   probe setup-folder-page  goes from the setup's first page to the folder
-//                       page and prints its caption, heading, button and texts
+//                       page, prints its caption, heading, button and texts,
+//                       and cancels the setup
 #include <windows.h>
 
 #include <cstdio>
@@ -52,8 +53,10 @@ int desktopLink(HWND main) {
 }
 
 std::string utf8Text(HWND h) {
+    // WM_GETTEXT: GetWindowText does not ask a control of another process.
     wchar_t w[1024] = L"";
-    GetWindowTextW(h, w, 1024);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(h, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(w), SMTO_ABORTIFHUNG, 5000, &ignored);
     char u[4096] = "";
     WideCharToMultiByte(CP_UTF8, 0, w, -1, u, sizeof u, nullptr, nullptr);
     return u;
@@ -87,7 +90,15 @@ int setupFolderPage() {
     std::printf("folder: %s%s\n", utf8Text(GetDlgItem(page, 1019)).c_str(),
                 IsWindowEnabled(GetDlgItem(page, 1019)) ? "" : " (fixed)");
     std::printf("%s\n%s\n", utf8Text(GetDlgItem(page, 1023)).c_str(), utf8Text(GetDlgItem(page, 1024)).c_str());
-    return 0;
+    std::fflush(stdout);
+    // Cancelled and confirmed, the setup removes its temporary files.
+    PostMessageA(GetDlgItem(setup, IDCANCEL), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    for (int i = 0; i < 100 && !(box = ownedBox(setup)); ++i) Sleep(100);
+    if (!box) { std::puts("no question on cancelling"); return 1; }
+    PostMessageA(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(setup); ++i) Sleep(100);
+    return IsWindow(setup) ? 1 : 0;
 }
 
 }  // namespace
