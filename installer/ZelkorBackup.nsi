@@ -271,6 +271,11 @@ FunctionEnd
 
 ; The folder page's space needed and space free, in German notation.
 Function SpaceTexts
+  ; Without a page of ours there is no window to write to, and no other's.
+  ${If} ${Silent}
+  ${OrIf} $HWNDPARENT = 0
+    Return
+  ${EndIf}
   FindWindow $R6 "#32770" "" $HWNDPARENT
   SectionGetSize 0 $R0
   Call SizeText
