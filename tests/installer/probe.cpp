@@ -62,41 +62,28 @@ std::string utf8Text(HWND h) {
     return u;
 }
 
-// The setup's window is a dialog with the wizard's buttons and the heading.
-HWND setupWindow() {
-    for (int i = 0; i < 200; ++i, Sleep(100))
-        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
-             w = FindWindowExA(nullptr, w, "#32770", nullptr))
-            if (IsWindowVisible(w) && GetDlgItem(w, IDOK) && GetDlgItem(w, 1037)) return w;
-    return nullptr;
-}
-
 int setupFolderPage() {
-    HWND setup = setupWindow();
-    if (!setup) { std::puts("no setup window"); return 1; }
+    HWND setup = nullptr, page = nullptr;
+    for (int i = 0; i < 200 && !setup; ++i, Sleep(100))
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr))
+            if (IsWindowVisible(w) && GetDlgItem(w, 1037)) setup = w;  // the wizard's heading
+    if (!setup) return std::puts("no setup window"), 1;
     PostMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
     // The page's show function writes the space texts last.
-    HWND page = nullptr;
-    for (int i = 0; i < 100; ++i, Sleep(100)) {
-        page = FindWindowExA(setup, nullptr, "#32770", nullptr);
-        if (page && GetDlgItem(page, 1019) && !utf8Text(GetDlgItem(page, 1023)).empty()) break;
-        page = nullptr;
-    }
-    if (!page) { std::puts("no folder page"); return 1; }
-    std::printf("caption: %s\n", utf8Text(setup).c_str());
-    std::printf("heading: %s\n", utf8Text(GetDlgItem(setup, 1037)).c_str());
-    std::printf("button: %s\n", utf8Text(GetDlgItem(setup, IDOK)).c_str());
-    std::printf("text: %s\n", utf8Text(GetDlgItem(page, 1006)).c_str());
-    std::printf("folder: %s%s\n", utf8Text(GetDlgItem(page, 1019)).c_str(),
-                IsWindowEnabled(GetDlgItem(page, 1019)) ? "" : " (fixed)");
-    std::printf("%s\n%s\n", utf8Text(GetDlgItem(page, 1023)).c_str(), utf8Text(GetDlgItem(page, 1024)).c_str());
+    for (int i = 0; i < 100 && !page; ++i, Sleep(100))
+        if (HWND p = FindWindowExA(setup, nullptr, "#32770", nullptr); GetDlgItem(p, 1019) && !utf8Text(GetDlgItem(p, 1023)).empty())
+            page = p;
+    if (!page) return std::puts("no folder page"), 1;
+    auto text = [](HWND parent, int id) { return utf8Text(GetDlgItem(parent, id)); };
+    std::printf("caption: %s\nheading: %s\nbutton: %s\ntext: %s\nfolder: %s%s\n%s\n%s\n", utf8Text(setup).c_str(),
+                text(setup, 1037).c_str(), text(setup, IDOK).c_str(), text(page, 1006).c_str(), text(page, 1019).c_str(),
+                IsWindowEnabled(GetDlgItem(page, 1019)) ? "" : " (fixed)", text(page, 1023).c_str(), text(page, 1024).c_str());
     std::fflush(stdout);
     // Cancelled and confirmed, the setup removes its temporary files.
     PostMessageA(GetDlgItem(setup, IDCANCEL), BM_CLICK, 0, 0);
     HWND box = nullptr;
     for (int i = 0; i < 100 && !(box = ownedBox(setup)); ++i) Sleep(100);
-    if (!box) { std::puts("no question on cancelling"); return 1; }
-    PostMessageA(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    if (box) PostMessageA(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
     for (int i = 0; i < 100 && IsWindow(setup); ++i) Sleep(100);
     return IsWindow(setup) ? 1 : 0;
 }
