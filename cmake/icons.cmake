@@ -56,11 +56,11 @@ foreach(icon "ZelkorBackup;0" "ZelkorBackup-Warnung;1")
     render(${name}-${size} ${size} ${mark})
     list(APPEND frames "${work}/${name}-${size}.png")
   endforeach()
-  # Into a file of another name first: a failed run leaves no icon that a
+  # Into the work folder first: a failed run leaves no icon that a
   # later build would take as up to date. No time stamp inside, so that the
   # same drawing gives the same file.
   execute_process(
-    COMMAND "${MAGICK}" ${frames} -define png:exclude-chunks=date,time "ICO:${work}/${name}.ico"
+    COMMAND "${MAGICK}" ${frames} -define png:exclude-chunks=date,time "${work}/${name}.ico"
     RESULT_VARIABLE rc ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${MAGICK} could not write ${name}.ico: ${err}")
@@ -68,7 +68,13 @@ foreach(icon "ZelkorBackup;0" "ZelkorBackup-Warnung;1")
   file(RENAME "${work}/${name}.ico" "${OUT}/${name}.ico")
 endforeach()
 
-file(COPY_FILE "${work}/ZelkorBackup-32.png" "${OUT}/symbol.png")
-file(COPY_FILE "${work}/ZelkorBackup-Warnung-32.png" "${OUT}/symbol-warnung.png")
 render(logo 96 FALSE)
-file(COPY_FILE "${work}/logo.png" "${OUT}/logo.png")
+foreach(copy "ZelkorBackup-32;symbol" "ZelkorBackup-Warnung-32;symbol-warnung" "logo;logo")
+  list(GET copy 0 from)
+  list(GET copy 1 to)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E copy "${work}/${from}.png" "${OUT}/${to}.png"
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "could not write ${OUT}/${to}.png")
+  endif()
+endforeach()
