@@ -80,6 +80,7 @@ VIAddVersionKey /LANG=1031 "FileDescription" "Installation von ${APP} ${VERSION}
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_ABORTWARNING_TEXT "$AbortQuestion"
 !define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_BMP}"
 !define MUI_WELCOMEFINISHPAGE_BITMAP_NOSTRETCH
 
@@ -100,6 +101,7 @@ Var AbortTitle
 Var AbortSubtitle
 Var FinishTitle
 Var FinishText
+Var AbortQuestion
 
 !define MUI_WELCOMEPAGE_TITLE "$WelcomeTitle"
 !define MUI_WELCOMEPAGE_TEXT "$WelcomeText"
@@ -230,6 +232,7 @@ Function .onInit
     StrCpy $AbortSubtitle "Die Aktualisierung wurde nicht vollständig abgeschlossen."
     StrCpy $FinishTitle "Die Aktualisierung von ${APP} wird abgeschlossen"
     StrCpy $FinishText "${APP} wurde auf Version ${VERSION} aktualisiert.$\r$\n$\r$\nKlicken Sie auf „Fertigstellen“, um den Assistenten zu schließen."
+    StrCpy $AbortQuestion "Sind Sie sicher, dass Sie die Aktualisierung von ${APP} abbrechen möchten?"
   ${Else}
     StrCpy $SetupCaption "Installation von ${APP} ${VERSION}"
     StrCpy $WelcomeTitle "$(MUI_TEXT_WELCOME_INFO_TITLE)"
@@ -245,6 +248,7 @@ Function .onInit
     StrCpy $AbortSubtitle "$(MUI_TEXT_ABORT_SUBTITLE)"
     StrCpy $FinishTitle "$(MUI_TEXT_FINISH_INFO_TITLE)"
     StrCpy $FinishText "${APP} ${VERSION} wurde auf Ihrem Computer installiert.$\r$\n$\r$\nKlicken Sie auf „Fertigstellen“, um den Assistenten zu schließen."
+    StrCpy $AbortQuestion "$(MUI_TEXT_ABORTWARNING)"
   ${EndIf}
   Call CheckNotRunning
 FunctionEnd
