@@ -33,7 +33,8 @@ HWND mainWindow(DWORD waitMs) {
 HWND ownedBox(HWND owner) {
     for (HWND box = FindWindowExA(nullptr, nullptr, "#32770", nullptr); box;
          box = FindWindowExA(nullptr, box, "#32770", nullptr))
-        if (GetWindow(box, GW_OWNER) == owner) return box;
+        // Shown only once its texts are set.
+        if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return box;
     return nullptr;
 }
 
