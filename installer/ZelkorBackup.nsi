@@ -5,6 +5,7 @@
 ;   EXE, GUIDE       the files to install
 ;   FRONT            Deinstallieren.exe, built from installer/front/
 ;   WIZARD_BMP       the picture of the welcome and finish pages (164x314)
+;   ICON             the program's icon, rendered by the build
 ;   OUTFILE          the setup to write
 ;   SIGN             (optional) a command that signs the file named after it
 Unicode true
@@ -14,8 +15,8 @@ RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 AllowSkipFiles off
 
-!ifndef VERSION | VERSION_DOTTED | EXE | GUIDE | FRONT | WIZARD_BMP | OUTFILE
-  !error "installer/package.sh passes VERSION, VERSION_DOTTED, EXE, GUIDE, FRONT, WIZARD_BMP and OUTFILE"
+!ifndef VERSION | VERSION_DOTTED | EXE | GUIDE | FRONT | WIZARD_BMP | ICON | OUTFILE
+  !error "installer/package.sh passes VERSION, VERSION_DOTTED, EXE, GUIDE, FRONT, WIZARD_BMP, ICON and OUTFILE"
 !endif
 
 !define APP "ZELKOR Backup"
@@ -52,6 +53,10 @@ AllowSkipFiles off
 !endif
 
 Name "${APP} ${VERSION}"
+; "Installation von ..." or "Aktualisierung von ...", set in .onInit.
+Caption "$SetupCaption"
+; The sizes are written by SpaceTexts: NSIS would write "1.8 MB".
+SpaceTexts none
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${APP}"
 ; An update goes where the last version went, so autostart entries and
@@ -72,24 +77,50 @@ VIAddVersionKey /LANG=1031 "FileDescription" "Installation von ${APP} ${VERSION}
 !include LogicLib.nsh
 !include FileFunc.nsh
 
-!define MUI_ICON "${__FILEDIR__}/../resources/ZelkorBackup.ico"
-!define MUI_UNICON "${__FILEDIR__}/../resources/ZelkorBackup.ico"
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_ABORTWARNING_TEXT "$AbortQuestion"
 !define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_BMP}"
 !define MUI_WELCOMEFINISHPAGE_BITMAP_NOSTRETCH
 
 ; The folder of the installed version; empty on a first installation.
 Var InstalledDir
+; The pages' texts, which on an update speak of the update (see .onInit).
+Var SetupCaption
+Var WelcomeTitle
+Var WelcomeText
+Var DirPageTitle
 Var DirPageText
 Var DirPageSubtext
+Var WorkTitle
+Var WorkSubtitle
+Var DoneTitle
+Var DoneSubtitle
+Var AbortTitle
+Var AbortSubtitle
+Var FinishTitle
+Var FinishText
+Var AbortQuestion
 
-!define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert ${APP} ${VERSION} auf Ihrem Computer.$\r$\n$\r$\nWenn ${APP} schon installiert ist, wird es aktualisiert. Ihre Einstellungen (Sicherungsplan, Pfade, Ziellaufwerke) und Ihre Sicherungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf „Weiter“, um fortzufahren."
+!define MUI_WELCOMEPAGE_TITLE "$WelcomeTitle"
+!define MUI_WELCOMEPAGE_TEXT "$WelcomeText"
 !insertmacro MUI_PAGE_WELCOME
-!define MUI_DIRECTORYPAGE_TEXT_TOP "$DirPageText"
+!define MUI_PAGE_HEADER_TEXT "$DirPageTitle"
 !define MUI_PAGE_HEADER_SUBTEXT "$DirPageSubtext"
+!define MUI_DIRECTORYPAGE_TEXT_TOP "$DirPageText"
+!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Installationsordner"
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW DirectoryShow
 !insertmacro MUI_PAGE_DIRECTORY
+!define MUI_PAGE_HEADER_TEXT "$WorkTitle"
+!define MUI_PAGE_HEADER_SUBTEXT "$WorkSubtitle"
+!define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "$DoneTitle"
+!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "$DoneSubtitle"
+!define MUI_INSTFILESPAGE_ABORTHEADER_TEXT "$AbortTitle"
+!define MUI_INSTFILESPAGE_ABORTHEADER_SUBTEXT "$AbortSubtitle"
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "$FinishTitle"
+!define MUI_FINISHPAGE_TEXT "$FinishText"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "${APP} jetzt starten"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
@@ -98,6 +129,7 @@ Var DirPageSubtext
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "${APP} wird aus dem unten angegebenen Ordner entfernt. Klicken Sie auf „Deinstallieren“, um die Deinstallation zu starten."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -186,16 +218,43 @@ Function .onInit
   ReadRegStr $InstalledDir HKLM "${UNINST_KEY}" "InstallLocation"
   ${If} $InstalledDir != ""
     StrCpy $INSTDIR $InstalledDir
+    StrCpy $SetupCaption "Aktualisierung von ${APP} ${VERSION}"
+    StrCpy $WelcomeTitle "Willkommen zur Aktualisierung$\r$\nvon ${APP} ${VERSION}"
+    StrCpy $WelcomeText "Dieser Assistent aktualisiert ${APP} auf Version ${VERSION}. Ihre Einstellungen (Sicherungsplan, Pfade, Ziellaufwerke) und Ihre Sicherungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf „Weiter“, um fortzufahren."
+    StrCpy $DirPageTitle "Installierte Version aktualisieren"
     StrCpy $DirPageSubtext "Die neue Version ersetzt die installierte in deren Ordner."
-    StrCpy $DirPageText "${APP} ist in diesem Ordner installiert und wird dort aktualisiert. Einen anderen Ordner wählen Sie, indem Sie ${APP} zuerst deinstallieren.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
+    StrCpy $DirPageText "${APP} ist in diesem Ordner installiert und wird dort aktualisiert. Einen anderen Ordner wählen Sie, indem Sie ${APP} zuerst deinstallieren.$\r$\n$\r$\nKlicken Sie auf „Aktualisieren“, um fortzufahren."
+    StrCpy $WorkTitle "Wird aktualisiert ..."
+    StrCpy $WorkSubtitle "Bitte warten Sie, während ${APP} aktualisiert wird."
+    StrCpy $DoneTitle "Die Aktualisierung ist vollständig"
+    StrCpy $DoneSubtitle "Die Aktualisierung wurde erfolgreich abgeschlossen."
+    StrCpy $AbortTitle "Abbruch der Aktualisierung"
+    StrCpy $AbortSubtitle "Die Aktualisierung wurde nicht vollständig abgeschlossen."
+    StrCpy $FinishTitle "Die Aktualisierung von ${APP} wird abgeschlossen"
+    StrCpy $FinishText "${APP} wurde auf Version ${VERSION} aktualisiert.$\r$\n$\r$\nKlicken Sie auf „Fertigstellen“, um den Assistenten zu schließen."
+    StrCpy $AbortQuestion "Sind Sie sicher, dass Sie die Aktualisierung von ${APP} abbrechen möchten?"
   ${Else}
+    StrCpy $SetupCaption "Installation von ${APP} ${VERSION}"
+    StrCpy $WelcomeTitle "$(MUI_TEXT_WELCOME_INFO_TITLE)"
+    StrCpy $WelcomeText "Dieser Assistent installiert ${APP} ${VERSION} auf Ihrem Computer.$\r$\n$\r$\nWenn ${APP} schon installiert ist, wird es aktualisiert. Ihre Einstellungen (Sicherungsplan, Pfade, Ziellaufwerke) und Ihre Sicherungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf „Weiter“, um fortzufahren."
+    StrCpy $DirPageTitle "Installationsordner auswählen"
     StrCpy $DirPageSubtext "Wählen Sie den Ordner, in den ${APP} ${VERSION} installiert werden soll."
     StrCpy $DirPageText "${APP} wird in den folgenden Ordner installiert. Klicken Sie auf „Durchsuchen ...“, um einen anderen Ordner zu wählen.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
+    StrCpy $WorkTitle "$(MUI_TEXT_INSTALLING_TITLE)"
+    StrCpy $WorkSubtitle "$(MUI_TEXT_INSTALLING_SUBTITLE)"
+    StrCpy $DoneTitle "$(MUI_TEXT_FINISH_TITLE)"
+    StrCpy $DoneSubtitle "$(MUI_TEXT_FINISH_SUBTITLE)"
+    StrCpy $AbortTitle "$(MUI_TEXT_ABORT_TITLE)"
+    StrCpy $AbortSubtitle "$(MUI_TEXT_ABORT_SUBTITLE)"
+    StrCpy $FinishTitle "$(MUI_TEXT_FINISH_INFO_TITLE)"
+    StrCpy $FinishText "${APP} ${VERSION} wurde auf Ihrem Computer installiert.$\r$\n$\r$\nKlicken Sie auf „Fertigstellen“, um den Assistenten zu schließen."
+    StrCpy $AbortQuestion "$(MUI_TEXT_ABORTWARNING)"
   ${EndIf}
   Call CheckNotRunning
 FunctionEnd
 
-; On an update the folder is shown, not offered.
+; On an update the folder is shown, not offered, and the button says what
+; it does.
 Function DirectoryShow
   ${If} $InstalledDir != ""
     FindWindow $0 "#32770" "" $HWNDPARENT
@@ -203,7 +262,66 @@ Function DirectoryShow
     EnableWindow $1 0
     GetDlgItem $1 $0 1001
     EnableWindow $1 0
+    GetDlgItem $1 $HWNDPARENT 1
+    SendMessage $1 ${WM_SETTEXT} 0 "STR:&Aktualisieren"
   ${EndIf}
+  Call SpaceTexts
+FunctionEnd
+
+; NSIS calls it on every change of the folder field.
+Function .onVerifyInstDir
+  Call SpaceTexts
+FunctionEnd
+
+; The folder page's space needed and space free, in German notation.
+Function SpaceTexts
+  ; Without a page of ours there is no window to write to, and no other's.
+  ${If} ${Silent}
+  ${OrIf} $HWNDPARENT = 0
+    Return
+  ${EndIf}
+  FindWindow $R6 "#32770" "" $HWNDPARENT
+  SectionGetSize 0 $R0
+  Call SizeText
+  GetDlgItem $R7 $R6 1023
+  SendMessage $R7 ${WM_SETTEXT} 0 "STR:Benötigter Speicher: $R1"
+  StrCpy $R0 $INSTDIR 3
+  System::Call 'kernel32::GetDiskFreeSpaceExW(w R0, *l .R0, p 0, p 0) i .R2'
+  GetDlgItem $R7 $R6 1024
+  ${If} $R2 <> 0
+    System::Int64Op $R0 >> 10
+    Pop $R0
+    Call SizeText
+    SendMessage $R7 ${WM_SETTEXT} 0 "STR:Verfügbarer Speicher: $R1"
+  ${Else}
+    SendMessage $R7 ${WM_SETTEXT} 0 "STR:"
+  ${EndIf}
+FunctionEnd
+
+; $R0: a size in KB. Sets $R1 to it with one decimal after a comma, "1,8 MB".
+Function SizeText
+  ${If} $R0 L< 1024
+    StrCpy $R1 "$R0 KB"
+    Return
+  ${EndIf}
+  StrCpy $R2 "MB"
+  StrCpy $R3 1024
+  ${If} $R0 L>= 1073741824
+    StrCpy $R2 "TB"
+    StrCpy $R3 1073741824
+  ${ElseIf} $R0 L>= 1048576
+    StrCpy $R2 "GB"
+    StrCpy $R3 1048576
+  ${EndIf}
+  System::Int64Op $R0 / $R3
+  Pop $R4
+  System::Int64Op $R0 * 10
+  Pop $R5
+  System::Int64Op $R5 / $R3
+  Pop $R5
+  System::Int64Op $R5 % 10
+  Pop $R5
+  StrCpy $R1 "$R4,$R5 $R2"
 FunctionEnd
 
 Function un.onInit

@@ -5,7 +5,8 @@
 # ZelkorBackup-<version>-portable.zip (the exe and the guide) and SHA256SUMS
 # over both. The version is the one the build put into its version header.
 # The setup also installs Deinstallieren.exe (installer/front/), built here,
-# and shows a picture made here from the program's icon.
+# and shows a picture made here from the program's logo. The icons, the logo
+# and the guide's pictures of the icons are the build's (cmake/icons.cmake).
 # With ZB_SIGN_CERT and ZB_SIGN_KEY (or ZB_SIGN_PKCS12) set, the exe,
 # Deinstallieren.exe, the uninstaller and the setup are signed
 # (installer/sign.sh); without the time stamp asked for, packaging fails.
@@ -25,7 +26,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zbpack.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 cp "$build/ZelkorBackup.exe" "$work/ZelkorBackup.exe"
-"$here/render-guide.sh" "$root/docs/Anleitung.html" "$work/Anleitung.html"
+pictures="$build/generated"
+"$here/render-guide.sh" "$root/docs/Anleitung.html" "$work/Anleitung.html" "$pictures"
 
 # Deinstallieren.exe, which waits for the uninstaller (installer/front/).
 x86_64-w64-mingw32-windres -I "$build/generated" "$here/front/Deinstallieren.rc" -O coff -o "$work/front.res"
@@ -43,18 +45,16 @@ setup="ZelkorBackup-$version-Setup.exe"
 zip="ZelkorBackup-$version-portable.zip"
 rm -f "$out/$setup" "$out/$zip" "$out/SHA256SUMS"
 
-# The picture of the welcome and finish pages: the program's icon, its
-# largest frame scaled without smoothing, and its name, made at every build.
-icon_frame=$(identify -format '%p %w\n' "$root/resources/ZelkorBackup.ico" | sort -k2 -n | tail -1 | cut -d' ' -f1)
+# The picture of the welcome and finish pages: the logo, rendered at the size
+# it is shown, and the program's name.
 convert -size 164x314 gradient:'#ffffff-#c9dbef' \
-    \( "$root/resources/ZelkorBackup.ico[$icon_frame]" -background none -filter point -resize 96x96 \) \
-    -gravity north -geometry +0+70 -composite \
+    "$pictures/logo.png" -gravity north -geometry +0+70 -composite \
     -font /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf -pointsize 16 -fill '#1f5fa8' \
     -annotate +0+185 'ZELKOR Backup' -flatten -alpha off -type TrueColor "BMP3:$work/wizard.bmp"
 
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION_DOTTED="$dotted" \
     -DEXE="$work/ZelkorBackup.exe" -DGUIDE="$work/Anleitung.html" -DFRONT="$work/Deinstallieren.exe" \
-    -DWIZARD_BMP="$work/wizard.bmp" -DOUTFILE="$out/$setup" \
+    -DWIZARD_BMP="$work/wizard.bmp" -DICON="$pictures/ZelkorBackup.ico" -DOUTFILE="$out/$setup" \
     "${sign_define[@]}" "$here/ZelkorBackup.nsi"
 
 # The portable package unpacks into a folder of its own.

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake make g++ googletest libgtest-dev libgmock-dev g++-mingw-w64-x86-64 wine64 fonts-wine fonts-liberation
           fonts-dejavu-core xvfb xauth x11-utils
-          xdotool imagemagick locales util-linux
+          xdotool imagemagick librsvg2-bin icoutils locales util-linux
           nsis osslsigncode openssl zip unzip
           chromium)
 missing=()

@@ -53,8 +53,11 @@ std::uintptr_t Win32Tray::warningIcon() {
 }
 
 std::uintptr_t Win32Tray::appIcon() {
-    static HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
-    return reinterpret_cast<std::uintptr_t>(icon);
+    // As the warning icon: the frame drawn for the notification area's size.
+    static HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON),
+                                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    return reinterpret_cast<std::uintptr_t>(icon ? icon : LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));
 }
 
 }  // namespace zb

@@ -37,6 +37,13 @@ int showCommand(MainShow s) {
     }
 }
 
+// The title bar and the taskbar take the icon's own small frame, drawn for
+// that size, rather than the large one scaled down. Shared: a standard size.
+HICON smallAppIcon(HINSTANCE instance) {
+    return static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
 }  // namespace
 
 Win32Window::Win32Window(HINSTANCE instance) : instance_(instance) {}
@@ -57,7 +64,7 @@ bool Win32Window::createAppWindow() {
     wc.lpfnWndProc = &appWndProc;
     wc.hInstance = instance_;
     wc.hIcon = LoadIconA(instance_, "MAINICON");
-    wc.hIconSm = wc.hIcon;
+    wc.hIconSm = smallAppIcon(instance_);
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.lpszClassName = kAppWindowClass;
     if (!RegisterClassExA(&wc)) return false;
@@ -84,7 +91,7 @@ bool Win32Window::create() {
     wc.lpfnWndProc = &wndProc;
     wc.hInstance = instance_;
     wc.hIcon = LoadIconA(instance_, "MAINICON");
-    wc.hIconSm = wc.hIcon;
+    wc.hIconSm = smallAppIcon(instance_);
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kClassName;

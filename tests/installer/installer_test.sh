@@ -19,7 +19,9 @@
 #   mark, so that a reinstalled program brings the entry back) and the event
 #   source, keeps those of another copy, and leaves Backup.ini and a backup
 #   target untouched;
-# - signing fails without the time stamp it was asked for.
+# - signing fails without the time stamp it was asked for;
+# - the program's two icons and the setup's hold every frame from 16 to 256 px;
+#   on an update the folder page and its button speak of the update.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -184,6 +186,38 @@ check "the update keeps the settings" same_user_data
 check "the update keeps the event source on the installed program" event_source "$exe_win"
 check "the update keeps the autostart entry" wine reg query "$run_key" /v "ZELKOR Backup"
 check "which starts the updated program" eval 'wine reg query "$run_key" /v "ZELKOR Backup" | grep -F "\"$exe_win\""'
+
+# --- The icons, rendered from one drawing: every frame Windows asks for.
+all_frames() {  # all_frames FILE NAME: the icon group NAME of FILE
+    wrestool -x --type=14 --name="$2" "$1" >"$tmp/icon.ico" &&
+        "$here/icon_frames.pl" "$tmp/icon.ico" | tee /dev/stderr |
+        grep -Fxq '16 bmp32 20 bmp32 24 bmp32 32 bmp32 40 bmp32 48 bmp32 64 bmp32 256 png'
+}
+check "the program icon has every frame" all_frames "$program_dir/ZelkorBackup.exe" MAINICON
+check "the warning icon has every frame" all_frames "$program_dir/ZelkorBackup.exe" WARNICON
+check "the setup's icon has every frame" all_frames "$setup" 103
+
+# --- The setup's pages on an update, as a user sees them.
+wine "$setup" >/dev/null 2>&1 &
+# The probe cancels the setup; one it could not cancel would keep Wine waiting.
+wine "$tmp/probe.exe" setup-folder-page >"$tmp/page.out" || "$ZB_WINESERVER" -k
+"$ZB_WINESERVER" -w
+tr -d '\r' <"$tmp/page.out" | sed 's/ *$//' >"$tmp/page"
+update_page() {
+    sed -n '1,7p' "$tmp/page" | diff - <(cat <<EOF
+caption: Aktualisierung von ZELKOR Backup $version
+heading: Installierte Version aktualisieren
+button: &Aktualisieren
+text: ZELKOR Backup ist in diesem Ordner installiert und wird dort aktualisiert. Einen anderen Ordner wählen Sie, indem Sie ZELKOR Backup zuerst deinstallieren.
+
+Klicken Sie auf „Aktualisieren“, um fortzufahren.
+folder: C:\Program Files\ZELKOR Backup (fixed)
+EOF
+    ) && sed -n '8,9p' "$tmp/page" |
+        grep -Ec '^(Benötigter|Verfügbarer) Speicher: [0-9]+(,[0-9] [MGT]B| KB)$' | grep -qx 2 ||
+        { cat "$tmp/page"; return 1; }
+}
+check "on an update the folder page and its button say so, with sizes in German" update_page
 
 # --- Uninstall: it waits for its work, so the folder is gone when it returns.
 mark=(wine reg query 'HKCU\Software\ZELKOR Backup' /v AutostartWiederherstellen)

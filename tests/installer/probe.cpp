@@ -7,10 +7,14 @@
 //                       class, for half a minute
 //   probe hold FILE     keeps FILE open for reading only, as a program started
 //                       from it under another account would, for half a minute
+//   probe setup-folder-page  goes from the setup's first page to the folder
+//                       page, prints its caption, heading, button and texts,
+//                       and cancels the setup
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/controls.h"
 
@@ -29,7 +33,8 @@ HWND mainWindow(DWORD waitMs) {
 HWND ownedBox(HWND owner) {
     for (HWND box = FindWindowExA(nullptr, nullptr, "#32770", nullptr); box;
          box = FindWindowExA(nullptr, box, "#32770", nullptr))
-        if (GetWindow(box, GW_OWNER) == owner) return box;
+        // Shown only once its texts are set.
+        if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return box;
     return nullptr;
 }
 
@@ -48,6 +53,42 @@ int desktopLink(HWND main) {
     return std::strcmp(text, "Verkn\xfcpfung erzeugt.") == 0 && !IsWindow(box) ? 0 : 1;
 }
 
+std::string utf8Text(HWND h) {
+    // WM_GETTEXT: GetWindowText does not ask a control of another process.
+    wchar_t w[1024] = L"";
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(h, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(w), SMTO_ABORTIFHUNG, 5000, &ignored);
+    char u[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, w, -1, u, sizeof u, nullptr, nullptr);
+    return u;
+}
+
+int setupFolderPage() {
+    HWND setup = nullptr, page = nullptr;
+    for (int i = 0; i < 200 && !setup; ++i, Sleep(100))
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr))
+            if (IsWindowVisible(w) && GetDlgItem(w, 1037)) setup = w;  // the wizard's heading
+    if (!setup) return std::puts("no setup window"), 1;
+    PostMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
+    // The page's show function writes the space texts last.
+    for (int i = 0; i < 100 && !page; ++i, Sleep(100))
+        if (HWND p = FindWindowExA(setup, nullptr, "#32770", nullptr); GetDlgItem(p, 1019) && !utf8Text(GetDlgItem(p, 1023)).empty())
+            page = p;
+    if (!page) return std::puts("no folder page"), 1;
+    auto text = [](HWND parent, int id) { return utf8Text(GetDlgItem(parent, id)); };
+    std::printf("caption: %s\nheading: %s\nbutton: %s\ntext: %s\nfolder: %s%s\n%s\n%s\n", utf8Text(setup).c_str(),
+                text(setup, 1037).c_str(), text(setup, IDOK).c_str(), text(page, 1006).c_str(), text(page, 1019).c_str(),
+                IsWindowEnabled(GetDlgItem(page, 1019)) ? "" : " (fixed)", text(page, 1023).c_str(), text(page, 1024).c_str());
+    std::fflush(stdout);
+    // Cancelled and confirmed, the setup removes its temporary files.
+    PostMessageA(GetDlgItem(setup, IDCANCEL), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    for (int i = 0; i < 100 && !(box = ownedBox(setup)); ++i) Sleep(100);
+    if (box) PostMessageA(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(setup); ++i) Sleep(100);
+    return IsWindow(setup) ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,6 +100,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc != 2) return 2;
+    if (std::strcmp(argv[1], "setup-folder-page") == 0) return setupFolderPage();
     if (std::strcmp(argv[1], "foreign-window") == 0) {
         WNDCLASSA wc{};
         wc.lpfnWndProc = DefWindowProcA;
