@@ -7,11 +7,14 @@
 //                       class, for half a minute
 //   probe hold FILE     keeps FILE open for reading only, as a program started
 //                       from it under another account would, for half a minute
+//   probe rights PATH   prints the owner and rights of PATH as read back; exit
+//                       code 0 when only administrators may change it
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "installer/front/folder_rights_win.h"
 #include "platform/controls.h"
 
 namespace {
@@ -57,6 +60,18 @@ int main(int argc, char** argv) {
             return 1;
         Sleep(30000);
         return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "rights") == 0) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        LPSTR text = nullptr;
+        const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+        if (GetNamedSecurityInfoA(argv[2], SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr, &sd) == 0 &&
+            ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1, what, &text, nullptr))
+            std::printf("%s\n", text);
+        LocalFree(text);
+        LocalFree(sd);
+        std::wstring path(argv[2], argv[2] + std::strlen(argv[2]));
+        return zb::setup::onlyAdministratorsMayChange(path) ? 0 : 1;
     }
     if (argc != 2) return 2;
     if (std::strcmp(argv[1], "foreign-window") == 0) {
