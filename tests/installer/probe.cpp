@@ -41,6 +41,8 @@ int desktopLink(HWND main) {
     HWND box = nullptr;
     for (int i = 0; i < 100 && !(box = ownedBox(main)); ++i) Sleep(100);
     if (!box) { std::puts("no message box"); return 1; }
+    // The box exists before its text is set: it shows once it has it.
+    for (int i = 0; i < 50 && !IsWindowVisible(box); ++i) Sleep(100);
     char text[256] = "";
     GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
     std::printf("message: %s\n", text);
