@@ -4,6 +4,7 @@
 ;   VERSION_DOTTED   the same as four numbers, "19.9.1.0"
 ;   EXE, GUIDE       the files to install
 ;   FRONT            Deinstallieren.exe, built from installer/front/
+;   RIGHTS           Ordnerrechte.exe, built from installer/front/
 ;   WIZARD_BMP       the picture of the welcome and finish pages (164x314)
 ;   ICON             the program's icon, rendered by the build
 ;   OUTFILE          the setup to write
@@ -15,8 +16,8 @@ RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 AllowSkipFiles off
 
-!ifndef VERSION | VERSION_DOTTED | EXE | GUIDE | FRONT | WIZARD_BMP | ICON | OUTFILE
-  !error "installer/package.sh passes VERSION, VERSION_DOTTED, EXE, GUIDE, FRONT, WIZARD_BMP, ICON and OUTFILE"
+!ifndef VERSION | VERSION_DOTTED | EXE | GUIDE | FRONT | RIGHTS | WIZARD_BMP | ICON | OUTFILE
+  !error "installer/package.sh passes VERSION, VERSION_DOTTED, EXE, GUIDE, FRONT, RIGHTS, WIZARD_BMP, ICON and OUTFILE"
 !endif
 
 !define APP "ZELKOR Backup"
@@ -24,10 +25,8 @@ AllowSkipFiles off
 !define EXE_NAME "ZelkorBackup.exe"
 !define GUIDE_NAME "Anleitung.html"
 !define UNINSTALLER "Deinstallieren.exe"
-; The uninstaller proper; Deinstallieren.exe starts a copy of it and waits.
+; The uninstaller proper; Deinstallieren.exe starts it in place and waits.
 !define UNINSTALLER_DATA "Deinstallieren.dat"
-; Where that copy moves the waiting Deinstallieren.exe (installer/front/).
-!define MOVED_FRONT "Deinstallieren-Start.exe"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\ZELKOR Backup"
 ; The program writes its events to the Application log under this source;
 ; the event viewer takes their texts from the message table in the exe.
@@ -124,8 +123,9 @@ Var AbortQuestion
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "${APP} jetzt starten"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
-!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${GUIDE_NAME}"
+!define MUI_FINISHPAGE_SHOWREADME ""
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Anleitung anzeigen"
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION ShowGuide
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
 
@@ -334,12 +334,40 @@ Function StartProgram
   Exec '"$WINDIR\explorer.exe" "$INSTDIR\${EXE_NAME}"'
 FunctionEnd
 
+; The same for the guide: the browser runs as the user, not as administrator.
+Function ShowGuide
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\${GUIDE_NAME}"'
+FunctionEnd
+
+; A folder outside Program Files gets the rights of Program Files before a
+; file is written into it, on an update too: otherwise any user could replace
+; the program every account starts, Deinstallieren.exe that runs elevated, or
+; Fernwartung.exe. Ordnerrechte.exe sets them and reads them back; a folder it
+; cannot secure is refused.
+Function SecureInstallDir
+  CreateDirectory "$INSTDIR"
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\Ordnerrechte.exe" "${RIGHTS}"
+  ClearErrors
+  ExecWait '"$PLUGINSDIR\Ordnerrechte.exe" "$INSTDIR"' $0
+  ${If} ${Errors}
+  ${OrIf} $0 <> 0
+    RMDir "$INSTDIR"
+    ${IfNot} ${Silent}
+      MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
+    ${EndIf}
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+FunctionEnd
+
 Section
   ${If} $InstalledDir != ""
     StrCpy $INSTDIR $InstalledDir
   ${EndIf}
   ; The user may have started the program while the pages were open.
   Call CheckNotRunning
+  Call SecureInstallDir
   SetOutPath "$INSTDIR"
   File "/oname=${EXE_NAME}" "${EXE}"
   File "/oname=${GUIDE_NAME}" "${GUIDE}"
@@ -478,18 +506,11 @@ Section "Uninstall"
   ; the remote-maintenance program or anything else the user put there.
   Delete "$INSTDIR\${EXE_NAME}"
   Delete "$INSTDIR\${GUIDE_NAME}"
-  Delete "$INSTDIR\${UNINSTALLER_DATA}"
-  ; Deinstallieren.exe waits for this copy and cannot be deleted while it
-  ; runs; moved into this copy's own folder, it goes when it has ended.
-  ; Where that fails (another drive), Windows removes it at its next start.
-  ClearErrors
+  ; Deinstallieren.exe runs this uninstaller in place and waits for it: it
+  ; removes this file, itself and the folder once this one has ended.
   ${If} $EXEDIR != $INSTDIR
-    Rename "$INSTDIR\${UNINSTALLER}" "$EXEDIR\${MOVED_FRONT}"
-  ${EndIf}
-  ${If} ${FileExists} "$INSTDIR\${UNINSTALLER}"
-    Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
-    RMDir /REBOOTOK "$INSTDIR"
-  ${Else}
+    Delete "$INSTDIR\${UNINSTALLER_DATA}"
+    Delete "$INSTDIR\${UNINSTALLER}"
     RMDir "$INSTDIR"
   ${EndIf}
 

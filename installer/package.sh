@@ -29,15 +29,25 @@ cp "$build/ZelkorBackup.exe" "$work/ZelkorBackup.exe"
 pictures="$build/generated"
 "$here/render-guide.sh" "$root/docs/Anleitung.html" "$work/Anleitung.html" "$pictures"
 
-# Deinstallieren.exe, which waits for the uninstaller (installer/front/).
+# Deinstallieren.exe, which waits for the uninstaller, and Ordnerrechte.exe,
+# which secures an installation folder outside Program Files for the setup
+# (installer/front/). Both load DLLs from System32 only, as the program does.
 x86_64-w64-mingw32-windres -I "$build/generated" "$here/front/Deinstallieren.rc" -O coff -o "$work/front.res"
-x86_64-w64-mingw32-g++ -std=c++20 -O2 -s -static -municode -mwindows -Wall -Werror \
-    "$here/front/Deinstallieren.cpp" "$work/front.res" -o "$work/Deinstallieren.exe"
+for helper in Deinstallieren Ordnerrechte; do
+    res=()
+    [ "$helper" = Deinstallieren ] && res=("$work/front.res")
+    x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -municode -mwindows -Wall -Werror \
+        "$here/front/$helper.cpp" "$root/win32/load_config.cpp" "${res[@]}" -lole32 -luuid -o "$work/$helper.exe"
+    # The symbol it needs first, then the symbols go.
+    "$root/cmake/pe-load-config.sh" "$work/$helper.exe"
+    x86_64-w64-mingw32-strip "$work/$helper.exe"
+done
 
 sign_define=()
 if [ -n "${ZB_SIGN_CERT:-}${ZB_SIGN_KEY:-}${ZB_SIGN_PKCS12:-}" ]; then
     "$here/sign.sh" "$work/ZelkorBackup.exe"
     "$here/sign.sh" "$work/Deinstallieren.exe"
+    "$here/sign.sh" "$work/Ordnerrechte.exe"
     sign_define=(-DSIGN="$here/sign.sh")
 fi
 
@@ -54,6 +64,7 @@ convert -size 164x314 gradient:'#ffffff-#c9dbef' \
 
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION_DOTTED="$dotted" \
     -DEXE="$work/ZelkorBackup.exe" -DGUIDE="$work/Anleitung.html" -DFRONT="$work/Deinstallieren.exe" \
+    -DRIGHTS="$work/Ordnerrechte.exe" \
     -DWIZARD_BMP="$work/wizard.bmp" -DICON="$pictures/ZelkorBackup.ico" -DOUTFILE="$out/$setup" \
     "${sign_define[@]}" "$here/ZelkorBackup.nsi"
 

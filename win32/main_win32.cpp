@@ -7,6 +7,9 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace zb;
+    // A DLL asked for by bare name is looked for in System32 only, not beside
+    // a portable copy on a stick or in a shared folder.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Before anything touches the settings, the registry or the shell: a
     // second program would run the same schedule on the same targets.
     SingleInstance single;

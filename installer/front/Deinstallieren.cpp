@@ -3,24 +3,30 @@
 // The uninstaller the setup writes (Deinstallieren.dat beside this program)
 // would, started directly, copy itself to a temporary folder, start that copy
 // and return 0 at once: a script could not learn whether anything was
-// removed. This program makes the copy itself, starts it on the program
-// folder, waits, and exits with its code: 0 removed, 3 the program is running
-// (nothing changed), 2 anything else. /S makes the uninstall silent.
+// removed. This program starts it in place, on the program folder, waits, and
+// exits with its code: 0 removed, 3 the program is running (nothing changed),
+// 2 anything else. /S makes the uninstall silent.
 //
-// It holds no handle on its own file, so the uninstaller can move it out of
-// the program folder while it waits; the folder is gone when it returns.
+// Both run elevated, so neither is ever copied to or started from a folder a
+// standard user can change (the user's TEMP is one): the program folder lets
+// only administrators change it (Program Files, or the rights the setup gave
+// it). Nothing here is built from environment values, and no command
+// interpreter is started.
 #include <windows.h>
 
 #include <string>
+
+#include "folder_rights_win.h"
 
 namespace {
 
 constexpr int kRemoved = 0;
 constexpr int kProgramRuns = 3;
 constexpr int kFailed = 2;
-// Names shared with installer/ZelkorBackup.nsi.
+// A name shared with installer/ZelkorBackup.nsi.
 constexpr wchar_t kUninstallerData[] = L"Deinstallieren.dat";
-constexpr wchar_t kMovedHere[] = L"Deinstallieren-Start.exe";
+// Administrators and SYSTEM only, nothing inherited from the folder above.
+constexpr wchar_t kParkingRights[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 std::wstring folderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
@@ -28,18 +34,6 @@ std::wstring ownPath() {
     std::wstring buf(32768, L'\0');
     buf.resize(GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size())));
     return buf;
-}
-
-// A new empty folder in TEMP, or an empty text.
-std::wstring makeTempFolder() {
-    wchar_t temp[MAX_PATH + 1];
-    if (!GetTempPathW(MAX_PATH + 1, temp)) return {};
-    for (unsigned n = GetTickCount() ^ GetCurrentProcessId(), tries = 0; tries < 100; ++n, ++tries) {
-        const std::wstring dir = std::wstring(temp) + L"ZelkorBackup-Deinstallation-" + std::to_wstring(n & 0xFFFFF);
-        if (CreateDirectoryW(dir.c_str(), nullptr)) return dir;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
-    }
-    return {};
 }
 
 bool silentRequested() {
@@ -51,9 +45,10 @@ bool silentRequested() {
     return silent;
 }
 
-std::wstring systemFolder() {
+// The system's folders as the system knows them, never from the environment.
+std::wstring systemPath(UINT (*WINAPI query)(LPWSTR, UINT)) {
     wchar_t buf[MAX_PATH + 1];
-    const UINT n = GetSystemDirectoryW(buf, MAX_PATH + 1);
+    const UINT n = query(buf, MAX_PATH + 1);
     return n && n <= MAX_PATH ? std::wstring(buf, n) : std::wstring();
 }
 
@@ -64,68 +59,86 @@ int runAndWait(std::wstring commandLine, const std::wstring& directory) {
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si,
                         &pi))
         return -1;
-    CloseHandle(pi.hThread);
+    zb::setup::OwnedHandle thread(pi.hThread), process(pi.hProcess);
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = kFailed;
     if (!GetExitCodeProcess(pi.hProcess, &code)) code = kFailed;
-    CloseHandle(pi.hProcess);
     return static_cast<int>(code);
 }
 
-// The ended copy may take a moment to let go of its file; what is still
-// held then goes at the next start of Windows.
-void removeNowOrAtRestart(const std::wstring& path, bool folder, int tries) {
-    for (int i = 0; i < tries; ++i) {
-        if (folder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str())) return;
-        const DWORD e = GetLastError();
-        if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return;
+// The ended uninstaller may take a moment to let go of its file.
+bool deleteSoon(const std::wstring& path) {
+    for (int i = 0; i < 20; ++i) {
+        if (DeleteFileW(path.c_str())) return true;
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return true;
         Sleep(50);
     }
-    MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return false;
 }
 
-// This program's own file, moved into `folder`, can only go once it has
-// ended: the command interpreter waits two seconds, then removes the folder.
-void removeAfterExit(const std::wstring& folder, const std::wstring& system) {
-    std::wstring command = L"\"" + system + L"\\cmd.exe\" /d /c ping -n 3 127.0.0.1 >nul & rd /s /q \"" + folder + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, system.c_str(),
-                       &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+// A new folder in Windows' own temporary folder that only administrators can
+// change, created so and checked; or an empty text.
+std::wstring makeParkingFolder() {
+    const std::wstring windows = systemPath(GetSystemWindowsDirectoryW);
+    const zb::setup::LocalBlock sd = zb::setup::descriptor(kParkingRights);
+    if (windows.empty() || !sd) return {};
+    SECURITY_ATTRIBUTES sa{sizeof sa, sd.get(), FALSE};
+    for (unsigned n = GetTickCount() ^ GetCurrentProcessId(), tries = 0; tries < 100; ++n, ++tries) {
+        const std::wstring dir = windows + L"\\Temp\\ZelkorBackup-Deinstallation-" + std::to_wstring(n & 0xFFFFF);
+        if (CreateDirectoryW(dir.c_str(), &sa)) {
+            if (zb::setup::onlyAdministratorsMayChange(dir)) return dir;
+            RemoveDirectoryW(dir.c_str());
+            return {};
+        }
+        // A name someone else took is never used.
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }
+    return {};
+}
+
+// What the uninstaller, run in place, cannot remove: its own file, this
+// program and the folder. This program still runs: moved into a parking
+// folder it leaves the program folder empty, and goes with that folder at the
+// next start of Windows.
+void removeWhatIsLeft(const std::wstring& programFolder, const std::wstring& self) {
+    deleteSoon(programFolder + L"\\" + kUninstallerData);
+    const std::wstring parking = makeParkingFolder();
+    const std::wstring parked = parking + L"\\Deinstallieren.exe";
+    if (!parking.empty() && MoveFileExW(self.c_str(), parked.c_str(), 0)) {
+        MoveFileExW(parked.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        MoveFileExW(parking.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        // Only when empty: it may hold the remote-maintenance program.
+        RemoveDirectoryW(programFolder.c_str());
+        return;
+    }
+    // Another drive than Windows: it goes from the program folder itself.
+    if (!parking.empty()) RemoveDirectoryW(parking.c_str());
+    MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExW(programFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything loads a DLL on our behalf: System32 only, never beside us.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     const bool silent = silentRequested();
-    const std::wstring programFolder = folderOf(ownPath());
+    const std::wstring self = ownPath();
+    const std::wstring programFolder = folderOf(self);
     // Started from within the program folder, this program would keep it.
-    const std::wstring system = systemFolder();
+    const std::wstring system = systemPath(GetSystemDirectoryW);
     SetCurrentDirectoryW(system.c_str());
-    const std::wstring temp = makeTempFolder();
-    const std::wstring copy = temp + L"\\Deinstallieren.exe";
-    int code = -1;
-    if (!temp.empty() && CopyFileW((programFolder + L"\\" + kUninstallerData).c_str(), copy.c_str(), FALSE)) {
-        // "_?=" must come last and unquoted: the rest of the line is the folder.
-        code = runAndWait(L"\"" + copy + L"\" " + (silent ? L"/S " : L"") + L"_?=" + programFolder, temp);
-    }
+    // "_?=" must come last and unquoted: the rest of the line is the folder.
+    const std::wstring uninstaller = programFolder + L"\\" + kUninstallerData;
+    const int code = self.empty() || system.empty()
+                         ? -1
+                         : runAndWait(L"\"" + uninstaller + L"\" " + (silent ? L"/S " : L"") + L"_?=" + programFolder,
+                                      system);
     if (code == -1 && !silent) {
         const std::wstring text = L"Die Deinstallation von ZELKOR Backup konnte nicht gestartet werden.\r\n\r\n" +
-                                  programFolder + L"\\" + kUninstallerData + L" fehlt oder ist nicht lesbar.";
+                                  uninstaller + L" fehlt oder ist nicht lesbar.";
         MessageBoxW(nullptr, text.c_str(), L"ZELKOR Backup", MB_OK | MB_ICONERROR);
     }
-    if (!temp.empty()) {
-        removeNowOrAtRestart(copy, false, 20);
-        // This program, moved there by the uninstaller, still runs.
-        const std::wstring moved = temp + L"\\" + kMovedHere;
-        const bool movedHere = GetFileAttributesW(moved.c_str()) != INVALID_FILE_ATTRIBUTES;
-        removeNowOrAtRestart(moved, false, 1);
-        removeNowOrAtRestart(temp, true, 1);
-        if (movedHere) removeAfterExit(temp, system);
-    }
+    if (code == kRemoved) removeWhatIsLeft(programFolder, self);
     return code == kRemoved || code == kProgramRuns ? code : kFailed;
 }

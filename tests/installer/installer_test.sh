@@ -22,6 +22,9 @@
 # - signing fails without the time stamp it was asked for;
 # - the program's two icons and the setup's hold every frame from 16 to 256 px;
 #   on an update the folder page and its button speak of the update.
+# - both programs load DLLs from System32 only; a custom folder gets rights
+#   only administrators may change, or is refused; an uninstall with a TEMP
+#   that names a user's variable runs nothing from it and expands nothing.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -252,6 +255,60 @@ check "the uninstall succeeds" exits_with 0 wine 'C:\Neu\Deinstallieren.exe' /S
 check "the autostart entry of another copy stays, with no mark" eval \
     'wine reg query "$run_key" /v "ZELKOR Backup" && fails "${mark[@]}"'
 check "the event source of another copy stays" event_source "$other"
+
+# --- Nothing that runs elevated can be turned against the computer by a
+# standard user. Wine neither enforces nor keeps file rights (it derives them
+# from the Unix mode), so what the rights are is read back and judged, and
+# the hardening of the DLL search is read from the images.
+dll_hardened() {  # dll_hardened EXE: SetDefaultDllDirectories imported; DependentLoadFlags System32
+    local dump base rva flags
+    dump=$(x86_64-w64-mingw32-objdump -p "$1")
+    grep -Eq '^\s+[0-9a-f]+\s+[0-9]+\s+SetDefaultDllDirectories$' <<<"$dump" || { echo "no SetDefaultDllDirectories"; return 1; }
+    base=$(awk '$1 == "ImageBase" { print $2 }' <<<"$dump")
+    rva=$(awk '/Load Configuration Directory/ && $4 != "00000000" { print $3 }' <<<"$dump")
+    [ -n "$rva" ] || { echo "no load configuration"; return 1; }
+    flags=$(x86_64-w64-mingw32-objdump -s --start-address=$((0x$base + 0x$rva + 78)) \
+            --stop-address=$((0x$base + 0x$rva + 80)) "$1" | awk '/^ [0-9a-f]+ / { print $2 }')
+    [ "$flags" = 0008 ] || { echo "DependentLoadFlags bytes: '$flags'"; return 1; }
+}
+mkdir -p "$WINEPREFIX/drive_c/Geteilt/Fremd"
+ln -s "$tmp" "$WINEPREFIX/drive_c/Geteilt/Fremd/Verweis"
+check "a folder holding a link elsewhere is refused: nothing installed" eval \
+    'exits_with 2 wine "$setup" /S "/D=C:\Geteilt" && fails test -e "$WINEPREFIX/drive_c/Geteilt/ZelkorBackup.exe"'
+custom="$WINEPREFIX/drive_c/Pfad"
+mkdir -p "$custom"
+echo "Fernwartung" >"$custom/Fernwartung.exe"
+check "a setup into a custom folder succeeds" wine "$setup" /S '/D=C:\Pfad'
+check "ZelkorBackup.exe loads DLLs from System32 only" dll_hardened "$custom/ZelkorBackup.exe"
+check "Deinstallieren.exe loads DLLs from System32 only" dll_hardened "$custom/Deinstallieren.exe"
+check "only administrators may change the custom folder" wine "$tmp/probe.exe" rights 'C:\Pfad'
+check "nor the program in it" wine "$tmp/probe.exe" rights 'C:\Pfad\ZelkorBackup.exe'
+check "nor a file that was there before" wine "$tmp/probe.exe" rights 'C:\Pfad\Fernwartung.exe'
+# A TEMP that names a variable of the user's: nothing elevated expands it.
+wine reg add 'HKCU\Environment' /v ZBX /d '& mkdir C:\Eingeschleust &' /f >/dev/null 2>&1
+wine reg add 'HKCU\Environment' /v TEMP /d 'C:\t%ZBX%' /f >/dev/null 2>&1
+wine reg add 'HKCU\Environment' /v TMP /d 'C:\t%ZBX%' /f >/dev/null 2>&1
+mkdir -p "$WINEPREFIX/drive_c/t%ZBX%"
+"$ZB_WINESERVER" -k
+"$ZB_WINESERVER" -w
+check "the silent uninstall with that TEMP succeeds" exits_with 0 wine 'C:\Pfad\Deinstallieren.exe' /S
+"$ZB_WINESERVER" -w
+check "it removed the program and its own files" eval \
+    'fails compgen -G "$custom/[DZ]*" && test -f "$custom/Fernwartung.exe"'
+check "it left nothing in that TEMP" eval 'fails compgen -G "$WINEPREFIX/drive_c/t%ZBX%/*"'
+check "no command was injected" fails test -e "$WINEPREFIX/drive_c/Eingeschleust"
+# Read from the registry file: any start of Wine now would be the next start
+# of Windows, which removes what is pending.
+parked() {
+    local dir="$WINEPREFIX/drive_c/windows/temp" name
+    name=$(cd "$dir" && compgen -G "ZelkorBackup-Deinstallation-*") || { echo "nothing parked"; return 1; }
+    [ "$(ls "$dir/$name")" = Deinstallieren.exe ] &&
+        grep -Fq "\\$name\\\\Deinstallieren.exe\\0\\0\\\\??\\\\C:\\\\windows\\\\Temp\\\\$name\\0" "$WINEPREFIX/system.reg"
+}
+check "only the running uninstaller is left, parked until Windows starts again" parked
+wine reg query 'HKCU\Environment' >/dev/null 2>&1
+"$ZB_WINESERVER" -w
+check "which then leaves nothing behind" eval 'fails compgen -G "$WINEPREFIX/drive_c/windows/temp/ZelkorBackup-*"'
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures installer check(s) failed"

@@ -10,12 +10,15 @@
 //   probe setup-folder-page  goes from the setup's first page to the folder
 //                       page, prints its caption, heading, button and texts,
 //                       and cancels the setup
+//   probe rights PATH   prints the owner and rights of PATH as read back; exit
+//                       code 0 when only administrators may change it
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "installer/front/folder_rights_win.h"
 #include "platform/controls.h"
 
 namespace {
@@ -43,6 +46,8 @@ int desktopLink(HWND main) {
     HWND box = nullptr;
     for (int i = 0; i < 100 && !(box = ownedBox(main)); ++i) Sleep(100);
     if (!box) { std::puts("no message box"); return 1; }
+    // The box exists before its text is set: it shows once it has it.
+    for (int i = 0; i < 50 && !IsWindowVisible(box); ++i) Sleep(100);
     char text[256] = "";
     GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
     std::printf("message: %s\n", text);
@@ -98,6 +103,18 @@ int main(int argc, char** argv) {
             return 1;
         Sleep(30000);
         return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "rights") == 0) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        LPSTR text = nullptr;
+        const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+        if (GetNamedSecurityInfoA(argv[2], SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr, &sd) == 0 &&
+            ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1, what, &text, nullptr))
+            std::printf("%s\n", text);
+        LocalFree(text);
+        LocalFree(sd);
+        std::wstring path(argv[2], argv[2] + std::strlen(argv[2]));
+        return zb::setup::onlyAdministratorsMayChange(path) ? 0 : 1;
     }
     if (argc != 2) return 2;
     if (std::strcmp(argv[1], "setup-folder-page") == 0) return setupFolderPage();
