@@ -128,7 +128,14 @@ struct Work {
     std::string src, dst, shown;
     int chain = -1;          // its index in the chain to the backup, if it leads there
     std::uint32_t lost = 0;  // its copy could not be made: why
+    // A sibling differs only in case, and took the name on the target.
+    bool twin = false;
+    // The shell may have poured a twin's entries into this copy.
+    bool merged = false;
 };
+
+// Removes from a copy, without asking and without the recycle bin.
+constexpr std::uint16_t kRemoveFlags = FOF_NOCONFIRMATION_ | FOF_NOERRORUI_ | 0x4;  // FOF_SILENT
 
 class Checker {
 public:
@@ -169,6 +176,7 @@ private:
         std::vector<FileEntry> copied;
         if (auto c = files_.listFolder(w.dst, error, keepAlive_)) copied = std::move(*c);
         else if (notFound(error) && targetGone()) return rest(w, *entries, 0, {});
+        if (w.merged) unmerge(w, *entries, copied);
         CopyListing copy(std::move(copied));
         serve();
         Twins twins(*entries);
@@ -191,7 +199,8 @@ private:
                     lost = files_.createFolder(from, to);
                     if (lost && notFound(lost) && targetGone()) return rest(w, *entries, i, std::move(below));
                 }
-                below.push_back({from, to, path, chain, lost});
+                const bool twin = twins.has(e.name);
+                below.push_back({from, to, path, chain, lost, twin && lost != 0, w.merged || (twin && !lost)});
                 continue;
             }
             ++result.files;
@@ -216,8 +225,13 @@ private:
         for (auto it = below.rbegin(); it != below.rend(); ++it) stack_.push_back(std::move(*it));
     }
 
-    // A folder whose copy could not be made: its files are missing.
+    // A folder whose copy could not be made: its files are missing. A twin
+    // is named itself, the folder a restore would miss.
     void lostFolder(const Work& w, const std::vector<FileEntry>& entries) {
+        if (w.twin && result.first.empty()) {
+            result.first = w.shown;
+            result.error = w.lost;
+        }
         bool any = false;
         for (const FileEntry& e : entries) {
             serve();
@@ -285,14 +299,34 @@ private:
         }
     }
 
+    // What a twin's files and folders left in this copy: whatever the
+    // source does not hold by that name, in any case.
+    void unmerge(const Work& w, const std::vector<FileEntry>& entries, std::vector<FileEntry>& copied) {
+        std::vector<std::string> ours;
+        ours.reserve(entries.size());
+        for (const FileEntry& e : entries) ours.push_back(foldedName(e.name));
+        std::sort(ours.begin(), ours.end());
+        std::erase_if(copied, [&](const FileEntry& c) {
+            if (std::binary_search(ours.begin(), ours.end(), foldedName(c.name))) return false;
+            serve();
+            ShFileOp op;
+            op.wFunc = FO_DELETE_;
+            op.pFrom = join(w.dst, c.name) + '\0' + '\0';
+            op.fFlags = kRemoveFlags;
+            bool aborted = false;
+            (void)files_.shFileOperation(op, aborted);
+            return true;
+        });
+    }
+
     void miss(const std::string& path, std::uint32_t error) {
-        if (result.missing++ == 0 && result.folders == 0) {
+        if (result.missing++ == 0 && result.folders == 0 && result.first.empty()) {
             result.first = path;
             result.error = error;
         }
     }
     void missFolder(const std::string& path, std::uint32_t error) {
-        if (result.folders++ == 0 && result.missing == 0) {
+        if (result.folders++ == 0 && result.missing == 0 && result.first.empty()) {
             result.first = path;
             result.error = error;
         }

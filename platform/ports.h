@@ -2,8 +2,8 @@
 // The narrow interfaces through which the window's logic reaches the
 // operating system; the window's own port is platform/window_port.h. Each
 // has a Win32 implementation (win32/) and a POSIX stand-in (standin/) used by
-// the native tests. All texts are UTF-8; the Win32 side converts to the ANSI
-// code page at each call.
+// the native tests. All texts are UTF-8; the Win32 side converts to UTF-16 at
+// each call and uses the wide API, so every name survives.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,7 +24,9 @@ struct LocalDateTime {
     friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
 };
 
-// The record handed to Shell_NotifyIconA, in a form free of <windows.h>.
+// The record handed to Shell_NotifyIconW, in a form free of <windows.h>: its
+// texts UTF-8, its size that of the ANSI record of the same version (the
+// Win32 side hands the wide record of that version).
 struct TrayIconData {
     std::uint32_t cbSize = 0;
     std::uintptr_t hWnd = 0;
@@ -119,7 +121,7 @@ public:
     virtual std::uint32_t tickCount() = 0;
 };
 
-// SHFILEOPSTRUCTA in a form free of <windows.h>.
+// SHFILEOPSTRUCTW in a form free of <windows.h>.
 struct ShFileOp {
     std::uintptr_t hwnd = 0;
     std::uint32_t wFunc = 0;
@@ -214,12 +216,12 @@ public:
     virtual void close(Key key) = 0;
 };
 
-// The shell link object (CLSID_ShellLink) through IShellLinkA and
+// The shell link object (CLSID_ShellLink) through IShellLinkW and
 // IPersistFile. Destroying it releases every interface it holds.
 class IShellLinkObject {
 public:
     virtual ~IShellLinkObject() = default;
-    // Takes IShellLinkA and IPersistFile; false when the object lacks one.
+    // Takes IShellLinkW and IPersistFile; false when the object lacks one.
     [[nodiscard]] virtual bool queryInterfaces() = 0;
     virtual void setPath(const std::string& path) = 0;
     virtual void setArguments(const std::string& arguments) = 0;
@@ -241,7 +243,7 @@ public:
 
 inline constexpr int SW_SHOW_ = 5;
 
-// ShellExecuteA, one to one; an empty parameter or directory text is passed
+// ShellExecuteW, one to one; an empty parameter or directory text is passed
 // as none.
 class ILauncher {
 public:
