@@ -58,7 +58,7 @@ bool Win32Window::createAppWindow() {
     wc.hInstance = instance_;
     wc.hIcon = LoadIconW(instance_, L"MAINICON");
     wc.hIconSm = wc.hIcon;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.lpszClassName = kAppWindowClass;
     if (!RegisterClassExW(&wc)) return false;
     app_ = CreateWindowExW(0, kAppWindowClass, toWide(txt::AppTitle).c_str(), kAppStyle,
@@ -85,7 +85,7 @@ bool Win32Window::create() {
     wc.hInstance = instance_;
     wc.hIcon = LoadIconW(instance_, L"MAINICON");
     wc.hIconSm = wc.hIcon;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kClassName;
     if (!RegisterClassExW(&wc)) return false;

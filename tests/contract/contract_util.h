@@ -7,8 +7,36 @@
 #include <random>
 #include <string>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "standin/codepage.h"
 #include "standin/posix_paths.h"
+#endif
+
+#ifdef _WIN32
+namespace zb {
+// Texts in the system's ANSI code page, as the tests' own ANSI calls and
+// files of earlier versions hold them.
+inline std::string toAnsi(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), int(wide.size()))));
+    std::string out(wide.size() * 2, '\0');
+    out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                                            out.data(), int(out.size()), nullptr, nullptr)));
+    return out;
+}
+inline std::string fromAnsi(const std::string& ansi) {
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), int(wide.size()))));
+    std::string out(wide.size() * 3, '\0');
+    out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                                            out.data(), int(out.size()), nullptr, nullptr)));
+    return out;
+}
+}  // namespace zb
 #endif
 
 namespace zb::test {
@@ -54,6 +82,43 @@ inline std::string readBytes(const std::string& p) {
 inline void writeBytes(const std::string& p, const std::string& bytes) {
     std::ofstream out(host(p), std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+// A case under the system's ANSI code page `cp`, where this side can have
+// it: the stand-in takes any; Windows has the one of its language.
+#ifdef _WIN32
+class AnsiCodePage {
+public:
+    explicit AnsiCodePage(unsigned cp) : active_(GetACP() == cp) {}
+    bool active() const { return active_; }
+
+private:
+    bool active_;
+};
+#else
+class AnsiCodePage {
+public:
+    explicit AnsiCodePage(unsigned cp) : scoped_(cp) {}
+    bool active() const { return true; }
+
+private:
+    ScopedAnsiCodePage scoped_;
+};
+#endif
+
+// A text as a file of UTF-16 LE with byte order mark holds it.
+inline std::string utf16File(const std::string& utf8) {
+#ifdef _WIN32
+    std::wstring wide(static_cast<std::size_t>(utf8.size()), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), int(wide.size()))));
+    const std::u16string units(wide.begin(), wide.end());
+#else
+    const std::u16string units = utf8ToUtf16(utf8);
+#endif
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : units) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
 }
 
 }  // namespace zb::test
