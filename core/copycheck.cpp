@@ -204,7 +204,8 @@ private:
                 continue;
             }
             ++result.files;
-            if (have && sameFile(*have, e)) continue;
+            // A twin's file of the same name and size may have taken its place.
+            if (have && sameFile(*have, e) && !w.merged) continue;
             const std::uint32_t failed = files_.copyFile(from, to, !strict, keepAlive_);
             if (failed == 0) continue;
             if (notFound(failed)) {
