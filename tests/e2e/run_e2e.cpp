@@ -203,9 +203,9 @@ TEST(RunE2E, OddNamesDeepPathsAndAFileInUse) {
 }
 
 // Names outside the ANSI code page on a user's whole road: a Cyrillic folder
-// typed, activated, kept over a restart and backed up onto a Greek one (whose
-// full-width dots best fit would have made "N:\"); a file in it that cannot
-// be copied is named as it is.
+// typed, activated, kept over a restart and backed up onto a Greek one whose
+// last name is two full-width dots (best fit would have made ".." of them);
+// a file in it that cannot be copied is named as it is.
 TEST(RunE2E, AFolderOfAnyScriptIsTypedKeptBackedUpAndItsFileNamed) {
     if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
     Sandbox sb;
@@ -213,8 +213,8 @@ TEST(RunE2E, AFolderOfAnyScriptIsTypedKeptBackedUpAndItsFileNamed) {
     const std::string wd = std::to_string(isoWeekdayToday());
     fs::remove_all(wide("N:\\Σίγουρα"));
     fs::remove_all("N:\\" + wd);
-    ASSERT_TRUE(CreateDirectoryW(wide(source).c_str(), nullptr) && CreateDirectoryW(wide("N:\\Σίγουρα").c_str(), nullptr) &&
-                CreateDirectoryW(wide(target).c_str(), nullptr));
+    for (const std::string& folder : {source, std::string("N:\\Σίγουρα"), target})
+        ASSERT_TRUE(CreateDirectoryW(wide(folder).c_str(), nullptr)) << folder;
     writeFile(source + "\\Отчёт Größe ß.txt", "Inhalt");
     writeFile(source + "\\Заметка.pst", "Post");
     HANDLE held = CreateFileW(wide(source + "\\Заметка.pst").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
