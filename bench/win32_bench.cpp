@@ -82,7 +82,7 @@ struct TimedFiles {
     TimedShellFiles timed;
 };
 struct Program : TimedFiles, Win32Program {
-    Program() : Win32Program(GetModuleHandleA(nullptr), &timed) {
+    Program() : Win32Program(GetModuleHandleW(nullptr), &timed) {
         if (!create()) throw std::runtime_error("cannot create the window");
         // A failure goes to the settings file first, so its folder must exist
         // for the failure to reach the log pane.
