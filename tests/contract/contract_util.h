@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "win32/text_win32.h"
 #else
 #include "standin/codepage.h"
 #include "standin/posix_paths.h"
@@ -19,22 +21,16 @@ namespace zb {
 // Texts in the system's ANSI code page, as the tests' own ANSI calls and
 // files of earlier versions hold them.
 inline std::string toAnsi(const std::string& utf8) {
-    std::wstring wide(utf8.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), int(wide.size()))));
-    std::string out(wide.size() * 2, '\0');
-    out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                                            out.data(), int(out.size()), nullptr, nullptr)));
+    const std::wstring w = toWide(utf8);
+    std::string out(w.size() * 2, '\0');
+    out.resize(std::size_t(WideCharToMultiByte(CP_ACP, 0, w.data(), int(w.size()), out.data(), int(out.size()),
+                                               nullptr, nullptr)));
     return out;
 }
 inline std::string fromAnsi(const std::string& ansi) {
-    std::wstring wide(ansi.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), int(wide.size()))));
-    std::string out(wide.size() * 3, '\0');
-    out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                                            out.data(), int(out.size()), nullptr, nullptr)));
-    return out;
+    std::wstring w(ansi.size(), L'\0');
+    w.resize(std::size_t(MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), w.data(), int(w.size()))));
+    return fromWide(w);
 }
 }  // namespace zb
 #endif
@@ -86,38 +82,29 @@ inline void writeBytes(const std::string& p, const std::string& bytes) {
 
 // A case under the system's ANSI code page `cp`, where this side can have
 // it: the stand-in takes any; Windows has the one of its language.
-#ifdef _WIN32
 class AnsiCodePage {
 public:
+#ifdef _WIN32
     explicit AnsiCodePage(unsigned cp) : active_(GetACP() == cp) {}
+#else
+    explicit AnsiCodePage(unsigned cp) : scoped_(cp) {}
+    ScopedAnsiCodePage scoped_;
+#endif
     bool active() const { return active_; }
 
 private:
-    bool active_;
+    bool active_ = true;
 };
-#else
-class AnsiCodePage {
-public:
-    explicit AnsiCodePage(unsigned cp) : scoped_(cp) {}
-    bool active() const { return true; }
-
-private:
-    ScopedAnsiCodePage scoped_;
-};
-#endif
 
 // A text as a file of UTF-16 LE with byte order mark holds it.
 inline std::string utf16File(const std::string& utf8) {
 #ifdef _WIN32
-    std::wstring wide(static_cast<std::size_t>(utf8.size()), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), int(wide.size()))));
-    const std::u16string units(wide.begin(), wide.end());
+    const std::wstring units = toWide(utf8);
 #else
     const std::u16string units = utf8ToUtf16(utf8);
 #endif
     std::string bytes = "\xFF\xFE";
-    for (char16_t c : units) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    for (auto c : units) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
     return bytes;
 }
 
