@@ -134,9 +134,6 @@ struct Work {
     bool merged = false;
 };
 
-// Removes from a copy, without asking and without the recycle bin.
-constexpr std::uint16_t kRemoveFlags = FOF_NOCONFIRMATION_ | FOF_NOERRORUI_ | 0x4;  // FOF_SILENT
-
 class Checker {
 public:
     Checker(IShellFiles& files, const BackupInSource& where, const std::function<void()>& keepAlive,
@@ -310,12 +307,7 @@ private:
         std::erase_if(copied, [&](const FileEntry& c) {
             if (std::binary_search(ours.begin(), ours.end(), foldedName(c.name))) return false;
             serve();
-            ShFileOp op;
-            op.wFunc = FO_DELETE_;
-            op.pFrom = join(w.dst, c.name) + '\0' + '\0';
-            op.fFlags = kRemoveFlags;
-            bool aborted = false;
-            (void)files_.shFileOperation(op, aborted);
+            (void)files_.removeEntry(join(w.dst, c.name));  // what stays is no part of the report
             return true;
         });
     }
