@@ -67,6 +67,7 @@ public:
     std::uint32_t createFolder(const std::string& like, const std::string& path) override {
         return real_->createFolder(like, path);
     }
+    std::uint32_t removeEntry(const std::string& path) override { return real_->removeEntry(path); }
     std::string errorText(std::uint32_t error) override { return real_->errorText(error); }
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return real_->fileIdentity(path, id); }
     std::string fullPath(const std::string& path) override { return real_->fullPath(path); }
@@ -82,7 +83,7 @@ struct TimedFiles {
     TimedShellFiles timed;
 };
 struct Program : TimedFiles, Win32Program {
-    Program() : Win32Program(GetModuleHandleA(nullptr), &timed) {
+    Program() : Win32Program(GetModuleHandleW(nullptr), &timed) {
         if (!create()) throw std::runtime_error("cannot create the window");
         // A failure goes to the settings file first, so its folder must exist
         // for the failure to reach the log pane.

@@ -34,6 +34,13 @@ else()
   target_link_libraries(contract_tests PRIVATE ${ZB_PLATFORM_LIBRARY} GTest::gtest GTest::gtest_main)
   add_test(NAME contract_tests COMMAND contract_tests)
   set_tests_properties(contract_tests PROPERTIES LABELS wine)
+  # The settings file under the ANSI code pages of other languages (1253,
+  # 932): the prefix takes its code page from the locale.
+  foreach(lang el_GR ja_JP)
+    add_test(NAME contract_profile_${lang}
+             COMMAND contract_tests --gtest_filter=ProfileContract.FileKeepsItsCodePageUntilATextDoesNotFit)
+    set_tests_properties(contract_profile_${lang} PROPERTIES LABELS wine ENVIRONMENT ZB_WINE_LANG=${lang}.UTF-8)
+  endforeach()
 
   file(GLOB ZB_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
   add_executable(e2e_tests ${ZB_E2E_TESTS})

@@ -1,6 +1,7 @@
 #include "core/backup_state.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "core/calendar.h"
 #include "resources/texts.h"
@@ -15,9 +16,36 @@ const char* outcomeWord(Outcome o) {
     }
 }
 
+namespace {
+
+// The length of the UTF-8 character at the start of `s`, at least 1.
+std::size_t charLength(std::string_view s) {
+    const auto b = static_cast<unsigned char>(s[0]);
+    const std::size_t len = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    return len <= s.size() ? len : 1;
+}
+
+// A word as the settings file may hold it: written through the ANSI code
+// page of another language, each letter outside ASCII ("ä") may have become
+// "?", a letter without its mark ("a"), or another letter of that code page
+// ("δ" under 1253). Any one character stands for such a letter.
+bool sameWord(std::string_view stored, std::string_view word) {
+    while (!stored.empty() && !word.empty()) {
+        const std::size_t s = charLength(stored), w = charLength(word);
+        if (static_cast<unsigned char>(word[0]) < 0x80 && stored.substr(0, s) != word.substr(0, w)) return false;
+        stored.remove_prefix(s);
+        word.remove_prefix(w);
+    }
+    return stored.empty() && word.empty();
+}
+
+}  // namespace
+
 std::optional<Outcome> outcomeFromWord(const std::string& word) {
     for (Outcome o : {Outcome::Complete, Outcome::Incomplete, Outcome::Failed})
         if (word == outcomeWord(o)) return o;
+    for (Outcome o : {Outcome::Complete, Outcome::Incomplete, Outcome::Failed})
+        if (sameWord(word, outcomeWord(o))) return o;
     return std::nullopt;
 }
 

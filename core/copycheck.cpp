@@ -128,6 +128,10 @@ struct Work {
     std::string src, dst, shown;
     int chain = -1;          // its index in the chain to the backup, if it leads there
     std::uint32_t lost = 0;  // its copy could not be made: why
+    // A sibling differs only in case, and took the name on the target.
+    bool twin = false;
+    // The shell may have poured a twin's entries into this copy.
+    bool merged = false;
 };
 
 class Checker {
@@ -175,6 +179,7 @@ private:
         std::vector<FileEntry> copied;
         if (auto c = files_.listFolder(w.dst, error, keepAlive_)) copied = std::move(*c);
         else if (notFound(error) && targetGone()) return rest(w, *entries, 0, {});
+        if (w.merged) unmerge(w, *entries, copied);
         CopyListing copy(std::move(copied));
         serve();
         Twins twins(*entries);
@@ -197,11 +202,13 @@ private:
                     lost = files_.createFolder(from, to);
                     if (lost && notFound(lost) && targetGone()) return rest(w, *entries, i, std::move(below));
                 }
-                below.push_back({from, to, path, chain, lost});
+                const bool twin = twins.has(e.name);
+                below.push_back({from, to, path, chain, lost, twin && lost != 0, w.merged || (twin && !lost)});
                 continue;
             }
             ++result.files;
-            if (have && sameFile(*have, e)) continue;
+            // A twin's file of the same name and size may have taken its place.
+            if (have && sameFile(*have, e) && !w.merged) continue;
             const std::uint32_t failed = files_.copyFile(from, to, !strict, keepAlive_);
             if (failed == 0) continue;
             if (notFound(failed)) {
@@ -223,8 +230,13 @@ private:
         for (auto it = below.rbegin(); it != below.rend(); ++it) stack_.push_back(std::move(*it));
     }
 
-    // A folder whose copy could not be made: its files are missing.
+    // A folder whose copy could not be made: its files are missing. A twin
+    // is named itself, the folder a restore would miss.
     void lostFolder(const Work& w, const std::vector<FileEntry>& entries) {
+        if (w.twin && result.first.empty()) {
+            result.first = w.shown;
+            result.error = w.lost;
+        }
         bool any = false;
         for (const FileEntry& e : entries) {
             serve();
@@ -321,14 +333,29 @@ private:
         }
     }
 
+    // What a twin's files and folders left in this copy: whatever the
+    // source does not hold by that name, in any case.
+    void unmerge(const Work& w, const std::vector<FileEntry>& entries, std::vector<FileEntry>& copied) {
+        std::vector<std::string> ours;
+        ours.reserve(entries.size());
+        for (const FileEntry& e : entries) ours.push_back(foldedName(e.name));
+        std::sort(ours.begin(), ours.end());
+        std::erase_if(copied, [&](const FileEntry& c) {
+            if (std::binary_search(ours.begin(), ours.end(), foldedName(c.name))) return false;
+            serve();
+            (void)files_.removeEntry(join(w.dst, c.name));  // what stays is no part of the report
+            return true;
+        });
+    }
+
     void miss(const std::string& path, std::uint32_t error) {
-        if (result.missing++ == 0 && result.folders == 0) {
+        if (result.missing++ == 0 && result.folders == 0 && result.first.empty()) {
             result.first = path;
             result.error = error;
         }
     }
     void missFolder(const std::string& path, std::uint32_t error) {
-        if (result.folders++ == 0 && result.missing == 0) {
+        if (result.folders++ == 0 && result.missing == 0 && result.first.empty()) {
             result.first = path;
             result.error = error;
         }

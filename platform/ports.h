@@ -2,8 +2,8 @@
 // The narrow interfaces through which the window's logic reaches the
 // operating system; the window's own port is platform/window_port.h. Each
 // has a Win32 implementation (win32/) and a POSIX stand-in (standin/) used by
-// the native tests. All texts are UTF-8; the Win32 side converts to the ANSI
-// code page at each call.
+// the native tests. All texts are UTF-8; the Win32 side converts to UTF-16 at
+// each call and uses the wide API, so every name survives.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,7 +24,9 @@ struct LocalDateTime {
     friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
 };
 
-// The record handed to Shell_NotifyIconA, in a form free of <windows.h>.
+// The record handed to Shell_NotifyIconW, in a form free of <windows.h>: its
+// texts UTF-8, its size that of the ANSI record of the same version (the
+// Win32 side hands the wide record of that version).
 struct TrayIconData {
     std::uint32_t cbSize = 0;
     std::uintptr_t hWnd = 0;
@@ -125,7 +127,7 @@ public:
     virtual std::int32_t utcOffsetMinutes(std::int64_t utcSeconds) = 0;
 };
 
-// SHFILEOPSTRUCTA in a form free of <windows.h>.
+// SHFILEOPSTRUCTW in a form free of <windows.h>.
 struct ShFileOp {
     std::uintptr_t hwnd = 0;
     std::uint32_t wFunc = 0;
@@ -191,6 +193,10 @@ public:
     // Creates one folder with the attributes of the folder `like`; 0 or the
     // system's error code.
     [[nodiscard]] virtual std::uint32_t createFolder(const std::string& like, const std::string& path) = 0;
+    // Deletes a file, or a folder with everything in it (a link inside goes,
+    // never what it points at), for good; any name, any path length. 0 or
+    // the system's error code of the first entry that stayed.
+    [[nodiscard]] virtual std::uint32_t removeEntry(const std::string& path) = 0;
     // The system's text for an error code, on one line; empty when it has none.
     virtual std::string errorText(std::uint32_t error) = 0;
     // The identity of an existing file or folder; 0 or the system's error code.
@@ -220,12 +226,12 @@ public:
     virtual void close(Key key) = 0;
 };
 
-// The shell link object (CLSID_ShellLink) through IShellLinkA and
+// The shell link object (CLSID_ShellLink) through IShellLinkW and
 // IPersistFile. Destroying it releases every interface it holds.
 class IShellLinkObject {
 public:
     virtual ~IShellLinkObject() = default;
-    // Takes IShellLinkA and IPersistFile; false when the object lacks one.
+    // Takes IShellLinkW and IPersistFile; false when the object lacks one.
     [[nodiscard]] virtual bool queryInterfaces() = 0;
     virtual void setPath(const std::string& path) = 0;
     virtual void setArguments(const std::string& arguments) = 0;
@@ -247,7 +253,7 @@ public:
 
 inline constexpr int SW_SHOW_ = 5;
 
-// ShellExecuteA, one to one; an empty parameter or directory text is passed
+// ShellExecuteW, one to one; an empty parameter or directory text is passed
 // as none.
 class ILauncher {
 public:

@@ -12,12 +12,18 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 zb_wine_template() {
-    mkdir -p "$ZB_WINE_DIR"
+    mkdir -p "$ZB_WINE_DIR/locale"
+    # Greek and Japanese for the tests under other ANSI code pages (ZB_WINE_LANG).
+    local lang
+    for lang in el_GR ja_JP; do
+        [ -d "$ZB_WINE_DIR/locale/$lang.UTF-8" ] ||
+            localedef -i "$lang" -f UTF-8 "$ZB_WINE_DIR/locale/$lang.UTF-8" >/dev/null 2>&1 || true
+    done
     [ -f "$ZB_WINE_DIR/template/.ready" ] && return 0
     (
         flock 9
         [ -f "$ZB_WINE_DIR/template/.ready" ] && exit 0
-        rm -rf "$ZB_WINE_DIR/template" "$ZB_WINE_DIR/locale" "$ZB_WINE_DIR/home"
+        rm -rf "$ZB_WINE_DIR/template" "$ZB_WINE_DIR/locale/de_DE.UTF-8" "$ZB_WINE_DIR/home"
         mkdir -p "$ZB_WINE_DIR/locale" "$ZB_WINE_DIR/home"
         # Without the glibc locale Wine silently falls back to en-US formats.
         localedef -i de_DE -f UTF-8 "$ZB_WINE_DIR/locale/de_DE.UTF-8" >/dev/null 2>&1 || true

@@ -3,12 +3,13 @@
 // duplicate sections and keys counts, a new key goes after the last line of
 // its section, a new section at the end of the file, an existing key is
 // rewritten in place, and every write reaches the file at once. The file
-// holds code page 1252, as the ANSI functions write it.
+// holds the ANSI code page of the stand-ins until a value does not fit it;
+// then it becomes UTF-16 LE with a byte order mark, and stays so, as the
+// program keeps it on Windows.
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <vector>
 
 #include "standin/codepage.h"
@@ -39,21 +40,64 @@ bool equalNoCase(std::string_view a, std::string_view b) {
 // Everything after a NUL byte is invisible to the profile functions.
 std::string_view cutAtNul(std::string_view s) { return s.substr(0, s.find('\0')); }
 
-std::vector<std::string> readLines(const std::string& hostFile) {
-    std::ifstream in(hostFile, std::ios::binary);
+// The file's lines, as UTF-8 whatever the file holds.
+struct IniText {
+    bool unicode = false;
     std::vector<std::string> lines;
-    if (!in) return lines;
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+};
+
+constexpr char kBom[] = "\xFF\xFE";
+
+IniText readIni(const std::string& hostFile) {
+    std::ifstream in(hostFile, std::ios::binary);
+    IniText ini;
+    if (!in) return ini;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string content;
+    ini.unicode = bytes.rfind(kBom, 0) == 0;
+    if (ini.unicode) {
+        std::u16string wide;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+            wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          static_cast<unsigned char>(bytes[i + 1]) << 8);
+        content = utf16ToUtf8(wide);
+    } else {
+        content = ansiToUtf8(bytes, ansiCodePage());
+    }
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);
         if (end == std::string::npos) end = content.size();
         std::string line = content.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
+        ini.lines.push_back(std::move(line));
         start = end + 1;
     }
-    return lines;
+    return ini;
+}
+
+std::string fileBytes(IniText& ini) {
+    std::string text;
+    for (const auto& line : ini.lines) text += line + "\r\n";
+    if (!ini.unicode) {
+        if (auto ansi = utf8ToAnsi(text, ansiCodePage())) return *ansi;
+        ini.unicode = true;
+    }
+    std::string bytes = kBom;
+    for (char16_t c : utf8ToUtf16(text)) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+// At most `units` UTF-16 units, never half a pair.
+std::string cutUtf16(const std::string& utf8, std::size_t units) {
+    std::u16string w = utf8ToUtf16(utf8);
+    if (w.size() <= units) return utf8;
+    w.resize(units);
+    if (w.back() >= 0xD800 && w.back() < 0xDC00) w.pop_back();
+    return utf16ToUtf8(w);
 }
 
 std::optional<std::string> sectionName(const std::string& line) {
@@ -100,11 +144,10 @@ class PosixProfile final : public IProfile {
 public:
     std::string getString(const std::string& file, const std::string& section, const std::string& key,
                           const std::string& def) override {
-        // Work in the file's bytes: the 2047-character limit counts them.
-        std::string result = utf8ToCp1252(def);
+        std::string result = def;
         if (const auto host = posix::hostPath(file)) {
-            const auto lines = readLines(*host);
-            const Location loc = locate(lines, utf8ToCp1252(section), utf8ToCp1252(key));
+            const auto lines = readIni(*host).lines;
+            const Location loc = locate(lines, section, key);
             if (loc.key >= 0) {
                 const std::string_view line = cutAtNul(lines[static_cast<std::size_t>(loc.key)]);
                 result = trim(line.substr(line.find('=') + 1));
@@ -113,7 +156,7 @@ public:
                     result = result.substr(1, result.size() - 2);
             }
         }
-        return cp1252ToUtf8(std::string_view(result).substr(0, kMaxValue));
+        return cutUtf16(result, kMaxValue);
     }
 
     bool writeString(const std::string& file, const std::string& section, const std::string& key,
@@ -130,27 +173,25 @@ private:
                       const std::string* value) {
         const auto host = posix::hostPath(file);
         if (!host) return false;
-        auto lines = readLines(*host);
-        const std::string sec = utf8ToCp1252(section), k = utf8ToCp1252(key);
-        const std::string v = value ? utf8ToCp1252(*value) : std::string();
-        const Location loc = locate(lines, sec, k);
+        IniText ini = readIni(*host);
+        auto& lines = ini.lines;
+        const Location loc = locate(lines, section, key);
         if (!value) {
             if (loc.key < 0) return std::filesystem::exists(std::filesystem::path(*host).parent_path());
             lines.erase(lines.begin() + loc.key);
         } else if (loc.key >= 0) {
             std::string& line = lines[static_cast<std::size_t>(loc.key)];
-            line = *keyName(line) + "=" + v;
+            line = *keyName(line) + "=" + *value;
         } else if (loc.section >= 0) {
-            lines.insert(lines.begin() + loc.lastLine + 1, k + "=" + v);
+            lines.insert(lines.begin() + loc.lastLine + 1, key + "=" + *value);
         } else {
-            lines.push_back("[" + sec + "]");
-            lines.push_back(k + "=" + v);
+            lines.push_back("[" + section + "]");
+            lines.push_back(key + "=" + *value);
         }
-        std::ostringstream out;
-        for (const auto& line : lines) out << line << "\r\n";
+        const std::string bytes = fileBytes(ini);
         std::ofstream f(*host, std::ios::binary | std::ios::trunc);
         if (!f) return false;
-        f << out.str();
+        f << bytes;
         f.flush();
         return static_cast<bool>(f);
     }

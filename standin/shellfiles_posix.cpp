@@ -51,7 +51,10 @@ constexpr std::size_t kShellMaxPath = 259;
 
 // `stop` set: the shell as on Windows, which stops at the first file it
 // cannot copy and leaves everything after it; else the shell under Wine.
-bool copyTree(const fs::path& from, const fs::path& to, const Faults& faults, std::uint32_t* stop) {
+// `windows`: the target finds names without regard to case, so folders that
+// differ only in case are poured into one.
+bool copyTree(const fs::path& from, const fs::path& to, const Faults& faults, std::uint32_t* stop,
+              bool windows = false) {
     std::error_code ec;
     if (to.string().size() > kShellMaxPath) return true;
     if (!fs::is_directory(from, ec)) {
@@ -68,8 +71,13 @@ bool copyTree(const fs::path& from, const fs::path& to, const Faults& faults, st
     fs::create_directories(to, ec);
     if (!fs::is_directory(to, ec)) return false;
     bool ok = true;
-    for (const auto& entry : fs::directory_iterator(from, ec)) {
-        ok = copyTree(entry.path(), to / entry.path().filename(), faults, stop) && ok;
+    std::vector<fs::path> children;
+    for (const auto& entry : fs::directory_iterator(from, ec)) children.push_back(entry.path());
+    if (windows) std::sort(children.begin(), children.end());
+    for (const auto& child : children) {
+        const fs::path into = windows ? fs::path(windowsName((to / child.filename()).string()))
+                                      : to / child.filename();
+        ok = copyTree(child, into, faults, stop, windows) && ok;
         if (stop && *stop) return false;
     }
     return ok && !ec;
@@ -167,7 +175,7 @@ int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
             }
             fs::path to = fs::path(*dest) / src.filename();
             if (windowsNames) to = windowsName(to.string());
-            ok = copyTree(src, to, faults, stopsAtFault ? &stoppedWith : nullptr) && ok;
+            ok = copyTree(src, to, faults, stopsAtFault ? &stoppedWith : nullptr, windowsNames) && ok;
             if (stoppedWith) break;
         }
         if (afterShellCopy) afterShellCopy();
@@ -269,8 +277,16 @@ std::uint32_t PosixShellFiles::createFolder(const std::string&, const std::strin
     if (!target) return ERROR_PATH_NOT_FOUND_;
     if (const auto fault = faults.find(*target); fault != faults.end()) return fault->second;
     std::error_code ec;
+    if (windowsNames && fs::exists(fs::symlink_status(windowsName(*target), ec))) return 183;
     if (!fs::create_directory(*target, ec)) return ec ? systemError(ec) : 183;
     return 0;
+}
+
+std::uint32_t PosixShellFiles::removeEntry(const std::string& path) {
+    const auto host = posix::hostPath(path);
+    std::error_code ec;
+    if (!host || !fs::exists(fs::symlink_status(*host, ec))) return ERROR_FILE_NOT_FOUND_;
+    return deleteTree(fs::path(*host), undeletable) ? 0 : ERROR_ACCESS_DENIED_;
 }
 
 std::uint32_t PosixShellFiles::fileIdentity(const std::string& path, FileId& id) {

@@ -9,12 +9,12 @@ namespace zb {
 // INVALID_HANDLE_VALUE is (HANDLE)-1, the all-ones pointer.
 static_assert(IVolume::kInvalid == static_cast<std::uintptr_t>(-1));
 
-std::uint32_t Win32Volume::getDriveType(const std::string& root) { return GetDriveTypeA(toAnsi(root).c_str()); }
+std::uint32_t Win32Volume::getDriveType(const std::string& root) { return GetDriveTypeW(toWide(root).c_str()); }
 
 IVolume::Handle Win32Volume::createFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                                         std::uint32_t disposition, std::uint32_t flags) {
     return reinterpret_cast<Handle>(
-        CreateFileA(toAnsi(path).c_str(), access, share, nullptr, disposition, flags, nullptr));
+        CreateFileW(toWide(path).c_str(), access, share, nullptr, disposition, flags, nullptr));
 }
 
 bool Win32Volume::deviceIoControl(Handle h, std::uint32_t code, const std::vector<std::uint8_t>& input) {
@@ -56,7 +56,7 @@ bool Win32Power::openProcessToken(std::uint32_t access, Handle& token) {
 
 bool Win32Power::lookupPrivilegeValue(const std::string& name, std::uint64_t& luid) {
     LUID l{};
-    const bool ok = LookupPrivilegeValueA(nullptr, toAnsi(name).c_str(), &l) != FALSE;
+    const bool ok = LookupPrivilegeValueW(nullptr, toWide(name).c_str(), &l) != FALSE;
     luid = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(l.HighPart)) << 32) | l.LowPart;
     return ok;
 }

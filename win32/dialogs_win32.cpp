@@ -16,7 +16,7 @@ namespace {
 // program's German captions, whatever the system's language.
 class GermanButtons {
 public:
-    GermanButtons() { hook_ = SetWindowsHookExA(WH_CBT, &proc, nullptr, GetCurrentThreadId()); }
+    GermanButtons() { hook_ = SetWindowsHookExW(WH_CBT, &proc, nullptr, GetCurrentThreadId()); }
     ~GermanButtons() {
         if (hook_) UnhookWindowsHookEx(hook_);
     }
@@ -27,12 +27,12 @@ private:
     static LRESULT CALLBACK proc(int code, WPARAM wp, LPARAM lp) {
         if (code == HCBT_ACTIVATE) {
             const HWND box = reinterpret_cast<HWND>(wp);
-            char cls[16] = {};
-            GetClassNameA(box, cls, sizeof cls);
-            if (lstrcmpA(cls, "#32770") == 0) {
-                SetDlgItemTextA(box, IDYES, toAnsi(txt::BtnYes).c_str());
-                SetDlgItemTextA(box, IDNO, toAnsi(txt::BtnNo).c_str());
-                SetDlgItemTextA(box, IDOK, toAnsi(txt::BtnOk).c_str());
+            wchar_t cls[16] = {};
+            GetClassNameW(box, cls, 16);
+            if (lstrcmpW(cls, L"#32770") == 0) {
+                SetDlgItemTextW(box, IDYES, toWide(txt::BtnYes).c_str());
+                SetDlgItemTextW(box, IDNO, toWide(txt::BtnNo).c_str());
+                SetDlgItemTextW(box, IDOK, toWide(txt::BtnOk).c_str());
             }
         }
         return CallNextHookEx(nullptr, code, wp, lp);
@@ -53,7 +53,7 @@ MsgResult Win32Window::messageBox(MsgKind kind, MsgButtons buttons, const std::s
         case MsgKind::AppError: type |= MB_ICONERROR; break;
     }
     GermanButtons german;
-    const int r = MessageBoxA(hwnd_, toAnsi(text).c_str(), toAnsi(caption).c_str(), type | MB_APPLMODAL);
+    const int r = MessageBoxW(hwnd_, toWide(text).c_str(), toWide(caption).c_str(), type | MB_APPLMODAL);
     switch (r) {
         case IDYES: return MsgResult::Yes;
         case IDNO: return MsgResult::No;

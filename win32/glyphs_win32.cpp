@@ -41,13 +41,13 @@ void polygon(HDC dc, COLORREF fill, std::initializer_list<POINT> pts) {
     Polygon(dc, pts.begin(), static_cast<int>(pts.size()));
 }
 
-void letter(HDC dc, const RECT& r, const char* s, COLORREF color) {
-    Selected font(dc, CreateFontA(-14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial"));
+void letter(HDC dc, const RECT& r, const wchar_t* s, COLORREF color) {
+    Selected font(dc, CreateFontW(-14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color);
     RECT box = r;
-    DrawTextA(dc, s, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(dc, s, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 }  // namespace
@@ -67,14 +67,14 @@ void drawGlyphButton(const DRAWITEMSTRUCT& di, Ctl button) {
             break;
         case Glyph::Help:
             polygon(dc, RGB(40, 90, 200), {P(4, 1), P(12, 1), P(16, 5), P(16, 12), P(12, 16), P(4, 16), P(0, 12), P(0, 5)});
-            letter(dc, r, "?", RGB(255, 255, 255));
+            letter(dc, r, L"?", RGB(255, 255, 255));
             break;
         case Glyph::Support:
             polygon(dc, RGB(60, 160, 60), {P(4, 1), P(12, 1), P(16, 5), P(16, 12), P(12, 16), P(4, 16), P(0, 12), P(0, 5)});
-            letter(dc, r, "F", RGB(255, 255, 255));
+            letter(dc, r, L"F", RGB(255, 255, 255));
             break;
         case Glyph::Reset:
-            letter(dc, r, "1", RGB(40, 90, 200));
+            letter(dc, r, L"1", RGB(40, 90, 200));
             break;
         case Glyph::Stop:
             polygon(dc, RGB(200, 40, 40), {P(3, 3), P(14, 3), P(14, 14), P(3, 14)});

@@ -8,7 +8,7 @@ namespace zb {
 
 namespace {
 
-constexpr char kObjectName[] = "ZelkorBackup-C8A3DC1A-4F52-4189-A86F-8EFCA23BBC23";
+constexpr wchar_t kObjectName[] = L"ZelkorBackup-C8A3DC1A-4F52-4189-A86F-8EFCA23BBC23";
 // A running program that does not answer within this time is busy; it still
 // runs, so this start ends all the same.
 constexpr ULONGLONG kHandOverTimeoutMs = 10000;
@@ -16,7 +16,7 @@ constexpr ULONGLONG kHandOverTimeoutMs = 10000;
 // The user's SID as text, empty if it cannot be read. The session namespace
 // alone would let a program started under another account on the same
 // desktop (runas) stand in for this user's own.
-std::string userSid() {
+std::wstring userSid() {
     HANDLE raw = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
     const unique_handle token(raw);
@@ -24,15 +24,15 @@ std::string userSid() {
     GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
     std::string buf(size, '\0');
     if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buf.data(), size, &size)) return {};
-    char* text = nullptr;
-    if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid, &text)) return {};
-    std::string sid(text);
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid, &text)) return {};
+    std::wstring sid(text);
     LocalFree(text);
     return sid;
 }
 
-const std::string& objectName() {
-    static const std::string name = std::string(kObjectName) + "-" + userSid();
+const std::wstring& objectName() {
+    static const std::wstring name = std::wstring(kObjectName) + L"-" + userSid();
     return name;
 }
 
@@ -40,15 +40,15 @@ const std::string& objectName() {
 // one of this user knows the message and answers.
 bool askRunningProgram() {
     const UINT message = handOverMessage();
-    for (HWND w = FindWindowExA(nullptr, nullptr, kAppWindowClass, nullptr); w;
-         w = FindWindowExA(nullptr, w, kAppWindowClass, nullptr)) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, kAppWindowClass, nullptr); w;
+         w = FindWindowExW(nullptr, w, kAppWindowClass, nullptr)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
         // This start came from the user; without the permission Windows
         // would only flash the taskbar entry of the running program.
         AllowSetForegroundWindow(pid);
         DWORD_PTR answer = 0;
-        if (SendMessageTimeoutA(w, message, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000, &answer) &&
+        if (SendMessageTimeoutW(w, message, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000, &answer) &&
             static_cast<LRESULT>(answer) == kHandedOver)
             return true;
     }
@@ -58,14 +58,14 @@ bool askRunningProgram() {
 }  // namespace
 
 UINT handOverMessage() {
-    static const UINT message = RegisterWindowMessageA(objectName().c_str());
+    static const UINT message = RegisterWindowMessageW(objectName().c_str());
     return message;
 }
 
 SingleInstance::SingleInstance() {
     // "Local\" is the namespace of this logon session: other sessions
     // (fast user switching, terminal sessions) keep their own program.
-    mutex_.reset(CreateMutexA(nullptr, FALSE, ("Local\\" + objectName()).c_str()));
+    mutex_.reset(CreateMutexW(nullptr, FALSE, (L"Local\\" + objectName()).c_str()));
     if (!mutex_) {
         // Denied: it exists, made by this user's program at another integrity
         // level. Any other failure must not keep the user's backups from running.

@@ -10,7 +10,7 @@ namespace zb {
 
 // The program's application window: owner of the main window, holder of the
 // taskbar entry, and the window a later start finds, also while hidden.
-inline constexpr char kAppWindowClass[] = "ZelkorBackupApplication";
+inline constexpr wchar_t kAppWindowClass[] = L"ZelkorBackupApplication";
 // The answer of the running program to a later start.
 inline constexpr LRESULT kHandedOver = 0x5A42;
 

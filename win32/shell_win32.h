@@ -1,5 +1,5 @@
 #pragma once
-// The registry, the shell link object and ShellExecuteA.
+// The registry, the shell link object and ShellExecuteW.
 #include "platform/ports.h"
 
 namespace zb {

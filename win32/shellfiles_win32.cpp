@@ -2,6 +2,8 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
+#include <vector>
 
 #include "win32/handles_win32.h"
 #include "platform/ports.h"
@@ -79,6 +81,43 @@ DWORD CALLBACK onProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INT
                           LPVOID data) {
     (*static_cast<const std::function<void()>*>(data))();
     return PROGRESS_CONTINUE;
+}
+
+// Deepest entries first, by a list of its own rather than by recursion: a
+// tree may be nested far deeper than the thread's stack would carry.
+DWORD removeTree(const std::wstring& root) {
+    std::vector<std::wstring> pending{root}, folders;
+    DWORD first = 0;
+    const auto failed = [&first] {
+        if (first == 0) first = GetLastError();
+    };
+    while (!pending.empty()) {
+        const std::wstring p = std::move(pending.back());
+        pending.pop_back();
+        const DWORD a = GetFileAttributesW(p.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) {
+            failed();
+            continue;
+        }
+        if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(p.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+        if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (!DeleteFileW(p.c_str())) failed();
+            continue;
+        }
+        folders.push_back(p);
+        if (a & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+        WIN32_FIND_DATAW fd;
+        FindHandle find(FindFirstFileExW(child(p, L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                         0));
+        if (find.get() == INVALID_HANDLE_VALUE) continue;
+        do {
+            if (std::wcscmp(fd.cFileName, L".") != 0 && std::wcscmp(fd.cFileName, L"..") != 0)
+                pending.push_back(child(p, fd.cFileName));
+        } while (FindNextFileW(find.get(), &fd));
+    }
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        if (!RemoveDirectoryW(it->c_str())) failed();
+    return first;
 }
 
 class Win32ShellFiles final : public IShellFiles {
@@ -180,6 +219,8 @@ public:
             SetFileAttributesW(target.c_str(), a & kKeptAttributes);
         return 0;
     }
+
+    std::uint32_t removeEntry(const std::string& path) override { return removeTree(longPath(path)); }
 
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override {
         // Backup semantics open folders too; no access is needed for the ids.

@@ -9,17 +9,17 @@ namespace zb {
 namespace {
 
 std::string localeInfo(LCTYPE type) {
-    char buf[128];
-    const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buf, sizeof buf);
-    return n > 0 ? fromAnsi(std::string_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
+    wchar_t buf[128];
+    const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buf, 128);
+    return n > 0 ? fromWide(std::wstring_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
 }
 
 class Win32System final : public ISystem {
 public:
     std::string env(const std::string& name) override {
-        char buf[32768];
-        const DWORD n = GetEnvironmentVariableA(toAnsi(name).c_str(), buf, sizeof buf);
-        return n > 0 && n < sizeof buf ? fromAnsi(std::string_view(buf, n)) : std::string();
+        std::wstring buf(32768, L'\0');
+        const DWORD n = GetEnvironmentVariableW(toWide(name).c_str(), buf.data(), static_cast<DWORD>(buf.size()));
+        return n > 0 && n < buf.size() ? fromWide(std::wstring_view(buf.data(), n)) : std::string();
     }
     bool directoryExists(const std::string& path) override {
         if (path.empty()) return false;
@@ -38,9 +38,9 @@ public:
         return CreateDirectoryW(toWide(p).c_str(), nullptr) != FALSE || directoryExists(p);
     }
     std::string programFolder() override {
-        std::string path(MAX_PATH, '\0');
+        std::wstring path(MAX_PATH, L'\0');
         for (;;) {
-            const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
             if (n == 0) return {};
             if (n < path.size()) {
                 path.resize(n);
@@ -48,13 +48,13 @@ public:
             }
             path.resize(path.size() * 2);  // truncated: try a longer buffer
         }
-        const auto cut = path.find_last_of('\\');
-        return cut == std::string::npos ? std::string() : fromAnsi(std::string_view(path).substr(0, cut));
+        const auto cut = path.find_last_of(L'\\');
+        return cut == std::wstring::npos ? std::string() : fromWide(std::wstring_view(path).substr(0, cut));
     }
     std::string shellDesktopFolder() override {
-        char buf[MAX_PATH] = {};
-        return SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, buf) == S_OK
-                   ? fromAnsi(buf)
+        wchar_t buf[MAX_PATH] = {};
+        return SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, buf) == S_OK
+                   ? fromWide(buf)
                    : std::string();
     }
 };
@@ -69,9 +69,9 @@ public:
         st.wHour = static_cast<WORD>(t.hour);
         st.wMinute = static_cast<WORD>(t.minute);
         st.wSecond = static_cast<WORD>(t.second);
-        char buf[128];
-        const int n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, sizeof buf);
-        return n > 0 ? fromAnsi(std::string_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
+        wchar_t buf[128];
+        const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, 128);
+        return n > 0 ? fromWide(std::wstring_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
     }
     std::string timeSeparator() override { return localeInfo(LOCALE_STIME); }
     std::string amDesignator() override { return localeInfo(LOCALE_S1159); }
@@ -81,9 +81,9 @@ public:
         st.wYear = static_cast<WORD>(t.year);
         st.wMonth = static_cast<WORD>(t.month);
         st.wDay = static_cast<WORD>(t.day);
-        char buf[128];
-        const int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, sizeof buf);
-        return n > 0 ? fromAnsi(std::string_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
+        wchar_t buf[128];
+        const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 128);
+        return n > 0 ? fromWide(std::wstring_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
     }
 };
 

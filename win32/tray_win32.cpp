@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "win32/text_win32.h"
@@ -14,39 +15,50 @@ static_assert(kNotifyIconDataV2Size == NOTIFYICONDATAA_V2_SIZE);
 
 namespace {
 
-// The record's texts are UTF-8; the ANSI call takes the system's code page,
-// which never needs more bytes than UTF-8 for the same text.
+// The record's texts are UTF-8, cut by the form to their fields' bytes; in
+// UTF-16 they never need more units than that.
 template <std::size_t N>
-void ansi(char (&to)[N], const char (&from)[N]) {
-    const std::string text = toAnsi(std::string(from, strnlen(from, N)));
-    std::memset(to, 0, N);
-    std::memcpy(to, text.data(), text.size() < N ? text.size() : N - 1);
+void wide(wchar_t (&to)[N], const char (&from)[N]) {
+    const std::wstring text = toWide(std::string_view(from, strnlen(from, N)));
+    std::wmemset(to, 0, N);
+    std::wmemcpy(to, text.data(), text.size() < N ? text.size() : N - 1);
+}
+
+// The form fills the record of a version; the wide call wants that
+// version's own size.
+DWORD wideSize(std::uint32_t ansiSize) {
+    switch (ansiSize) {
+        case NOTIFYICONDATAA_V1_SIZE: return NOTIFYICONDATAW_V1_SIZE;
+        case NOTIFYICONDATAA_V2_SIZE: return NOTIFYICONDATAW_V2_SIZE;
+        case NOTIFYICONDATAA_V3_SIZE: return NOTIFYICONDATAW_V3_SIZE;
+        default: return ansiSize;
+    }
 }
 
 }  // namespace
 
 bool Win32Tray::notifyIcon(std::uint32_t message, const TrayIconData& d) {
-    NOTIFYICONDATAA n{};
-    n.cbSize = d.cbSize;
+    NOTIFYICONDATAW n{};
+    n.cbSize = wideSize(d.cbSize);
     n.hWnd = reinterpret_cast<HWND>(d.hWnd);
     n.uID = d.uID;
     n.uFlags = d.uFlags;
     n.uCallbackMessage = d.uCallbackMessage;
     n.hIcon = reinterpret_cast<HICON>(d.hIcon);
-    ansi(n.szTip, d.szTip);
+    wide(n.szTip, d.szTip);
     n.dwState = d.dwState;
     n.dwStateMask = d.dwStateMask;
-    ansi(n.szInfo, d.szInfo);
+    wide(n.szInfo, d.szInfo);
     n.uTimeout = d.uTimeout;
-    ansi(n.szInfoTitle, d.szInfoTitle);
+    wide(n.szInfoTitle, d.szInfoTitle);
     n.dwInfoFlags = d.dwInfoFlags;
-    return Shell_NotifyIconA(message, &n) != FALSE;
+    return Shell_NotifyIconW(message, &n) != FALSE;
 }
 
 std::uintptr_t Win32Tray::warningIcon() {
     // At the size of the notification area, so that 150 % and 200 % get
     // their own picture; loaded once and kept for the program's life.
-    static HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "WARNICON", IMAGE_ICON,
+    static HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"WARNICON", IMAGE_ICON,
                                                       GetSystemMetrics(SM_CXSMICON),
                                                       GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     return icon ? reinterpret_cast<std::uintptr_t>(icon) : appIcon();
@@ -54,10 +66,10 @@ std::uintptr_t Win32Tray::warningIcon() {
 
 std::uintptr_t Win32Tray::appIcon() {
     // As the warning icon: the frame drawn for the notification area's size.
-    static HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON,
+    static HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON,
                                                       GetSystemMetrics(SM_CXSMICON),
                                                       GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    return reinterpret_cast<std::uintptr_t>(icon ? icon : LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));
+    return reinterpret_cast<std::uintptr_t>(icon ? icon : LoadIconW(GetModuleHandleW(nullptr), L"MAINICON"));
 }
 
 }  // namespace zb

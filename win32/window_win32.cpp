@@ -10,7 +10,7 @@ namespace zb {
 
 namespace {
 
-constexpr char kClassName[] = "TfrmBackup";
+constexpr wchar_t kClassName[] = L"TfrmBackup";
 constexpr UINT_PTR kTimerId = 1;
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION;
 // Owned by the application window, the main window has no taskbar entry of
@@ -40,7 +40,7 @@ int showCommand(MainShow s) {
 // The title bar and the taskbar take the icon's own small frame, drawn for
 // that size, rather than the large one scaled down. Shared: a standard size.
 HICON smallAppIcon(HINSTANCE instance) {
-    return static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+    return static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 }
 
@@ -59,16 +59,16 @@ Win32Window::~Win32Window() {
 }
 
 bool Win32Window::createAppWindow() {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &appWndProc;
     wc.hInstance = instance_;
-    wc.hIcon = LoadIconA(instance_, "MAINICON");
+    wc.hIcon = LoadIconW(instance_, L"MAINICON");
     wc.hIconSm = smallAppIcon(instance_);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.lpszClassName = kAppWindowClass;
-    if (!RegisterClassExA(&wc)) return false;
-    app_ = CreateWindowExA(0, kAppWindowClass, toAnsi(txt::AppTitle).c_str(), kAppStyle,
+    if (!RegisterClassExW(&wc)) return false;
+    app_ = CreateWindowExW(0, kAppWindowClass, toWide(txt::AppTitle).c_str(), kAppStyle,
                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
                            nullptr, instance_, this);
     if (!app_) return false;
@@ -85,29 +85,29 @@ void Win32Window::showAppWindow(bool on) {
 
 bool Win32Window::create() {
     if (!createAppWindow()) return false;
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = &wndProc;
     wc.hInstance = instance_;
-    wc.hIcon = LoadIconA(instance_, "MAINICON");
+    wc.hIcon = LoadIconW(instance_, L"MAINICON");
     wc.hIconSm = smallAppIcon(instance_);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc)) return false;
+    if (!RegisterClassExW(&wc)) return false;
 
     const CtlInfo& form = info(Ctl::frmBackup);
     RECT r{0, 0, form.width, form.height};
     AdjustWindowRectEx(&r, kFormStyle, FALSE, kFormExStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    hwnd_ = CreateWindowExA(kFormExStyle, kClassName, toAnsi(form.caption).c_str(), kFormStyle, x, y, w, h,
+    hwnd_ = CreateWindowExW(kFormExStyle, kClassName, toWide(form.caption).c_str(), kFormStyle, x, y, w, h,
                             app_, nullptr, instance_, this);
     if (!hwnd_) return false;
 
     if (!createControls()) return false;
-    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     return true;
 }
 
@@ -129,8 +129,8 @@ bool Win32Window::carry(Act act) {
         case Act::Restore: guarded([&] { form_->ApplicationEvents1Restore(Ctl::appEv1); }); break;
         // Posted, so that the handlers run outside the system's minimise and
         // after a later start has its answer.
-        case Act::PostToTray: PostMessageA(app_, kMsgToTray, 0, 0); break;
-        case Act::PostFromTray: PostMessageA(app_, kMsgFromTray, 0, 0); break;
+        case Act::PostToTray: PostMessageW(app_, kMsgToTray, 0, 0); break;
+        case Act::PostFromTray: PostMessageW(app_, kMsgFromTray, 0, 0); break;
     }
     return true;
 }
@@ -144,22 +144,22 @@ void Win32Window::present(Presentation p) {
 
 bool Win32Window::dispatch(MSG& msg) {
     if (msg.message == WM_QUIT) return false;
-    if (!hwnd_ || !IsDialogMessageA(hwnd_, &msg)) {
+    if (!hwnd_ || !IsDialogMessageW(hwnd_, &msg)) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return true;
 }
 
 int Win32Window::run() {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) dispatch(msg);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatch(msg);
     return 0;
 }
 
 void Win32Window::processMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (!dispatch(msg)) {
             state_.quitSeen();
             PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop must see it too
@@ -207,7 +207,7 @@ void Win32Window::popupTrayMenuAtCursor() {
     // menu loop. The window itself stays hidden.
     SetForegroundWindow(hwnd_);
     TrackPopupMenu(trayMenu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
-    PostMessageA(hwnd_, WM_NULL, 0, 0);
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
 void Win32Window::onCommand(WPARAM wp) {
@@ -226,21 +226,21 @@ void Win32Window::onCommand(WPARAM wp) {
 
 Win32Window* Win32Window::attached(HWND hwnd, UINT msg, LPARAM lp) {
     if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
-    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     return self && self->form_ ? self : nullptr;
 }
 
 LRESULT CALLBACK Win32Window::wndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Win32Window* self = attached(hwnd, msg, lp);
-    return self ? self->handle(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
+    return self ? self->handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK Win32Window::appWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Win32Window* self = attached(hwnd, msg, lp);
-    return self ? self->handleApp(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
+    return self ? self->handleApp(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT Win32Window::handleApp(UINT msg, WPARAM wp, LPARAM lp) {
@@ -255,7 +255,7 @@ LRESULT Win32Window::handleApp(UINT msg, WPARAM wp, LPARAM lp) {
             if (wp == SIZE_MINIMIZED) carry(state_.on(Road::EntryMinimized));
             break;
         case WM_ACTIVATE:
-            if (LOWORD(wp) != WA_INACTIVE) PostMessageA(app_, kMsgActivateMain, 0, 0);
+            if (LOWORD(wp) != WA_INACTIVE) PostMessageW(app_, kMsgActivateMain, 0, 0);
             break;
         case WM_CLOSE:
             // "Close window" of the taskbar entry: as "Beenden", with its question.
@@ -281,7 +281,7 @@ LRESULT Win32Window::handleApp(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
     }
-    return DefWindowProcA(app_, msg, wp, lp);
+    return DefWindowProcW(app_, msg, wp, lp);
 }
 
 LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -353,7 +353,7 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
     }
-    return DefWindowProcA(hwnd_, msg, wp, lp);
+    return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 }  // namespace zb

@@ -7,8 +7,32 @@
 #include <random>
 #include <string>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include "win32/text_win32.h"
+#else
+#include "standin/codepage.h"
 #include "standin/posix_paths.h"
+#endif
+
+#ifdef _WIN32
+namespace zb {
+// Texts in the system's ANSI code page, as the tests' own ANSI calls and
+// files of earlier versions hold them.
+inline std::string toAnsi(const std::string& utf8) {
+    const std::wstring w = toWide(utf8);
+    std::string out(w.size() * 2, '\0');
+    out.resize(std::size_t(WideCharToMultiByte(CP_ACP, 0, w.data(), int(w.size()), out.data(), int(out.size()),
+                                               nullptr, nullptr)));
+    return out;
+}
+inline std::string fromAnsi(const std::string& ansi) {
+    std::wstring w(ansi.size(), L'\0');
+    w.resize(std::size_t(MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), w.data(), int(w.size()))));
+    return fromWide(w);
+}
+}  // namespace zb
 #endif
 
 namespace zb::test {
@@ -54,6 +78,34 @@ inline std::string readBytes(const std::string& p) {
 inline void writeBytes(const std::string& p, const std::string& bytes) {
     std::ofstream out(host(p), std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+// A case under the system's ANSI code page `cp`, where this side can have
+// it: the stand-in takes any; Windows has the one of its language.
+class AnsiCodePage {
+public:
+#ifdef _WIN32
+    explicit AnsiCodePage(unsigned cp) : active_(GetACP() == cp) {}
+#else
+    explicit AnsiCodePage(unsigned cp) : scoped_(cp) {}
+    ScopedAnsiCodePage scoped_;
+#endif
+    bool active() const { return active_; }
+
+private:
+    bool active_ = true;
+};
+
+// A text as a file of UTF-16 LE with byte order mark holds it.
+inline std::string utf16File(const std::string& utf8) {
+#ifdef _WIN32
+    const std::wstring units = toWide(utf8);
+#else
+    const std::u16string units = utf8ToUtf16(utf8);
+#endif
+    std::string bytes = "\xFF\xFE";
+    for (auto c : units) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
 }
 
 }  // namespace zb::test

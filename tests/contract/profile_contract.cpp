@@ -84,6 +84,42 @@ TEST_F(ProfileContract, TextIsCodePage1252InTheFile) {
     EXPECT_EQ(get("Backup", "P1P"), "C:\\Daten\\Abschluß Größe");
 }
 
+// Byte for byte in the system's code page while every text fits it exactly;
+// a text that does not (never turned into another by best fit) makes the
+// file UTF-16 LE, same content, same order, and it stays so.
+TEST_F(ProfileContract, FileKeepsItsCodePageUntilATextDoesNotFit) {
+    const struct {
+        unsigned cp;
+        std::string value;
+        const char* ansi;  // the value's bytes, or none when it does not fit
+    } cases[] = {
+        {1252, "C:\\Daten\\Abschluß Größe", "C:\\Daten\\Abschlu\xDF Gr\xF6\xDF" "e"},
+        {1252, "C:\\Daten\\Документы", nullptr},
+        {1252, "C:\\Łódź\\Ελλάδα", nullptr},
+        {1252, "M:\\x\\．．", nullptr},
+        {1252, "M:\\x＼∕＂", nullptr},
+        {1253, "C:\\Έγγραφα", "C:\\\xB8\xE3\xE3\xF1\xE1\xF6\xE1"},
+        {1253, "vollständig", nullptr},
+        {932, "C:\\Документы\\．", "C:\\\x84\x44\x84\x80\x84\x7B\x84\x85\x84\x7D\x84\x75\x84\x7E\x84\x84\x84\x8D\\\x81\x44"},
+        {932, "vollständig", nullptr},
+    };
+    int ran = 0;
+    for (const auto& c : cases) {
+        test::AnsiCodePage codePage(c.cp);
+        if (!codePage.active()) continue;
+        SCOPED_TRACE(c.value);
+        ++ran;
+        test::writeBytes(ini, "[Backup]\r\nMon=1\r\n");
+        put("Backup", "P1P", c.value);
+        put("Backup", "TAR1", "E:\\");
+        EXPECT_EQ(get("Backup", "P1P"), c.value);
+        EXPECT_EQ(get("Backup", "Mon"), "1");
+        const std::string head = "[Backup]\r\nMon=1\r\nP1P=", tail = "\r\nTAR1=E:\\\r\n";
+        EXPECT_EQ(test::readBytes(ini), c.ansi ? head + c.ansi + tail : test::utf16File(head + c.value + tail));
+    }
+    EXPECT_GT(ran, 0);
+}
+
 TEST_F(ProfileContract, WriteIntoMissingFolderFails) {
     const std::string missing = dir.path() + "\\nicht-da\\Backup.ini";
     EXPECT_FALSE(profile->writeString(missing, "Backup", "Mon", "1"));

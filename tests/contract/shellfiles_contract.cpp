@@ -169,6 +169,21 @@ TEST_F(ShellFilesContract, TheCheckingCallsReachPathsOfAnyLengthAndKeepTimesAndA
     EXPECT_EQ(error, ERROR_PATH_NOT_FOUND_);
 }
 
+// What the check takes out of a copy goes for good, however deep the tree.
+TEST_F(ShellFilesContract, RemovesAFileOrAWholeTreeOfAnyDepth) {
+    std::string deep = dst;
+    for (char c = 'a'; c < 'm'; ++c) ASSERT_EQ(shell->createFolder(src, deep += std::string(30, c) + "\\"), 0u);
+    ASSERT_EQ(shell->copyFile(src + "\\a.txt", deep + "Łódź.txt", true, {}), 0u);
+    ASSERT_EQ(shell->copyFile(src + "\\a.txt", dst + "b.txt", true, {}), 0u);
+    EXPECT_EQ(shell->removeEntry(dst + "b.txt"), 0u);
+    EXPECT_EQ(shell->removeEntry(dst + std::string(30, 'a')), 0u);
+    std::uint32_t error = 0;
+    const auto left = shell->listFolder(dst, error, {});
+    ASSERT_TRUE(left) << error;
+    EXPECT_TRUE(left->empty());
+    EXPECT_NE(shell->removeEntry(dst + "b.txt"), 0u);
+}
+
 // One folder under several spellings is one identity; a name ending in a
 // blank survives when joined to the full path; a copy that must not replace
 // fails when the name is taken.

@@ -18,8 +18,7 @@ namespace {
 
 void setEnv(const char* name, const char* value) {
 #ifdef _WIN32
-    // The process environment holds ANSI text, as the system's own would.
-    _putenv_s(name, value ? toAnsi(value).c_str() : "");
+    _wputenv_s(toWide(name).c_str(), value ? toWide(value).c_str() : L"");
 #else
     if (value) setenv(name, value, 1);
     else unsetenv(name);

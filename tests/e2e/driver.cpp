@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "../contract/contract_util.h"
 #include "platform/ports.h"
 #include "win32/text_win32.h"
 
@@ -31,9 +32,9 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 namespace {
 
 std::string windowText(HWND h) {
-    char buf[4096] = {};
-    const auto n = SendMessageA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
-    return fromAnsi(std::string(buf, static_cast<std::size_t>(n)));
+    wchar_t buf[4096] = {};
+    const auto n = SendMessageW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf));
+    return zb::fromWide(std::wstring_view(buf, static_cast<std::size_t>(n)));
 }
 
 std::string className(HWND h) {
@@ -248,18 +249,18 @@ bool App::trayIconPresent() {
 
 std::string App::fullText(Ctl c) {
     const HWND h = control(c);
-    std::string buf(static_cast<std::size_t>(SendMessageA(h, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
-    const auto n = SendMessageA(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
+    std::wstring buf(static_cast<std::size_t>(SendMessageW(h, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    const auto n = SendMessageW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
     buf.resize(static_cast<std::size_t>(n));
-    return fromAnsi(buf);
+    return zb::fromWide(buf);
 }
 
 void App::appendText(Ctl c, const std::string& utf8) {
     const HWND h = control(c);
-    const std::string a = toAnsi(utf8);
-    const auto end = SendMessageA(h, WM_GETTEXTLENGTH, 0, 0);
-    SendMessageA(h, EM_SETSEL, static_cast<WPARAM>(end), end);
-    SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(a.c_str()));
+    const std::wstring w = zb::toWide(utf8);
+    const auto end = SendMessageW(h, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageW(h, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageW(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(w.c_str()));
 }
 
 std::optional<Balloon> waitBalloon(std::chrono::milliseconds timeout) {
@@ -317,8 +318,8 @@ void App::click(Ctl c) {
 void App::clickAsync(Ctl c) { PostMessageA(control(c), BM_CLICK, 0, 0); }
 
 void App::setText(Ctl c, const std::string& utf8) {
-    const std::string a = toAnsi(utf8);
-    SendMessageA(control(c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a.c_str()));
+    const std::wstring w = zb::toWide(utf8);
+    SendMessageW(control(c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
 }
 
 std::string App::text(Ctl c) { return windowText(control(c)); }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "../contract/contract_util.h"
 #include "driver.h"
 #include "platform/ports.h"
 
@@ -248,6 +249,62 @@ TEST(RunE2E, ASourcePulledDuringTheCopyIsNotComplete) {
         const std::string inner = line.substr(line.find('"') + 1, line.size() - line.find('"') - 3);
         EXPECT_NE(wineEvents(events).find(inner + "\"\n"), std::string::npos) << wineEvents(events);
     }
+}
+
+// Names outside the ANSI code page on a user's whole road: a Cyrillic folder
+// typed, activated, kept over a restart and backed up onto a Greek one whose
+// last name is two full-width dots (best fit would have made ".." of them);
+// a file in it that cannot be copied is named as it is.
+TEST(RunE2E, AFolderOfAnyScriptIsTypedKeptBackedUpAndItsFileNamed) {
+    if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
+    Sandbox sb;
+    const std::string source = sb.path() + "\\Документы Łódź", target = "N:\\Σίγουρα\\．．";
+    const std::string wd = std::to_string(isoWeekdayToday());
+    fs::remove_all(wide("N:\\Σίγουρα"));
+    fs::remove_all("N:\\" + wd);
+    for (const std::string& folder : {source, std::string("N:\\Σίγουρα"), target})
+        ASSERT_TRUE(CreateDirectoryW(wide(folder).c_str(), nullptr)) << folder;
+    writeFile(source + "\\Отчёт Größe ß.txt", "Inhalt");
+    writeFile(source + "\\Заметка.pst", "Post");
+    HANDLE held = CreateFileW(wide(source + "\\Заметка.pst").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    sb.writeIni("[Backup]\r\nZEI=" + std::to_string((now.wHour + 12) % 24) + ":00:00\r\n");  // no run of its own
+    {
+        App app(sb.appData());
+        ASSERT_TRUE(app.waitMainVisible(true));
+        app.click(Ctl::cbMo);
+        app.click(Ctl::cbPfad1);
+        app.setText(Ctl::edPfad1, source);
+        app.setText(Ctl::edTarget1, target);
+        EXPECT_EQ(app.text(Ctl::edPfad1), source);
+        app.paintNow();
+        app.screenshot(app.main(), "names-typed");
+        app.click(Ctl::btnActive);
+        ASSERT_TRUE(app.waitMainVisible(false));
+    }
+    const std::string unicode = test::utf16File("\r\nP1P=" + source + "\r\n").substr(2);
+    EXPECT_EQ(sb.readIni().rfind("\xFF\xFE[", 0), 0u);
+    EXPECT_NE(sb.readIni().find(unicode), std::string::npos);
+
+    App app(sb.appData());
+    EXPECT_EQ(app.text(Ctl::edPfad1), source);
+    EXPECT_EQ(app.text(Ctl::edTarget1), target);
+    runOnce(app);
+    CloseHandle(held);
+    EXPECT_EQ(readFile(target + "\\" + wd + "\\P1\\Отчёт Größe ß.txt"), "Inhalt");
+    EXPECT_FALSE(fs::exists("N:\\" + wd));
+    const std::string report = "Sicherung von " + source + "\\ unvollständig: 1 von 2 Dateien fehlt: " + source +
+                               "\\Заметка.pst (Datei wird von einem anderen Programm verwendet)";
+    EXPECT_EQ(app.text(Ctl::mmo1), "Sicherung vom " + wd + " nicht gelöscht: " + shortDateToday() + "\r\n" + report +
+                                       ": " + shortDateToday() + "\r\n");
+    EXPECT_NE(sb.readIni().find(test::utf16File(shortDateToday() + "=" + report).substr(2)), std::string::npos);
+    app.trayNotify(WM_LBUTTONDOWN_);
+    ASSERT_TRUE(app.waitMainVisible(true));
+    app.paintNow();
+    app.screenshot(app.main(), "names-after-run");
 }
 
 // A target that fills up: what did not fit is named, with the reason.

@@ -288,6 +288,21 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
              shellFiles.windowsNames = false;
              for (const char* n : {"Notiz.txt", "notiz.txt", "Bericht", "Bericht "}) fs::remove(host(src + "\\" + n));
          }},
+        {"folders a Windows target cannot tell apart: one is named, its files missing, none merged", {}, false,
+         {pre + "2 von 11 Dateien fehlen, darunter C:\\Quelle\\Projekte\\pod (Name auf dem Ziellaufwerk nicht möglich)"},
+         {"Projekte/pod"}, false,
+         [&] {
+             shellFiles.windowsNames = true;
+             for (const char* n : {"Projekte\\Pod\\a.txt", "Projekte\\pod\\b.txt", "Projekte\\pod\\a.txt"}) {
+                 fs::create_directories(host(src + "\\" + n).parent_path());
+                 writeBytes(src + "\\" + n, n);
+             }
+         },
+         [&] {
+             shellFiles.windowsNames = false;
+             EXPECT_FALSE(fs::exists(e / "3" / "P1" / "Projekte" / "Pod" / "b.txt"));
+             fs::remove_all(host(src + "\\Projekte"));
+         }},
         {"the target gone after a file", {{hostOf("a.txt"), 32}, {hostOf("post.pst"), 32}}, true,
          {pre + "Ziel E:\\3\\P1\\ nicht mehr erreichbar, 6 von 8 Dateien fehlen"}, {""}, false,
          [&] {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/backup_state.h"
 #include "core/errors.h"
 #include "core/message.h"
 #include "core/settings.h"
@@ -54,6 +55,21 @@ TEST(ParseTime, RejectsWhatIsNoTime) {
 
 // Every placeholder, in any order and more than once; a part that holds a
 // placeholder itself is not filled again.
+// As earlier versions left the word under code pages without "ä" (1253,
+// 1251, 932: "?", best fit, or another letter), or read a file of 1252.
+TEST(OutcomeWord, RecognisedAfterATripThroughAnyCodePage) {
+    const struct {
+        const char* stored;
+        std::optional<Outcome> outcome;
+    } cases[] = {{"vollständig", Outcome::Complete},   {"vollst?ndig", Outcome::Complete},
+                 {"vollstandig", Outcome::Complete},   {"vollstδndig", Outcome::Complete},
+                 {"vollstдndig", Outcome::Complete},   {"unvollst?ndig", Outcome::Incomplete},
+                 {"unvollstandig", Outcome::Incomplete}, {"fehlgeschlagen", Outcome::Failed},
+                 {"vollstndig", std::nullopt},         {"vollst??ndig", std::nullopt},
+                 {"Vollständig", std::nullopt},        {"", std::nullopt}};
+    for (const auto& c : cases) EXPECT_EQ(outcomeFromWord(c.stored), c.outcome) << c.stored;
+}
+
 TEST(Fill, FillsEveryPlaceholderOnce) {
     EXPECT_EQ(fill(txt::ErrCannotWrite, {"C:\\x\\Backup.ini"}), "In C:\\x\\Backup.ini kann nicht geschrieben werden");
     EXPECT_EQ(fill(txt::ErrInvalidTime, {""}), "'' ist keine gültige Uhrzeit");
