@@ -216,11 +216,9 @@ TEST(RunE2E, ASourcePulledDuringTheCopyIsNotComplete) {
     Sandbox sb;
     const std::string source = std::string(pulled) + ":\\Stick";
     // Enough files that the shell is still at work when the drive goes.
-    for (int d = 0; d < 20; ++d) {
-        char folder[8];
-        std::snprintf(folder, sizeof folder, "d%02d", d);
-        fs::create_directories(source + "\\" + folder);
-        for (int f = 0; f < 100; ++f) writeFile(source + "\\" + folder + "\\" + std::to_string(f) + ".txt", "Inhalt");
+    for (int f = 0; f < 2000; ++f) {
+        fs::create_directories(source + "\\d" + std::to_string(10 + f / 100));
+        writeFile(source + "\\d" + std::to_string(10 + f / 100) + "\\" + std::to_string(f) + ".txt", "Inhalt");
     }
     const std::string wd = std::to_string(isoWeekdayToday());
     const std::string target = "M:\\Abgezogen\\";
@@ -231,11 +229,11 @@ TEST(RunE2E, ASourcePulledDuringTheCopyIsNotComplete) {
     app.main();
     ASSERT_TRUE(app.waitMainVisible(false));
     chooseBackupNow(app);
-    ASSERT_TRUE(waitFor([&] { return fs::exists(target + wd + "\\P1\\d01"); }, 60s));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(target + wd + "\\P1\\d11"); }, 60s));
     writeFile(std::string(std::getenv("ZB_SCRATCH_DRIVE")) + ":\\.abziehen", "");
     ASSERT_TRUE(waitFor([&] { return GetFileAttributesA((source + "\\").c_str()) == INVALID_FILE_ATTRIBUTES; }, 5s));
     ASSERT_TRUE(app.waitMainVisible(false, 120s));
-    ASSERT_FALSE(fs::exists(target + wd + "\\P1\\d19\\99.txt"));  // the drive went before the end
+    ASSERT_FALSE(fs::exists(target + wd + "\\P1\\d29\\1999.txt"));  // the drive went before the end
 
     const std::string report = "Quelle " + source + "\\ während der Sicherung nicht mehr erreichbar: Sicherung nach " +
                                target + wd + "\\P1\\ unvollständig";
