@@ -195,6 +195,11 @@ public:
     std::string errorText(std::uint32_t error) override { return files_.errorText(error); }
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return files_.fileIdentity(path, id); }
     std::string fullPath(const std::string& path) override { return files_.fullPath(path); }
+    std::uint32_t deleteFile(const std::string& path) override { return files_.deleteFile(path); }
+    std::uint32_t removeFolder(const std::string& path) override { return files_.removeFolder(path); }
+    std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
+        return files_.fileSystemName(path, name);
+    }
 
 private:
     PosixShellFiles& files_;

@@ -70,6 +70,11 @@ public:
     std::string errorText(std::uint32_t error) override { return real_->errorText(error); }
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return real_->fileIdentity(path, id); }
     std::string fullPath(const std::string& path) override { return real_->fullPath(path); }
+    std::uint32_t deleteFile(const std::string& path) override { return real_->deleteFile(path); }
+    std::uint32_t removeFolder(const std::string& path) override { return real_->removeFolder(path); }
+    std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
+        return real_->fileSystemName(path, name);
+    }
     double inShell = 0;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -280,6 +281,47 @@ std::uint32_t PosixShellFiles::fileIdentity(const std::string& path, FileId& id)
     if (::stat(host->c_str(), &st) != 0)
         return errno == ENOENT ? ERROR_FILE_NOT_FOUND_ : errno == ENOTDIR ? ERROR_PATH_NOT_FOUND_ : ERROR_ACCESS_DENIED_;
     id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), 0};
+    return 0;
+}
+
+// Removals never go through a link: a symbolic link is removed as the link.
+std::uint32_t PosixShellFiles::deleteFile(const std::string& path) {
+    const auto host = posix::hostPath(path);
+    struct stat st {};
+    if (!host || ::lstat(host->c_str(), &st) != 0) return ERROR_FILE_NOT_FOUND_;
+    if (undeletable.count(*host) || S_ISDIR(st.st_mode)) return ERROR_ACCESS_DENIED_;
+    if (::unlink(host->c_str()) != 0) return systemError(std::error_code(errno, std::generic_category()));
+    return 0;
+}
+
+std::uint32_t PosixShellFiles::removeFolder(const std::string& path) {
+    const auto host = posix::hostPath(path);
+    struct stat st {};
+    if (!host || ::lstat(host->c_str(), &st) != 0) return ERROR_FILE_NOT_FOUND_;
+    if (undeletable.count(*host)) return ERROR_ACCESS_DENIED_;
+    if (S_ISLNK(st.st_mode)) return ::unlink(host->c_str()) == 0 ? 0 : ERROR_ACCESS_DENIED_;
+    if (!S_ISDIR(st.st_mode)) return 267;  // ERROR_DIRECTORY
+    if (::rmdir(host->c_str()) == 0) return 0;
+    if (errno == ENOTEMPTY || errno == EEXIST) return ERROR_DIR_NOT_EMPTY_;
+    return systemError(std::error_code(errno, std::generic_category()));
+}
+
+std::uint32_t PosixShellFiles::fileSystemName(const std::string& path, std::string& name) {
+    const auto host = posix::hostPath(path);
+    struct statfs fs {};
+    if (!host || ::statfs(host->c_str(), &fs) != 0) return ERROR_PATH_NOT_FOUND_;
+    if (!fileSystem.empty()) {
+        name = fileSystem;
+        return 0;
+    }
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case 0x4d44: name = "FAT32"; break;       // MSDOS_SUPER_MAGIC
+        case 0x2011BAB0: name = "exFAT"; break;
+        case 0x5346544e: name = "NTFS"; break;
+        case 0x01021994: name = "tmpfs"; break;
+        case 0xEF53: name = "ext4"; break;
+        default: name = "Linux"; break;
+    }
     return 0;
 }
 

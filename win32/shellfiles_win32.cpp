@@ -2,6 +2,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "win32/handles_win32.h"
 #include "platform/ports.h"
@@ -209,6 +210,40 @@ public:
     }
 
     std::string fullPath(const std::string& path) override { return fromWide(longPath(path)); }
+
+    // A read-only mark stops the removal of our own earlier copy; it is
+    // cleared only on the entry itself, never through a link.
+    std::uint32_t deleteFile(const std::string& path) override {
+        const std::wstring target = longPath(path);
+        const DWORD a = GetFileAttributesW(target.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) return GetLastError();
+        if ((a & FILE_ATTRIBUTE_READONLY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT))
+            SetFileAttributesW(target.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+        return DeleteFileW(target.c_str()) ? 0 : GetLastError();
+    }
+
+    // RemoveDirectoryW takes a junction or a folder link away as the link.
+    std::uint32_t removeFolder(const std::string& path) override {
+        const std::wstring target = longPath(path);
+        const DWORD a = GetFileAttributesW(target.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) return GetLastError();
+        if ((a & FILE_ATTRIBUTE_READONLY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT))
+            SetFileAttributesW(target.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+        return RemoveDirectoryW(target.c_str()) ? 0 : GetLastError();
+    }
+
+    std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
+        const std::wstring full = longPath(path);
+        std::wstring root(full.size() + 2, L'\0');
+        if (!GetVolumePathNameW(full.c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
+        root.resize(wcslen(root.c_str()));
+        if (root.empty() || root.back() != L'\\') root += L'\\';
+        wchar_t fs[MAX_PATH + 1] = {};
+        if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fs, MAX_PATH + 1))
+            return GetLastError();
+        name = fromWide(fs);
+        return 0;
+    }
 
     std::string errorText(std::uint32_t error) override {
         wchar_t* buf = nullptr;
