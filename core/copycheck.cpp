@@ -286,7 +286,7 @@ private:
             return 0;
         }
         copy.use(have);
-        if (!have->link && have->folder == e.folder && have->name == e.name) return 0;
+        if (!have->reparsePoint() && have->folder == e.folder && have->name == e.name) return 0;
         const std::uint32_t error = kept_->clear(join(dst, have->name), *have);
         have = nullptr;
         return notFound(error) ? 0 : error;  // gone meanwhile is out of the way too

@@ -32,7 +32,7 @@ bool keepsLocalTimes(const std::string& fileSystem) {
 }
 
 bool unchangedCopy(const FileEntry& copy, const FileEntry& source, bool localTimes) {
-    if (copy.folder || copy.link || copy.size != source.size) return false;
+    if (copy.folder || copy.reparsePoint() || copy.size != source.size) return false;
     std::int64_t d = copy.lastWrite - source.lastWrite;
     if (d < 0) d = -d;
     return d <= kTolerance || (localTimes && d >= kHour - kTolerance && d <= kHour + kTolerance);
@@ -42,7 +42,7 @@ std::vector<const FileEntry*> strayInWeekdayFolder(const std::vector<FileEntry>&
                                                    const std::array<bool, 5>& ticked) {
     std::vector<const FileEntry*> stray;
     for (const FileEntry& e : entries) {
-        const bool sourceFolder = e.folder && !e.link && e.name.size() == 2 && e.name[0] == 'P' &&
+        const bool sourceFolder = e.folder && !e.reparsePoint() && e.name.size() == 2 && e.name[0] == 'P' &&
                                   e.name[1] >= '1' && e.name[1] <= '5' && ticked[static_cast<std::size_t>(e.name[1] - '1')];
         if (!sourceFolder) stray.push_back(&e);
     }
@@ -59,7 +59,7 @@ void Remover::note(const std::string& path, std::uint32_t error) {
 
 std::uint32_t Remover::remove(const std::string& path, const FileEntry& entry) {
     std::uint32_t last = 0;
-    if (entry.link) {
+    if (entry.reparsePoint()) {
         last = entry.folder ? files_.removeFolder(path) : files_.deleteFile(path);
     } else if (!entry.folder) {
         last = files_.deleteFile(path);
@@ -91,7 +91,7 @@ std::uint32_t Remover::remove(const std::string& path, const FileEntry& entry) {
             for (const FileEntry& e : *entries) {
                 if (keepAlive_) keepAlive_();
                 const std::string p = join(item.path, e.name);
-                if (e.folder && !e.link) stack.push_back({p, false});
+                if (e.folder && !e.reparsePoint()) stack.push_back({p, false});
                 else note(p, e.folder ? files_.removeFolder(p) : files_.deleteFile(p));
             }
         }

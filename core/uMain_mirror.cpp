@@ -18,6 +18,22 @@ std::pair<std::string, std::string> splitLast(const std::string& W) {
     return {W.substr(0, cut + 1), W.substr(cut + 1)};
 }
 
+// Whether the way into `dest` passes a link in its last `levels` names (the
+// source folder and the weekday folder): one that could not be taken away
+// leads out of the backup, and nothing is written through it.
+bool throughLink(IShellFiles& files, std::string dest, int levels) {
+    for (int i = 0; i < levels; ++i) {
+        while (!dest.empty() && dest.back() == '\\') dest.pop_back();
+        const auto [parent, name] = splitLast(dest);
+        std::uint32_t error = 0;
+        if (const auto entries = files.listFolder(parent, error, {}))
+            for (const FileEntry& e : *entries)
+                if (e.name == name && e.reparsePoint()) return true;
+        dest = parent;
+    }
+    return false;
+}
+
 }  // namespace
 
 void TfrmBackup::pruneWeekdayFolder(const std::string& W) {
@@ -40,7 +56,7 @@ void TfrmBackup::pruneWeekdayFolder(const std::string& W) {
     const auto onTarget = shellFiles_.listFolder(target, error, serve);
     if (!onTarget) return;
     for (const FileEntry& e : *onTarget) {
-        if (e.name != weekday || !e.link) continue;
+        if (e.name != weekday || !e.reparsePoint()) continue;
         if (const std::uint32_t stays = remover.remove(W, e)) report(fill(txt::ErrDelete, {stays, W}));
         return;
     }
@@ -58,7 +74,8 @@ void TfrmBackup::pruneWeekdayFolder(const std::string& W) {
 void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest, const std::string& Shown) {
     // The same test of the source as the shell's copy makes, with the same
     // report: a relative source would depend on the current directory.
-    if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source)) {
+    // The same report for a destination reached through a link.
+    if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(shellFiles_, Dest, 2)) {
         ++tally_.sourcesLost;
         report(fill(txt::ErrCopy, {Source, Dest}));
         return;

@@ -141,6 +141,9 @@ struct FileEntry {
     // A junction or a symbolic link: a reparse point that names another
     // place. Placeholders of cloud files and deduplicated files are not.
     bool link = false;
+    // Any reparse point. In a backup's own folders it is taken for a link:
+    // Wine shows a Unix symbolic link as one without telling its kind.
+    bool reparsePoint() const { return link || (attributes & 0x400) != 0; }
 };
 
 // One file or folder, whatever the spelling of its path (another drive

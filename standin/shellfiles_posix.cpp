@@ -236,7 +236,7 @@ std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::str
         entry.link = S_ISLNK(st.st_mode);
         entry.size = entry.folder ? 0 : static_cast<std::uint64_t>(st.st_size);
         entry.lastWrite = fileTime(st.st_mtim);
-        entry.attributes = (entry.folder ? 0x10u : 0x20u) | (name[0] == '.' ? 0x2u : 0u);
+        entry.attributes = (entry.folder ? 0x10u : 0x20u) | (name[0] == '.' ? 0x2u : 0u) | (entry.link ? 0x400u : 0u);
         entries.push_back(std::move(entry));
         if (progress && entries.size() % 1024 == 0) progress();
     }

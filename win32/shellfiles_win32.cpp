@@ -82,6 +82,31 @@ DWORD CALLBACK onProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INT
     return PROGRESS_CONTINUE;
 }
 
+// Removes one entry, never what a link points at. A reparse point is opened
+// as itself and removed through its handle, only when the handle is the link
+// (Wine hands over the target of a Unix symbolic link instead: then nothing
+// is removed). A read-only mark, which stops the removal of our own earlier
+// copy, is cleared on the entry itself.
+DWORD removeEntry(const std::wstring& path, bool folder) {
+    const DWORD a = GetFileAttributesW(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        unique_hfile h(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!h) return GetLastError();
+        FILE_ATTRIBUTE_TAG_INFO tag{};
+        if (!GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+            !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return ERROR_ACCESS_DENIED;
+        FILE_DISPOSITION_INFO gone{TRUE};
+        return SetFileInformationByHandle(h.get(), FileDispositionInfo, &gone, sizeof gone) ? 0 : GetLastError();
+    }
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+    const BOOL removed = folder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
+    return removed ? 0 : GetLastError();
+}
+
 class Win32ShellFiles final : public IShellFiles {
 public:
     int shFileOperation(const ShFileOp& op, bool& anyAborted) override {
@@ -211,26 +236,8 @@ public:
 
     std::string fullPath(const std::string& path) override { return fromWide(longPath(path)); }
 
-    // A read-only mark stops the removal of our own earlier copy; it is
-    // cleared only on the entry itself, never through a link.
-    std::uint32_t deleteFile(const std::string& path) override {
-        const std::wstring target = longPath(path);
-        const DWORD a = GetFileAttributesW(target.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) return GetLastError();
-        if ((a & FILE_ATTRIBUTE_READONLY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT))
-            SetFileAttributesW(target.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-        return DeleteFileW(target.c_str()) ? 0 : GetLastError();
-    }
-
-    // RemoveDirectoryW takes a junction or a folder link away as the link.
-    std::uint32_t removeFolder(const std::string& path) override {
-        const std::wstring target = longPath(path);
-        const DWORD a = GetFileAttributesW(target.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) return GetLastError();
-        if ((a & FILE_ATTRIBUTE_READONLY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT))
-            SetFileAttributesW(target.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-        return RemoveDirectoryW(target.c_str()) ? 0 : GetLastError();
-    }
+    std::uint32_t deleteFile(const std::string& path) override { return removeEntry(longPath(path), false); }
+    std::uint32_t removeFolder(const std::string& path) override { return removeEntry(longPath(path), true); }
 
     std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
         const std::wstring full = longPath(path);

@@ -438,6 +438,18 @@ TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
     EXPECT_TRUE(logLines().empty());
     EXPECT_TRUE(fs::exists(p1 / "sub" / "c.txt") && !fs::exists(p1 / "gesperrt.txt") && !fs::exists(e / "3" / "P3"));
     EXPECT_EQ(window.text(Ctl::pnTitle), "Sichere C:\\Quelle... (7 geprüft, 1 kopiert)");
+
+    // A source folder that is a link which cannot be taken away: nothing goes through it.
+    fs::remove_all(p1);
+    fs::create_directory_symlink(outside, p1);
+    shellFiles.undeletable.insert(p1.string());
+    window.setText(Ctl::mmo1, "");
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: E:\\3\\P1 [5]: 09.12.2026",
+                              "Datei kopieren von C:\\Quelle\\ nach E:\\3\\P1\\ fehlgeschlagen.: 09.12.2026"}));
+    EXPECT_EQ(fs::directory_iterator(outside)->path().filename(), "wichtig.txt");
+    EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
 }
 
 TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {
