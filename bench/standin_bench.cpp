@@ -188,7 +188,7 @@ public:
         return files_.findFiles(mask, attributes);
     }
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                           const std::function<void()>& progress) override {
+                           const CopyProgress& progress) override {
         return files_.copyFile(from, to, replace, progress);
     }
     std::uint32_t createFolder(const std::string& like, const std::string& path) override {

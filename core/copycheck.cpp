@@ -227,7 +227,7 @@ private:
                 if (kept_) kept_->checked(false);
                 continue;
             }
-            const std::uint32_t failed = files_.copyFile(from, to, !strict, keepAlive_);
+            const std::uint32_t failed = files_.copyFile(from, to, !strict, copying_);
             if (kept_) kept_->checked(failed == 0);
             if (failed == 0) continue;
             if (notFound(failed)) {
@@ -351,6 +351,10 @@ private:
     const std::function<void()>& keepAlive_;
     const std::string destRoot_;
     KeptCopy* const kept_;
+    const CopyProgress copying_ = [this](int percent) {
+        if (kept_) kept_->copying(percent);
+        serve();
+    };
     std::vector<Work> stack_;
 };
 

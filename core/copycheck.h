@@ -60,6 +60,8 @@ public:
     virtual void leftovers(const std::string& folder, const std::vector<const FileEntry*>& entries) = 0;
     // A file of the source was checked, and copied or not.
     virtual void checked(bool copied) = 0;
+    // A large file is being copied: how far, in percent.
+    virtual void copying(int percent) = 0;
 };
 
 // `keepAlive` runs between entries and while a large file is copied; it

@@ -115,6 +115,7 @@ void KeptFolder::leftovers(const std::string& folder, const std::vector<const Fi
 }
 
 void KeptFolder::checked(bool copied) {
+    copyingPercent = -1;
     ++checkedFiles;
     if (copied) ++copiedFiles;
 }

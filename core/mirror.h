@@ -59,10 +59,12 @@ public:
     std::uint32_t clear(const std::string& path, const FileEntry& entry) override;
     void leftovers(const std::string& folder, const std::vector<const FileEntry*>& entries) override;
     void checked(bool copied) override;
+    void copying(int percent) override { copyingPercent = percent; }
 
     // What could not be removed counts as missing, in the check's report.
     void addTo(CopyShortfall& s) const;
     int checkedFiles = 0, copiedFiles = 0;
+    int copyingPercent = -1;  // of the large file being copied, if any
 
 private:
     Remover remover_;

@@ -93,7 +93,11 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
         const std::uint32_t now = clock_.tickCount();
         if (now - served < kServeEveryMs) return;
         served = now;
-        window_.setText(Ctl::pnTitle, fill(txt::StatusSavingCounted, {Shown, kept.checkedFiles, kept.copiedFiles}));
+        const int p = kept.copyingPercent;
+        window_.setText(Ctl::pnTitle, p > 0 && p < 100 ? fill(txt::StatusSavingPercent,
+                                                              {Shown, kept.checkedFiles, kept.copiedFiles, p})
+                                                        : fill(txt::StatusSavingCounted,
+                                                              {Shown, kept.checkedFiles, kept.copiedFiles}));
         window_.processMessages();
     };
     CopyShortfall shortfall = completeCopy(shellFiles_, Source, Dest, where, keepAlive, &kept);

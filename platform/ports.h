@@ -146,6 +146,9 @@ struct FileEntry {
     bool reparsePoint() const { return link || (attributes & 0x400) != 0; }
 };
 
+// How far a copy of one file is, in percent.
+using CopyProgress = std::function<void(int percent)>;
+
 // One file or folder, whatever the spelling of its path (another drive
 // letter for the same folder, another case, a link on the way).
 struct FileId {
@@ -184,7 +187,7 @@ public:
     // spells names: without regard to case, perhaps without a trailing blank).
     // `progress` runs now and then while a large file is copied.
     [[nodiscard]] virtual std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                                                 const std::function<void()>& progress) = 0;
+                                                 const CopyProgress& progress) = 0;
     // Creates one folder with the attributes of the folder `like`; 0 or the
     // system's error code.
     [[nodiscard]] virtual std::uint32_t createFolder(const std::string& like, const std::string& path) = 0;

@@ -248,7 +248,7 @@ std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::str
 }
 
 std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::string& to, bool replace,
-                                        const std::function<void()>& progress) {
+                                        const CopyProgress& progress) {
     if (beforeCopyFile) beforeCopyFile();
     const auto source = posix::hostPath(from);
     auto target = posix::hostPath(to);
@@ -257,9 +257,25 @@ std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::stri
     if (windowsNames) target = windowsName(*target);
     std::error_code ec;
     if (!replace && fs::exists(fs::symlink_status(*target, ec))) return ERROR_FILE_EXISTS_;
-    if (progress) progress();
-    fs::copy_file(*source, *target, fs::copy_options::overwrite_existing, ec);
-    if (ec) return systemError(ec);
+    if (progress) progress(0);
+    // A large file in pieces, with its progress as CopyFileExW reports it.
+    constexpr std::uintmax_t kPiece = 1 << 20;
+    const std::uintmax_t size = fs::file_size(*source, ec);
+    if (progress && !ec && size > kPiece) {
+        std::ifstream in(*source, std::ios::binary);
+        std::ofstream out(*target, std::ios::binary | std::ios::trunc);
+        std::vector<char> piece(kPiece);
+        for (std::uintmax_t done = 0; in && out && done < size;) {
+            in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+            out.write(piece.data(), in.gcount());
+            done += static_cast<std::uintmax_t>(in.gcount());
+            progress(static_cast<int>(done * 100 / size));
+        }
+        if (!out) return ERROR_DISK_FULL_;
+    } else {
+        fs::copy_file(*source, *target, fs::copy_options::overwrite_existing, ec);
+        if (ec) return systemError(ec);
+    }
     fs::last_write_time(*target, fs::last_write_time(*source, ec), ec);
     fs::permissions(*target, fs::status(*source, ec).permissions(), ec);
     return 0;

@@ -20,7 +20,7 @@ public:
     std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error,
                                                      const std::function<void()>& progress) override;
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                           const std::function<void()>& progress) override;
+                           const CopyProgress& progress) override;
     std::uint32_t createFolder(const std::string& like, const std::string& path) override;
     std::string errorText(std::uint32_t error) override;
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override;

@@ -76,9 +76,10 @@ constexpr std::size_t kEntriesPerProgress = 1024;
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
-DWORD CALLBACK onProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
-                          LPVOID data) {
-    (*static_cast<const std::function<void()>*>(data))();
+DWORD CALLBACK onProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
+                          HANDLE, LPVOID data) {
+    const int percent = total.QuadPart > 0 ? static_cast<int>(done.QuadPart * 100 / total.QuadPart) : 0;
+    (*static_cast<const CopyProgress*>(data))(percent);
     return PROGRESS_CONTINUE;
 }
 
@@ -176,7 +177,7 @@ public:
     }
 
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                           const std::function<void()>& progress) override {
+                           const CopyProgress& progress) override {
         const std::wstring source = longPath(from), target = longPath(to);
         // A read-only or hidden file in the way makes the copy fail with
         // "access denied"; it is our own earlier copy, so it may be replaced.
@@ -187,7 +188,7 @@ public:
         // A large file must not freeze the window, nor keep Windows waiting
         // for the answer whether the session may end.
         if (!CopyFileExW(source.c_str(), target.c_str(), progress ? &onProgress : nullptr,
-                         const_cast<std::function<void()>*>(&progress), nullptr,
+                         const_cast<CopyProgress*>(&progress), nullptr,
                          replace ? 0 : COPY_FILE_FAIL_IF_EXISTS))
             return GetLastError();
         // Wine leaves the attributes of a replaced file as they were.

@@ -427,17 +427,20 @@ TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
     EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (7 geprüft, 5 kopiert)"));
     EXPECT_FALSE(std::count(statuses.begin(), statuses.end(), "Lösche alte Sicherung..."));
 
-    // Unchanged, the next run writes nothing; a folder that leaves the
-    // source during the run leaves its copy as it was.
+    // Unchanged, the next run writes only what is new, a large file with its
+    // percent; a folder that leaves the source during the run leaves its copy as it was.
     shellFiles.undeletable.clear();
     writeBytes(src + "\\neu.txt", "n");
-    shellFiles.beforeCopyFile = [&] { fs::remove_all(host(src + "\\sub")); };
+    writeBytes(src + "\\gross.bin", std::string(3 << 20, 'g'));
+    window.onProcessMessages = [&, record = window.onProcessMessages] { record(), clock.advance(60); };
+    shellFiles.beforeCopyFile = [&] { fs::remove_all(host(src + "\\sub")), clock.advance(60); };
     source(3, src, false);
     window.setText(Ctl::mmo1, "");
     run();
     EXPECT_TRUE(logLines().empty());
     EXPECT_TRUE(fs::exists(p1 / "sub" / "c.txt") && !fs::exists(p1 / "gesperrt.txt") && !fs::exists(e / "3" / "P3"));
-    EXPECT_EQ(window.text(Ctl::pnTitle), "Sichere C:\\Quelle... (7 geprüft, 1 kopiert)");
+    EXPECT_EQ(window.text(Ctl::pnTitle), "Sichere C:\\Quelle... (8 geprüft, 2 kopiert)");
+    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (3 geprüft, 0 kopiert, aktuelle Datei 33 %)"));
 
     // A source folder that is a link which cannot be taken away: nothing goes through it.
     fs::remove_all(p1);
