@@ -150,13 +150,7 @@ TEST(RunE2E, AKeptWeekdayFolderIsBroughtLevel) {
     for (const char* f : {"gleich.txt", "neu.txt", "anders.txt"}) writeFile(source + "\\" + f, f);
     for (const char* f : {"gleich.txt", "anders.txt", "weg\\x.txt", "alt.txt"}) writeFile(p1 + f, "alt");
     writeFile(p1 + "gleich.txt", "GLEICH.TXT");
-    FILETIME written{};
-    HANDLE h = CreateFileA((source + "\\gleich.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    GetFileTime(h, nullptr, nullptr, &written);
-    CloseHandle(h);
-    h = CreateFileA((p1 + "gleich.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    SetFileTime(h, nullptr, nullptr, &written);
-    CloseHandle(h);
+    fs::last_write_time(p1 + "gleich.txt", fs::last_write_time(source + "\\gleich.txt"));
     prepareRun(sb, source, "M:\\Behalten");
     sb.writeIni(sb.readIni() + "NurAenderungen=1\r\n");
 

@@ -232,13 +232,9 @@ void SafetyTest::runOne(int index, bool keep) {
                 for (const auto& f : fs::recursive_directory_iterator(root / ("Quelle" + std::to_string(k))))
                     files += f.is_regular_file() ? 1 : 0;
                 const std::string s = withTrailingDelimiter(src);
-                const std::string first =
-                    failing[k].empty() ? D + "alt.txt (Zugriff verweigert)"
-                                       : s + failing[k] + " (" +
-                                             (failure[k] == ERROR_DISK_FULL_
-                                                  ? "Ziellaufwerk ist voll"
-                                                  : "Datei wird von einem anderen Programm verwendet") +
-                                             ")";
+                const std::string why = failure[k] == ERROR_DISK_FULL_ ? "Ziellaufwerk ist voll"
+                                                                       : "Datei wird von einem anderen Programm verwendet";
+                const std::string first = failing[k].empty() ? D + "alt.txt (Zugriff verweigert)" : s + failing[k] + " (" + why + ")";
                 const std::string all = std::to_string(files) + (files == 1 ? " Datei" : " Dateien");
                 reports.push_back("Sicherung von " + s + " unvollständig: " +
                                   (stuck && !failing[k].empty() ? "2 von " + all + " fehlen, darunter "
