@@ -6,13 +6,15 @@
 //   standin_bench flat DIR FILES [COPY]  small files side by side; COPY gets
 //                                        the same files with the same times
 //   standin_bench copy SRC DST           host paths; DST must not exist yet
+//   standin_bench mirror SRC DST         mirrorfiles: DST brought level with SRC
 //   standin_bench delete DIR
 //   standin_bench check SRC DST          the check of a complete copy alone
 //   standin_bench gone SRC DST AFTER     the check, the target's drive taken
 //                                        away after AFTER single-file copies
 //
 // copy and delete print "seconds S" for the handler alone and fail when the
-// handler logged an error. check adds the check's peak memory, the longest
+// handler logged an error; mirror adds its peak memory and the files it
+// checked and copied. check adds the check's peak memory, the longest
 // stretch in which it did not let the window run and the time spent in the
 // port's folder listings; gone the time from the removal to the end of the
 // check and what the check made of it.
@@ -186,7 +188,7 @@ public:
         return files_.findFiles(mask, attributes);
     }
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                           const std::function<void()>& progress) override {
+                           const CopyProgress& progress) override {
         return files_.copyFile(from, to, replace, progress);
     }
     std::uint32_t createFolder(const std::string& like, const std::string& path) override {
@@ -196,6 +198,11 @@ public:
     std::string errorText(std::uint32_t error) override { return files_.errorText(error); }
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return files_.fileIdentity(path, id); }
     std::string fullPath(const std::string& path) override { return files_.fullPath(path); }
+    std::uint32_t deleteFile(const std::string& path) override { return files_.deleteFile(path); }
+    std::uint32_t removeFolder(const std::string& path) override { return files_.removeFolder(path); }
+    std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
+        return files_.fileSystemName(path, name);
+    }
 
 private:
     PosixShellFiles& files_;
@@ -234,6 +241,25 @@ int main(int argc, char** argv) {
             return timed([&](StandInForm& f) {
                 f.form.copyfiles("S:\\", "T:\\" + dst.filename().string(), f.window.handle());
             });
+        }
+        if (args.size() == 3 && args[0] == "mirror") {
+            const fs::path dst = fs::absolute(args[2]);
+            posix::mapDrive('S', fs::absolute(args[1]).string());
+            posix::mapDrive('T', dst.parent_path().string());
+            StandInForm f;
+            const bool reset = resetPeak();
+            const long before = statusKiB("VmRSS");
+            const auto start = std::chrono::steady_clock::now();
+            f.form.mirrorfiles("S:\\", "T:\\" + dst.filename().string() + "\\", "S:\\");
+            const double took = since(start);
+            const long peak = statusKiB("VmHWM");
+            if (!f.log().empty()) {
+                std::fprintf(stderr, "mirrorfiles reported: %s\n", f.log().c_str());
+                return 1;
+            }
+            std::printf("seconds %.6f peak_kib %ld peak_reset %d status %s\n", took, peak - before, reset ? 1 : 0,
+                        f.window.text(Ctl::pnTitle).c_str());
+            return 0;
         }
         if ((args.size() == 3 || args.size() == 4) && args[0] == "flat") {
             makeFlat(args[1], std::stoi(args[2]), args.size() == 4 ? fs::path(args[3]) : fs::path());
@@ -315,6 +341,6 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr,
                  "usage: standin_bench trees ROOT FILES_A FOLDERS_A FILES_B | flat DIR FILES [COPY] | copy SRC DST | "
-                 "delete DIR | check SRC DST | gone SRC DST AFTER\n");
+                 "mirror SRC DST | delete DIR | check SRC DST | gone SRC DST AFTER\n");
     return 2;
 }

@@ -3,6 +3,7 @@
 // SHFileOperationW with the same list, and the CPU time of one backup run.
 //
 //   win32_bench copy SRC DST            copyfiles(SRC, DST)
+//   win32_bench mirror SRC DST          mirrorfiles(SRC, DST): DST brought level with SRC
 //   win32_bench bare SRC DST            SHFileOperationW alone, with the list copyfiles would build
 //   win32_bench delete DIR              dateredundanz(DIR)
 //   win32_bench check SRC DST           the check of a complete copy DST against SRC alone
@@ -61,7 +62,7 @@ public:
         return real_->listFolder(folder, error, progress);
     }
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                           const std::function<void()>& progress) override {
+                           const CopyProgress& progress) override {
         return real_->copyFile(from, to, replace, progress);
     }
     std::uint32_t createFolder(const std::string& like, const std::string& path) override {
@@ -71,6 +72,11 @@ public:
     std::string errorText(std::uint32_t error) override { return real_->errorText(error); }
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return real_->fileIdentity(path, id); }
     std::string fullPath(const std::string& path) override { return real_->fullPath(path); }
+    std::uint32_t deleteFile(const std::string& path) override { return real_->deleteFile(path); }
+    std::uint32_t removeFolder(const std::string& path) override { return real_->removeFolder(path); }
+    std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
+        return real_->fileSystemName(path, name);
+    }
     double inShell = 0;
 
 private:
@@ -187,6 +193,13 @@ int dispatch(const std::vector<std::string>& args) {
         p.form.copyfiles(args[1], args[2], owner);
         return timed(p, now() - start);
     }
+    if (args.size() == 3 && args[0] == "mirror") {
+        const double start = now();
+        p.form.mirrorfiles(args[1], args[2], args[1]);
+        const double took = now() - start;
+        std::printf("status %s\n", p.window.text(Ctl::pnTitle).c_str());
+        return timed(p, took);
+    }
     if (args.size() == 3 && args[0] == "bare") return timed(p, bareCopy(p, args[1], args[2]));
     if (args.size() == 3 && args[0] == "check") return checkCopy(p.shellFiles, args[1], args[2]);
     if (args.size() == 2 && args[0] == "delete") {
@@ -196,7 +209,8 @@ int dispatch(const std::vector<std::string>& args) {
     }
     if (args.size() == 4 && args[0] == "run") return backupRun(p, args[1], args[2], args[3]);
     std::fprintf(stderr,
-                 "usage: win32_bench copy SRC DST | bare SRC DST | delete DIR | check SRC DST | run SRC1 SRC2 TARGET\n");
+                 "usage: win32_bench copy SRC DST | mirror SRC DST | bare SRC DST | delete DIR | check SRC DST | "
+                 "run SRC1 SRC2 TARGET\n");
     return 2;
 }
 

@@ -86,6 +86,19 @@ public:
         const auto it = std::lower_bound(entries_.begin(), entries_.end(), key, byName);
         return it != entries_.end() && it->name == name ? &*it : nullptr;
     }
+    // A kept copy: the entries no source entry matched are left over.
+    void use(const FileEntry* e) {
+        if (!e) return;
+        if (used_.empty()) used_.assign(entries_.size(), false);
+        used_[static_cast<std::size_t>(e - entries_.data())] = true;
+    }
+    bool used(const FileEntry* e) const { return !used_.empty() && used_[static_cast<std::size_t>(e - entries_.data())]; }
+    std::vector<const FileEntry*> unused() const {
+        std::vector<const FileEntry*> out;
+        for (const FileEntry& e : entries_)
+            if (!used(&e)) out.push_back(&e);
+        return out;
+    }
     // The copy may keep the case of an older file of the same name.
     const FileEntry* loose(const std::string& name) {
         if (folded_.empty() && !entries_.empty()) {
@@ -101,6 +114,7 @@ public:
 private:
     std::vector<FileEntry> entries_;
     std::vector<std::pair<std::string, std::size_t>> folded_;
+    std::vector<bool> used_;
 };
 
 // Whether a name of the source has a twin that differs only in case.
@@ -137,12 +151,13 @@ struct Work {
 class Checker {
 public:
     Checker(IShellFiles& files, const BackupInSource& where, const std::function<void()>& keepAlive,
-            std::string sourceRoot, std::string destRoot)
+            std::string sourceRoot, std::string destRoot, KeptCopy* kept)
         : files_(files),
           where_(where),
           keepAlive_(keepAlive),
           sourceRoot_(std::move(sourceRoot)),
-          destRoot_(std::move(destRoot)) {}
+          destRoot_(std::move(destRoot)),
+          kept_(kept) {}
 
     void run(Work first) {
         stack_.push_back(std::move(first));
@@ -187,7 +202,10 @@ private:
         for (std::size_t i = 0; i < entries->size(); ++i) {
             const FileEntry& e = (*entries)[i];
             serve();
-            if (e.link) continue;  // a junction can point at its own parent
+            if (e.link) {  // a junction can point at its own parent
+                if (kept_) copy.use(copy.exact(e.name));
+                continue;
+            }
             const std::string from = join(w.src, e.name), to = join(w.dst, e.name), path = join(w.shown, e.name);
             int chain = -1;
             if (e.folder && w.chain >= 0 && !towardsBackup(w.chain, from, e.name, chain)) continue;
@@ -196,6 +214,17 @@ private:
             // for that other one, and never copied over it.
             const bool strict = !have && (endsInBlankOrDot(e.name) || twins.has(e.name));
             if (!have && !strict) have = copy.loose(e.name);
+            if (kept_ && have) {
+                if (const std::uint32_t stuck = keep(copy, have, e, w.dst)) {
+                    if (e.folder) {
+                        below.push_back({from, to, path, chain, stuck});
+                    } else {
+                        ++result.files;
+                        miss(path, stuck);
+                    }
+                    continue;
+                }
+            }
             if (e.folder) {
                 std::uint32_t lost = 0;
                 if (!have || !have->folder) {
@@ -208,8 +237,12 @@ private:
             }
             ++result.files;
             // A twin's file of the same name and size may have taken its place.
-            if (have && sameFile(*have, e) && !w.merged) continue;
-            const std::uint32_t failed = files_.copyFile(from, to, !strict, keepAlive_);
+            if (have && !w.merged && (kept_ ? kept_->unchanged(*have, e) : sameFile(*have, e))) {
+                if (kept_) kept_->checked(false);
+                continue;
+            }
+            const std::uint32_t failed = files_.copyFile(from, to, !strict, copying_);
+            if (kept_) kept_->checked(failed == 0);
             if (failed == 0) continue;
             if (notFound(failed)) {
                 if (targetGone()) {
@@ -226,6 +259,7 @@ private:
             miss(path, failed);
             if (result.sourceGone) return rest(w, *entries, i + 1, {});
         }
+        if (kept_) kept_->leftovers(w.dst, copy.unused());
         // In the order of the listing, as a walk by recursion would go.
         for (auto it = below.rbegin(); it != below.rend(); ++it) stack_.push_back(std::move(*it));
     }
@@ -261,6 +295,21 @@ private:
         if (k == where_.backup) return false;
         if (k > where_.backup && k < here) chain = k;
         return true;
+    }
+
+    // The kept copy's entry for a source entry: marked as matched, or taken
+    // out of the way when it cannot stand for it (then `have` is cleared);
+    // the error when that fails.
+    std::uint32_t keep(CopyListing& copy, const FileEntry*& have, const FileEntry& e, const std::string& dst) {
+        if (copy.used(have)) {  // another entry's match, only as Windows spells names
+            have = nullptr;
+            return 0;
+        }
+        copy.use(have);
+        if (!have->reparsePoint() && have->folder == e.folder && have->name == e.name) return 0;
+        const std::uint32_t error = kept_->clear(join(dst, have->name), *have);
+        have = nullptr;
+        return notFound(error) ? 0 : error;  // gone meanwhile is out of the way too
     }
 
     bool targetGone() {
@@ -365,6 +414,11 @@ private:
     const BackupInSource& where_;
     const std::function<void()>& keepAlive_;
     const std::string sourceRoot_, destRoot_;
+    KeptCopy* const kept_;
+    const CopyProgress copying_ = [this](int percent) {
+        if (kept_) kept_->copying(percent);
+        serve();
+    };
     std::vector<Work> stack_;
     std::string relistedFolder_;
     std::vector<std::string> relistedNames_;
@@ -445,9 +499,9 @@ bool holdsBackup(IShellFiles& files, const BackupInSource& where, const std::str
 }
 
 CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
-                           const BackupInSource& where, const std::function<void()>& keepAlive) {
+                           const BackupInSource& where, const std::function<void()>& keepAlive, KeptCopy* kept) {
     const std::string sourceFull = files.fullPath(source), destFull = files.fullPath(dest);
-    Checker checker(files, where, keepAlive, sourceFull, destFull);
+    Checker checker(files, where, keepAlive, sourceFull, destFull, kept);
     checker.run({sourceFull, destFull, source, where.inside ? where.source : -1, 0});
     return checker.result;
 }

@@ -46,10 +46,31 @@ int placeOnTheWay(IShellFiles& files, const BackupInSource& where, const std::st
 bool holdsBackup(IShellFiles& files, const BackupInSource& where, const std::string& sourceFull,
                  const std::string& name);
 
+// A copy kept from an earlier run and brought level with its source: what
+// counts as unchanged there, and what goes of the copy that the source no
+// longer has. Paths handed over lie inside the copy.
+class KeptCopy {
+public:
+    virtual ~KeptCopy() = default;
+    virtual bool unchanged(const FileEntry& copy, const FileEntry& source) = 0;
+    // Takes an entry of the copy out of the way of the source's entry of
+    // that name (a file where a folder belongs, a link, another case);
+    // 0 or the system's error code.
+    [[nodiscard]] virtual std::uint32_t clear(const std::string& path, const FileEntry& entry) = 0;
+    // The entries of one folder of the copy that no entry of its source matches.
+    virtual void leftovers(const std::string& folder, const std::vector<const FileEntry*>& entries) = 0;
+    // A file of the source was checked, and copied or not.
+    virtual void checked(bool copied) = 0;
+    // A large file is being copied: how far, in percent.
+    virtual void copying(int percent) = 0;
+};
+
 // `keepAlive` runs between entries and while a large file is copied; it
 // decides itself how often to serve the window. Writes nothing outside `dest`.
+// Without `kept` the copy is fresh, and nothing in it is removed.
 [[nodiscard]] CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
-                                         const BackupInSource& where, const std::function<void()>& keepAlive);
+                                         const BackupInSource& where, const std::function<void()>& keepAlive,
+                                         KeptCopy* kept = nullptr);
 
 // The report of a shortfall, on one line.
 std::string shortfallText(IShellFiles& files, const std::string& source, const std::string& dest,

@@ -54,6 +54,10 @@ inline constexpr Setting Eject{Backup, "UNM", Type::Flag};
 inline constexpr Setting Shutdown{Backup, "SHU", Type::Flag};
 // The target the last run used (1 to 8): written by the run, not on activation.
 inline constexpr Setting Rotation{Backup, "redundanz", Type::Integer, 1};
+// "1": a run keeps today's weekday folder and copies only what changed.
+// Set by an administrator, never written by the program; any other value,
+// or none, is the run that deletes and copies everything.
+inline constexpr Setting OnlyChanges{Backup, "NurAenderungen", Type::Text};
 
 // The state of the backups, for the program's next start and for scripts.
 // Moments as "JJJJ-MM-TT hh:mm:ss", local time.

@@ -9,6 +9,7 @@
 
 #include "core/backup_state.h"
 #include "core/schedule_rules.h"
+#include "core/copycheck.h"
 #include "core/settings.h"
 #include "platform/ports.h"
 #include "platform/window_port.h"
@@ -58,6 +59,10 @@ public:
     [[nodiscard]] bool USBUnmount(const std::string& Target);  // false on every failure; never raises
     // Copies everything directly inside Source into Dest; reports its own failures.
     void copyfiles(const std::string& Source, const std::string& Dest, std::uintptr_t Owner);
+    // Brings Dest level with Source, writing only what changed; reports its
+    // own failures as copyfiles does. Shown: the source as typed, for the
+    // status line.
+    void mirrorfiles(const std::string& Source, const std::string& Dest, const std::string& Shown);
     void miShowClick(Ctl Sender);
     // One complete backup run; Sender decides who finishes it.
     void miExecNowClick(Ctl Sender);
@@ -125,6 +130,10 @@ private:
     // The ticked sources that the run will not reach any more.
     void reportSourcesNotReached(int fromSource);
     void runSteps();
+    // Today's weekday folder W, kept: what a fresh one would not hold goes.
+    void pruneWeekdayFolder(const std::string& W);
+    // A shortfall the check of a copy of Source in Dest left: tallied and reported.
+    void reportShortfall(const std::string& Source, const std::string& Dest, const CopyShortfall& shortfall);
     void finishRun(Ctl Sender);
     // After a run that its caller finishes: back to waiting in the tray.
     void returnToWaiting();

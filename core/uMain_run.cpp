@@ -146,6 +146,10 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
         served = now;
         window_.processMessages();
     });
+    reportShortfall(Source, Dest, shortfall);
+}
+
+void TfrmBackup::reportShortfall(const std::string& Source, const std::string& Dest, const CopyShortfall& shortfall) {
     if (!shortfall.any()) return;
     tally_.missing += shortfall.missing;
     // A source gone before the check listed a file: whatever the shell got
@@ -251,7 +255,11 @@ void TfrmBackup::runSteps() {
         return;
     }
 
-    if (system_.directoryExists(W)) {
+    // Kept, today's weekday folder is brought level instead of deleted.
+    const bool keep = settings().readText(ini::OnlyChanges) == "1";
+    if (keep && system_.directoryExists(W)) {
+        pruneWeekdayFolder(W);
+    } else if (system_.directoryExists(W)) {
         window_.setText(Ctl::pnTitle, txt::StatusDeleting);
         dateredundanz(W, owner);
         pause(kPause);
@@ -278,7 +286,9 @@ void TfrmBackup::runSteps() {
         }
         const std::string source = window_.text(edPfad(k));
         window_.setText(Ctl::pnTitle, fill(txt::StatusSavingSource, {source}));
-        copyfiles(source.empty() ? source : withTrailingDelimiter(source), D, owner);
+        const std::string S = source.empty() ? source : withTrailingDelimiter(source);
+        if (keep) mirrorfiles(S, D, source);
+        else copyfiles(S, D, owner);
         pause(kPause);
     }
 

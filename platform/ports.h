@@ -149,7 +149,13 @@ struct FileEntry {
     // A junction or a symbolic link: a reparse point that names another
     // place. Placeholders of cloud files and deduplicated files are not.
     bool link = false;
+    // Any reparse point. In a backup's own folders it is taken for a link:
+    // Wine shows a Unix symbolic link as one without telling its kind.
+    bool reparsePoint() const { return link || (attributes & 0x400) != 0; }
 };
+
+// How far a copy of one file is, in percent.
+using CopyProgress = std::function<void(int percent)>;
 
 // One file or folder, whatever the spelling of its path (another drive
 // letter for the same folder, another case, a link on the way).
@@ -161,7 +167,7 @@ struct FileId {
 inline constexpr std::uint32_t ERROR_FILE_NOT_FOUND_ = 2, ERROR_PATH_NOT_FOUND_ = 3, ERROR_ACCESS_DENIED_ = 5,
                                ERROR_SHARING_VIOLATION_ = 32, ERROR_LOCK_VIOLATION_ = 33,
                                ERROR_HANDLE_DISK_FULL_ = 39, ERROR_FILE_EXISTS_ = 80, ERROR_DISK_FULL_ = 112,
-                               ERROR_ALREADY_EXISTS_ = 183;
+                               ERROR_DIR_NOT_EMPTY_ = 145, ERROR_ALREADY_EXISTS_ = 183;
 
 // The shell's file operations and the directory functions of the folder
 // copy. Names may hold any character Windows allows (the Win32 side uses the
@@ -189,7 +195,7 @@ public:
     // spells names: without regard to case, perhaps without a trailing blank).
     // `progress` runs now and then while a large file is copied.
     [[nodiscard]] virtual std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                                                 const std::function<void()>& progress) = 0;
+                                                 const CopyProgress& progress) = 0;
     // Creates one folder with the attributes of the folder `like`; 0 or the
     // system's error code.
     [[nodiscard]] virtual std::uint32_t createFolder(const std::string& like, const std::string& path) = 0;
@@ -205,6 +211,16 @@ public:
     // they are: no later step may change a name (Windows would strip a
     // trailing blank from the last one).
     virtual std::string fullPath(const std::string& path) = 0;
+
+    // Removes a file, or a link to a file (the link itself), also when it is
+    // marked read-only; 0 or the system's error code.
+    [[nodiscard]] virtual std::uint32_t deleteFile(const std::string& path) = 0;
+    // Removes an empty folder, or a junction or link to a folder: the link
+    // itself, never what it points at; 0 or the system's error code.
+    [[nodiscard]] virtual std::uint32_t removeFolder(const std::string& path) = 0;
+    // The name of the file system that holds an existing path ("NTFS",
+    // "FAT32", "exFAT"...); 0 or the system's error code.
+    [[nodiscard]] virtual std::uint32_t fileSystemName(const std::string& path, std::string& name) = 0;
 };
 
 // The current user's registry hive (HKEY_CURRENT_USER), one key at a time.

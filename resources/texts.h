@@ -75,6 +75,11 @@ inline constexpr const char* StatusDeleting = "Lösche alte Sicherung...";
 inline constexpr const char* StatusSaving = "Sichere Daten...";
 // %1: the source as typed.
 inline constexpr const char* StatusSavingSource = "Sichere %1...";
+// A run that keeps the weekday folder: %1 the source as typed, %2 the files
+// checked so far, %3 of them copied.
+inline constexpr const char* StatusSavingCounted = "Sichere %1... (%2 geprüft, %3 kopiert)";
+// The same while a large file is copied; %4 how far it is, in percent.
+inline constexpr const char* StatusSavingPercent = "Sichere %1... (%2 geprüft, %3 kopiert, aktuelle Datei %4 %)";
 inline constexpr const char* ErrNoTargets = "Sicherungslaufwerke nicht gefunden";
 // %1: the weekday number.
 inline constexpr const char* ErrNotDeleted = "Sicherung vom %1 nicht gelöscht";

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -243,7 +244,7 @@ std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::str
         entry.link = S_ISLNK(st.st_mode);
         entry.size = entry.folder ? 0 : static_cast<std::uint64_t>(st.st_size);
         entry.lastWrite = fileTime(st.st_mtim);
-        entry.attributes = (entry.folder ? 0x10u : 0x20u) | (name[0] == '.' ? 0x2u : 0u);
+        entry.attributes = (entry.folder ? 0x10u : 0x20u) | (name[0] == '.' ? 0x2u : 0u) | (entry.link ? 0x400u : 0u);
         entries.push_back(std::move(entry));
         if (progress && entries.size() % 1024 == 0) progress();
     }
@@ -255,7 +256,7 @@ std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::str
 }
 
 std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::string& to, bool replace,
-                                        const std::function<void()>& progress) {
+                                        const CopyProgress& progress) {
     if (beforeCopyFile) beforeCopyFile();
     const auto source = posix::hostPath(from);
     auto target = posix::hostPath(to);
@@ -264,9 +265,25 @@ std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::stri
     if (windowsNames) target = windowsName(*target);
     std::error_code ec;
     if (!replace && fs::exists(fs::symlink_status(*target, ec))) return ERROR_FILE_EXISTS_;
-    if (progress) progress();
-    fs::copy_file(*source, *target, fs::copy_options::overwrite_existing, ec);
-    if (ec) return systemError(ec);
+    if (progress) progress(0);
+    // A large file in pieces, with its progress as CopyFileExW reports it.
+    constexpr std::uintmax_t kPiece = 1 << 20;
+    const std::uintmax_t size = fs::file_size(*source, ec);
+    if (progress && !ec && size > kPiece) {
+        std::ifstream in(*source, std::ios::binary);
+        std::ofstream out(*target, std::ios::binary | std::ios::trunc);
+        std::vector<char> piece(kPiece);
+        for (std::uintmax_t done = 0; in && out && done < size;) {
+            in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+            out.write(piece.data(), in.gcount());
+            done += static_cast<std::uintmax_t>(in.gcount());
+            progress(static_cast<int>(done * 100 / size));
+        }
+        if (!out) return ERROR_DISK_FULL_;
+    } else {
+        fs::copy_file(*source, *target, fs::copy_options::overwrite_existing, ec);
+        if (ec) return systemError(ec);
+    }
     fs::last_write_time(*target, fs::last_write_time(*source, ec), ec);
     fs::permissions(*target, fs::status(*source, ec).permissions(), ec);
     return 0;
@@ -296,6 +313,47 @@ std::uint32_t PosixShellFiles::fileIdentity(const std::string& path, FileId& id)
     if (::stat(host->c_str(), &st) != 0)
         return errno == ENOENT ? ERROR_FILE_NOT_FOUND_ : errno == ENOTDIR ? ERROR_PATH_NOT_FOUND_ : ERROR_ACCESS_DENIED_;
     id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), 0};
+    return 0;
+}
+
+// Removals never go through a link: a symbolic link is removed as the link.
+std::uint32_t PosixShellFiles::deleteFile(const std::string& path) {
+    const auto host = posix::hostPath(path);
+    struct stat st {};
+    if (!host || ::lstat(host->c_str(), &st) != 0) return ERROR_FILE_NOT_FOUND_;
+    if (undeletable.count(*host) || S_ISDIR(st.st_mode)) return ERROR_ACCESS_DENIED_;
+    if (::unlink(host->c_str()) != 0) return systemError(std::error_code(errno, std::generic_category()));
+    return 0;
+}
+
+std::uint32_t PosixShellFiles::removeFolder(const std::string& path) {
+    const auto host = posix::hostPath(path);
+    struct stat st {};
+    if (!host || ::lstat(host->c_str(), &st) != 0) return ERROR_FILE_NOT_FOUND_;
+    if (undeletable.count(*host)) return ERROR_ACCESS_DENIED_;
+    if (S_ISLNK(st.st_mode)) return ::unlink(host->c_str()) == 0 ? 0 : ERROR_ACCESS_DENIED_;
+    if (!S_ISDIR(st.st_mode)) return 267;  // ERROR_DIRECTORY
+    if (::rmdir(host->c_str()) == 0) return 0;
+    if (errno == ENOTEMPTY || errno == EEXIST) return ERROR_DIR_NOT_EMPTY_;
+    return systemError(std::error_code(errno, std::generic_category()));
+}
+
+std::uint32_t PosixShellFiles::fileSystemName(const std::string& path, std::string& name) {
+    const auto host = posix::hostPath(path);
+    struct statfs fs {};
+    if (!host || ::statfs(host->c_str(), &fs) != 0) return ERROR_PATH_NOT_FOUND_;
+    if (!fileSystem.empty()) {
+        name = fileSystem;
+        return 0;
+    }
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case 0x4d44: name = "FAT32"; break;       // MSDOS_SUPER_MAGIC
+        case 0x2011BAB0: name = "exFAT"; break;
+        case 0x5346544e: name = "NTFS"; break;
+        case 0x01021994: name = "tmpfs"; break;
+        case 0xEF53: name = "ext4"; break;
+        default: name = "Linux"; break;
+    }
     return 0;
 }
 

@@ -20,12 +20,15 @@ public:
     std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error,
                                                      const std::function<void()>& progress) override;
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                           const std::function<void()>& progress) override;
+                           const CopyProgress& progress) override;
     std::uint32_t createFolder(const std::string& like, const std::string& path) override;
     std::uint32_t removeEntry(const std::string& path) override;
     std::string errorText(std::uint32_t error) override;
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override;
     std::string fullPath(const std::string& path) override { return path; }
+    std::uint32_t deleteFile(const std::string& path) override;
+    std::uint32_t removeFolder(const std::string& path) override;
+    std::uint32_t fileSystemName(const std::string& path, std::string& name) override;
 
     // Scripting: host paths that cannot be deleted, as a file that another
     // program holds open; and a copy that the user cancels.
@@ -48,6 +51,9 @@ public:
     bool windowsNames = false;
     // Runs before each single-file copy: a target that goes away meanwhile.
     std::function<void()> beforeCopyFile;
+    // The file system every path is on ("FAT32" for a target whose times
+    // move with summer time); empty: the host's, by its kind.
+    std::string fileSystem;
     // Record.
     std::vector<ShFileOp> operations;
 };

@@ -77,9 +77,10 @@ constexpr std::size_t kEntriesPerProgress = 1024;
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
-DWORD CALLBACK onProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
-                          LPVOID data) {
-    (*static_cast<const std::function<void()>*>(data))();
+DWORD CALLBACK onProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
+                          HANDLE, LPVOID data) {
+    const int percent = total.QuadPart > 0 ? static_cast<int>(done.QuadPart * 100 / total.QuadPart) : 0;
+    (*static_cast<const CopyProgress*>(data))(percent);
     return PROGRESS_CONTINUE;
 }
 
@@ -118,6 +119,31 @@ DWORD removeTree(const std::wstring& root) {
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
         if (!RemoveDirectoryW(it->c_str())) failed();
     return first;
+}
+
+// Removes one entry, never what a link points at. A reparse point is opened
+// as itself and removed through its handle, only when the handle is the link
+// (Wine hands over the target of a Unix symbolic link instead: then nothing
+// is removed). A read-only mark, which stops the removal of our own earlier
+// copy, is cleared on the entry itself.
+DWORD removeOne(const std::wstring& path, bool folder) {
+    const DWORD a = GetFileAttributesW(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        unique_hfile h(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!h) return GetLastError();
+        FILE_ATTRIBUTE_TAG_INFO tag{};
+        if (!GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+            !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return ERROR_ACCESS_DENIED;
+        FILE_DISPOSITION_INFO gone{TRUE};
+        return SetFileInformationByHandle(h.get(), FileDispositionInfo, &gone, sizeof gone) ? 0 : GetLastError();
+    }
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+    const BOOL removed = folder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
+    return removed ? 0 : GetLastError();
 }
 
 class Win32ShellFiles final : public IShellFiles {
@@ -189,7 +215,7 @@ public:
     }
 
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                           const std::function<void()>& progress) override {
+                           const CopyProgress& progress) override {
         const std::wstring source = longPath(from), target = longPath(to);
         // A read-only or hidden file in the way makes the copy fail with
         // "access denied"; it is our own earlier copy, so it may be replaced.
@@ -200,7 +226,7 @@ public:
         // A large file must not freeze the window, nor keep Windows waiting
         // for the answer whether the session may end.
         if (!CopyFileExW(source.c_str(), target.c_str(), progress ? &onProgress : nullptr,
-                         const_cast<std::function<void()>*>(&progress), nullptr,
+                         const_cast<CopyProgress*>(&progress), nullptr,
                          replace ? 0 : COPY_FILE_FAIL_IF_EXISTS))
             return GetLastError();
         // Wine leaves the attributes of a replaced file as they were.
@@ -250,6 +276,22 @@ public:
     }
 
     std::string fullPath(const std::string& path) override { return fromWide(longPath(path)); }
+
+    std::uint32_t deleteFile(const std::string& path) override { return removeOne(longPath(path), false); }
+    std::uint32_t removeFolder(const std::string& path) override { return removeOne(longPath(path), true); }
+
+    std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
+        const std::wstring full = longPath(path);
+        std::wstring root(full.size() + 2, L'\0');
+        if (!GetVolumePathNameW(full.c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
+        root.resize(wcslen(root.c_str()));
+        if (root.empty() || root.back() != L'\\') root += L'\\';
+        wchar_t fs[MAX_PATH + 1] = {};
+        if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fs, MAX_PATH + 1))
+            return GetLastError();
+        name = fromWide(fs);
+        return 0;
+    }
 
     std::string errorText(std::uint32_t error) override {
         wchar_t* buf = nullptr;

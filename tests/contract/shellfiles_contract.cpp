@@ -215,6 +215,30 @@ TEST_F(ShellFilesContract, IdentityFollowsTheFolderNotItsSpellingAndNamesStayAsL
 #endif
 }
 
+// What a kept copy's source no longer has goes: a file also when marked
+// read-only, a folder once empty, a link as the link and never what it
+// points at. Every path's file system has a name.
+TEST_F(ShellFilesContract, RemovesFilesEmptyFoldersAndLinksAsLinks) {
+    const std::string d = shell->fullPath(dst);
+    ASSERT_EQ(shell->copyFile(src + "\\a.txt", d + "a.txt", true, {}), 0u);
+#ifdef _WIN32
+    SetFileAttributesA((dst + "a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+#endif
+    EXPECT_EQ(shell->deleteFile(d + "a.txt"), 0u);
+    EXPECT_EQ(shell->deleteFile(d + "a.txt"), ERROR_FILE_NOT_FOUND_);
+    EXPECT_EQ(shell->removeFolder(shell->fullPath(src + "\\sub")), ERROR_DIR_NOT_EMPTY_);
+#ifndef _WIN32  // Wine 8 answers CreateSymbolicLinkW with success and makes nothing
+    fs::create_directory_symlink(test::host(src), test::host(dst + "verweis"));
+    EXPECT_EQ(shell->removeFolder(d + "verweis"), 0u);
+    EXPECT_EQ(test::readBytes(src + "\\a.txt"), "a");
+#endif
+    EXPECT_EQ(shell->removeFolder(d), 0u);
+    EXPECT_FALSE(fs::exists(test::host(dst)));
+    std::string name;
+    EXPECT_EQ(shell->fileSystemName(src, name), 0u);
+    EXPECT_FALSE(name.empty());
+}
+
 #ifdef _WIN32
 // Another program's file held open without sharing: the copy names the reason.
 TEST_F(ShellFilesContract, AFileInUseFailsWithASharingViolation) {

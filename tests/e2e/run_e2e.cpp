@@ -138,6 +138,33 @@ void runOnce(App& app) {
     ASSERT_TRUE(app.waitMainVisible(false, 60s));
 }
 
+// NurAenderungen=1: last week's weekday folder is brought level with the
+// changed source, and a file that did not change is not written again (its
+// copy was given other bytes of the same size and time, which stay).
+TEST(RunE2E, AKeptWeekdayFolderIsBroughtLevel) {
+    if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
+    Sandbox sb;
+    const std::string source = sb.makeFolder("Quelle");
+    const std::string p1 = "M:\\Behalten\\" + std::to_string(isoWeekdayToday()) + "\\P1\\";
+    fs::remove_all("M:\\Behalten");
+    fs::create_directories(p1 + "weg");
+    for (const char* f : {"gleich.txt", "neu.txt", "anders.txt"}) writeFile(source + "\\" + f, f);
+    for (const char* f : {"gleich.txt", "anders.txt", "weg\\x.txt", "alt.txt"}) writeFile(p1 + f, "alt");
+    writeFile(p1 + "gleich.txt", "GLEICH.TXT");
+    fs::last_write_time(p1 + "gleich.txt", fs::last_write_time(source + "\\gleich.txt"));
+    prepareRun(sb, source, "M:\\Behalten");
+    sb.writeIni(sb.readIni() + "NurAenderungen=1\r\n");
+
+    App app(sb.appData());
+    runOnce(app);
+    EXPECT_EQ(readFile(p1 + "gleich.txt"), "GLEICH.TXT");
+    EXPECT_EQ(readFile(p1 + "anders.txt"), "anders.txt");
+    EXPECT_EQ(readFile(p1 + "neu.txt"), "neu.txt");
+    EXPECT_FALSE(fs::exists(p1 + "weg") || fs::exists(p1 + "alt.txt"));
+    EXPECT_EQ(app.text(Ctl::mmo1), "");
+    EXPECT_EQ(app.text(Ctl::pnTitle), "Sichere " + source + "... (3 geprüft, 2 kopiert)");
+}
+
 // Names the shell's ANSI world cannot hold, a tree deeper than 260
 // characters and a mailbox that another program holds open without sharing:
 // everything is backed up but the mailbox, and the log names it.

@@ -1,7 +1,9 @@
 // The backup run, the deletion of the old weekday folder, the folder copy
 // and the error log, on real folders.
 #include <algorithm>
+#include <set>
 
+#include "core/mirror.h"
 #include "core/rotation.h"
 #include "run_fixture.h"
 
@@ -411,6 +413,102 @@ TEST_F(RunTest, ASourceThatHoldsTheTargetLeavesTheBackupOut) {
         EXPECT_EQ(fs::exists(copy / "5"), !sourceIsTarget);
         EXPECT_FALSE(fs::exists(copy / "3"));
     }
+}
+
+// NurAenderungen=1: last week's weekday folder is brought level with the
+// sources. What changed is copied, what the sources no longer have goes
+// (links as links), an unchanged copy is not written again.
+TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
+    const fs::path e = drive('E'), p1 = e / "3" / "P1", outside = host(makeFolder("draussen"));
+    writeBytes((outside / "wichtig.txt").string(), "w");
+    writeIni("[Backup]\r\nNurAenderungen=1\r\n");
+    target(1, "E:\\");
+    const std::string src = sourceFolder("Quelle");  // a.txt, sub\c.txt
+    for (const char* n : {"gleich.txt", "stunde.txt", "stunde2.txt", "Ordner", "notiz.txt"}) writeBytes(src + "\\" + n, "neu!");
+    source(1, src), source(2, src, false), source(3, "C:\\fehlt");
+    fs::create_directories(p1 / "alt"), fs::create_directories(p1 / "Ordner"), fs::create_directories(e / "3" / "P3");
+    fs::create_directory_symlink(outside, p1 / "alt" / "verweis");
+    fs::create_directory_symlink(outside, e / "3" / "P2");
+    for (const char* n : {"a.txt", "gleich.txt", "stunde.txt", "stunde2.txt", "weg.txt", "sub", "NOTIZ.txt", "gesperrt.txt",
+                          "Ordner/x", "../P3/bleibt.txt", "../fremd.txt"})
+        writeBytes((p1 / n).string(), n[0] == 'a' ? "aa" : "alt!");
+    const auto t = fs::last_write_time(host(src + "\\gleich.txt"));
+    fs::last_write_time(p1 / "gleich.txt", t);
+    fs::last_write_time(p1 / "stunde.txt", t + std::chrono::hours(1));
+    fs::last_write_time(p1 / "stunde2.txt", t + std::chrono::seconds(3603));
+    shellFiles.undeletable.insert((p1 / "gesperrt.txt").string());
+    shellFiles.fileSystem = "exFAT";
+
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "Sicherung von C:\\Quelle\\ unvollständig: 1 von 8 Dateien fehlt: E:\\3\\P1\\gesperrt.txt "
+                              "(Zugriff verweigert): 09.12.2026",
+                              "Datei kopieren von C:\\fehlt\\ nach E:\\3\\P3\\ fehlgeschlagen.: 09.12.2026"}));
+    std::set<std::string> copy;
+    for (const auto& f : fs::recursive_directory_iterator(e / "3")) copy.insert(fs::relative(f.path(), e / "3").string());
+    EXPECT_EQ(copy, (std::set<std::string>{"P1", "P1/a.txt", "P1/sub", "P1/sub/c.txt", "P1/gleich.txt", "P1/stunde.txt",
+                                           "P1/stunde2.txt", "P1/Ordner", "P1/notiz.txt", "P1/gesperrt.txt", "P3",
+                                           "P3/bleibt.txt"}));
+    for (const char* n : {"a.txt", "stunde2.txt", "Ordner", "notiz.txt"})
+        EXPECT_EQ(readBytes((p1 / n).string()), readBytes(host(src + "\\" + n).string())) << n;
+    EXPECT_EQ(readBytes((p1 / "gleich.txt").string()), "alt!");  // not written again
+    EXPECT_EQ(readBytes((p1 / "stunde.txt").string()), "alt!");  // the summer-time hour on exFAT
+    EXPECT_EQ(readBytes((outside / "wichtig.txt").string()), "w");
+    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (7 geprüft, 5 kopiert)"));
+    EXPECT_FALSE(std::count(statuses.begin(), statuses.end(), "Lösche alte Sicherung..."));
+
+    // Unchanged, the next run writes only what is new, a large file with its
+    // percent; a folder that leaves the source during the run leaves its copy as it was.
+    shellFiles.undeletable.clear();
+    writeBytes(src + "\\neu.txt", "n");
+    writeBytes(src + "\\gross.bin", std::string(3 << 20, 'g'));
+    window.onProcessMessages = [&, record = window.onProcessMessages] { record(), clock.advance(60); };
+    shellFiles.beforeCopyFile = [&] { fs::remove_all(host(src + "\\sub")), clock.advance(60); };
+    source(3, src, false);
+    window.setText(Ctl::mmo1, "");
+    run();
+    EXPECT_TRUE(logLines().empty());
+    EXPECT_TRUE(fs::exists(p1 / "sub" / "c.txt") && !fs::exists(p1 / "gesperrt.txt") && !fs::exists(e / "3" / "P3"));
+    EXPECT_EQ(window.text(Ctl::pnTitle), "Sichere C:\\Quelle... (8 geprüft, 2 kopiert)");
+    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (3 geprüft, 0 kopiert, aktuelle Datei 33 %)"));
+
+    // A source folder that is a link which cannot be taken away: nothing goes through it.
+    fs::remove_all(p1);
+    fs::create_directory_symlink(outside, p1);
+    shellFiles.undeletable.insert(p1.string());
+    window.setText(Ctl::mmo1, "");
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: E:\\3\\P1 [5]: 09.12.2026",
+                              "Datei kopieren von C:\\Quelle\\ nach E:\\3\\P1\\ fehlgeschlagen.: 09.12.2026"}));
+    EXPECT_EQ(fs::directory_iterator(outside)->path().filename(), "wichtig.txt");
+    EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
+}
+
+TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {
+    const std::int64_t s = 10000000;
+    const struct {
+        std::uint64_t size;
+        std::int64_t later;  // the copy's time after the source's
+        bool localTimes, folder, link, unchanged;
+    } cases[] = {{5, 0, false, false, false, true},           {6, 0, false, false, false, false},
+                 {5, 2 * s, false, false, false, true},       {5, -2 * s, false, false, false, true},
+                 {5, 3 * s, false, false, false, false},      {5, 3600 * s, false, false, false, false},
+                 {5, 3600 * s, true, false, false, true},     {5, -3602 * s, true, false, false, true},
+                 {5, 3603 * s, true, false, false, false},    {5, 7200 * s, true, false, false, false},
+                 {5, 0, false, true, false, false},           {5, 0, false, false, true, false}};
+    for (const auto& c : cases) {
+        FileEntry source{"a", false, 5, 1000 * s}, copy{"a", c.folder, c.size, 1000 * s + c.later, 0, c.link};
+        EXPECT_EQ(unchangedCopy(copy, source, c.localTimes), c.unchanged) << c.size << " " << c.later / s;
+    }
+    for (const char* fs : {"FAT", "FAT32", "exFAT", "EXFAT"}) EXPECT_TRUE(keepsLocalTimes(fs)) << fs;
+    for (const char* fs : {"NTFS", "ReFS", "FAT32x", ""}) EXPECT_FALSE(keepsLocalTimes(fs)) << fs;
+
+    std::vector<FileEntry> w{{"P1", true}, {"P2", true}, {"p3", true}, {"P4"}, {"P5", true, 0, 0, 0, true}, {"P6", true},
+                             {"alt", true}};
+    std::vector<std::string> stray;
+    for (const FileEntry* e : strayInWeekdayFolder(w, {true, false, true, true, true})) stray.push_back(e->name);
+    EXPECT_EQ(stray, (std::vector<std::string>{"P2", "p3", "P4", "P5", "P6", "alt"}));
 }
 
 // Every run ends in one of three outcomes: in section Status, in the event
