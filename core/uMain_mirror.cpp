@@ -77,7 +77,7 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
     // The same report for a destination reached through a link.
     if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(shellFiles_, Dest, 2)) {
         ++tally_.sourcesLost;
-        report(fill(txt::ErrCopy, {Source, Dest}));
+        reportShort(fill(txt::ErrCopy, {Source, Dest}));
         return;
     }
     if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
