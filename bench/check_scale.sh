@@ -21,31 +21,10 @@ fail() { echo "check_scale.sh: $*" >&2; exit 1; }
 awk -v s="$scale" 'BEGIN { exit !(s + 0 > 0) }' || fail "ZB_BENCH_SCALE must be a number above 0"
 for tool in cmake g++; do command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh)"; done
 
-# Output only when the command fails.
-quietly() {
-    local log
-    log=$(mktemp)
-    if ! "$@" >"$log" 2>&1; then
-        cat "$log" >&2
-        rm -f "$log"
-        fail "failed: $*"
-    fi
-    rm -f "$log"
-}
-
-echo "== building standin_bench (build/bench)"
-quietly cmake -S "$root" -B "$root/build/bench" -DCMAKE_BUILD_TYPE=Release -DZB_SANITIZE=OFF -DZB_TESTS=OFF \
-    -DZB_BENCH=ON
-quietly cmake --build "$root/build/bench" --target standin_bench -j"$(nproc)"
-standin=$root/build/bench/bench/standin_bench
-
-base=${ZB_BENCH_DIR:-${TMPDIR:-/tmp}}
-mkdir -p "$base"
-work=$(mktemp -d "$base/zbscale.XXXXXX")
-cleanup() {
-    if [ "${ZB_BENCH_KEEP:-0}" = 1 ]; then echo "work folder kept: $work"; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
+jobs=$(nproc)
+source "$root/bench/lib.sh"
+zb_bench_build bench
+zb_bench_work zbscale
 
 scaled() { awk -v n="$1" -v s="$scale" 'BEGIN { v = int(n * s + 0.5); print (v < 1 ? 1 : v) }'; }
 flatFiles=$(scaled 200000) treeFiles=$(scaled 20000) treeFolders=$(scaled 200)
@@ -67,14 +46,6 @@ treeDirs=$(find "$work/trees/A" -mindepth 1 -type d | wc -l)
 field() { awk -v k="$1" '{ for (i = 1; i < NF; i += 2) if ($i == k) print $(i + 1) }' "$work/stdout"; }
 declare -A samples
 add() { samples[$1]+=" $2"; }
-# Median, minimum and maximum of a sample list.
-stats() {
-    printf '%s\n' ${samples[$1]} | sort -g | awk '{ v[NR] = $1 } END {
-        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-        printf "%.6f %.6f %.6f\n", m, v[1], v[NR] }'
-}
-median() { stats "$1" | cut -d' ' -f1; }
-largest() { stats "$1" | cut -d' ' -f3; }
 
 check() {  # key src copy
     "$standin" check "$2" "$3" >"$work/stdout" || fail "the check of $2 failed"

@@ -25,44 +25,9 @@ awk -v s="$scale" 'BEGIN { exit !(s + 0 > 0) }' || fail "ZB_BENCH_SCALE must be 
 
 "$root/scripts/install-deps.sh"
 
-# Output only when the command fails.
-quietly() {
-    local log
-    log=$(mktemp)
-    if ! "$@" >"$log" 2>&1; then
-        cat "$log" >&2
-        rm -f "$log"
-        fail "failed: $*"
-    fi
-    rm -f "$log"
-}
-
-echo "== building the bench programs (build/bench-native, build/bench-win)"
-quietly cmake -S "$root" -B "$root/build/bench-native" -DCMAKE_BUILD_TYPE=Release -DZB_SANITIZE=OFF \
-    -DZB_TESTS=OFF -DZB_BENCH=ON
-quietly cmake --build "$root/build/bench-native" --target standin_bench -j"$jobs"
-quietly cmake -S "$root" -B "$root/build/bench-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DZB_TESTS=OFF -DZB_BENCH=ON
-quietly cmake --build "$root/build/bench-win" --target win32_bench -j"$jobs"
-standin=$root/build/bench-native/bench/standin_bench
-winbench=$root/build/bench-win/bench/win32_bench.exe
-
-base=${ZB_BENCH_DIR:-${TMPDIR:-/tmp}}
-mkdir -p "$base"
-work=$(mktemp -d "$base/zbbench.XXXXXX")
-xvfb_pid= server_pid=
-cleanup() {
-    if [ -n "$server_pid" ]; then
-        "$ZB_WINESERVER" -k >/dev/null 2>&1 || true
-        wait "$server_pid" 2>/dev/null || true
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    if [ "${ZB_BENCH_KEEP:-0}" = 1 ]; then echo "work folder kept: $work"; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
+source "$root/bench/lib.sh"
+zb_bench_build bench-native win
+zb_bench_work zbbench
 src=$work/src out=$work/out
 mkdir -p "$src" "$out" "$work/appdata"
 
@@ -81,23 +46,8 @@ entries() { find "$1" -mindepth 1 | wc -l; }
 declare -A count
 for t in A B; do count[$t]=$(entries "$src/$t"); done
 
-echo "== starting Wine (throwaway prefix, own virtual display)"
-export ZB_WINE_DIR=$root/build/bench-win/wine
-source "$root/scripts/wine-env.sh"
-(unset LC_ALL; zb_wine_template)  # the template prefix takes the German settings
-zb_wine_fresh "$work/wine"
+zb_bench_wine "$src" "$out"
 trash=$HOME/.local/share/Trash
-ln -s "$src" "$WINEPREFIX/dosdevices/s:"
-ln -s "$out" "$WINEPREFIX/dosdevices/t:"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
-# One wineserver for the whole run, so that each program start finds it warm.
-"$ZB_WINESERVER" -f -p >/dev/null 2>&1 &
-server_pid=$!
-underWine() { env -u LC_ALL "$ZB_WINE" "$winbench" "$@"; }
 
 # Runs a bench command; `wall` becomes its wall time, `inner` the time the
 # program reported for the call itself, `own` the part of that outside the
@@ -117,13 +67,6 @@ add() {
     samples[$1]+=" $2"
     echo "$1 $2" >>"$work/samples.txt"
 }
-# Median, minimum and maximum of a sample list.
-stats() {
-    printf '%s\n' ${samples[$1]} | sort -g | awk '{ v[NR] = $1 } END {
-        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-        printf "%.4f %.4f %.4f\n", m, v[1], v[NR] }'
-}
-median() { stats "$1" | cut -d' ' -f1; }
 
 sameAsSource() {
     local n

@@ -32,43 +32,9 @@ done
 "$root/scripts/install-deps.sh"
 command -v rsync >/dev/null || fail "rsync is missing (apt-get install rsync)"
 
-quietly() {
-    local log
-    log=$(mktemp)
-    if ! "$@" >"$log" 2>&1; then
-        cat "$log" >&2
-        rm -f "$log"
-        fail "failed: $*"
-    fi
-    rm -f "$log"
-}
-
-echo "== building the bench programs (build/bench-native, build/bench-win)"
-quietly cmake -S "$root" -B "$root/build/bench-native" -DCMAKE_BUILD_TYPE=Release -DZB_SANITIZE=OFF \
-    -DZB_TESTS=OFF -DZB_BENCH=ON
-quietly cmake --build "$root/build/bench-native" --target standin_bench -j"$jobs"
-quietly cmake -S "$root" -B "$root/build/bench-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DZB_TESTS=OFF -DZB_BENCH=ON
-quietly cmake --build "$root/build/bench-win" --target win32_bench -j"$jobs"
-standin=$root/build/bench-native/bench/standin_bench
-winbench=$root/build/bench-win/bench/win32_bench.exe
-
-base=${ZB_BENCH_DIR:-${TMPDIR:-/tmp}}
-mkdir -p "$base"
-work=$(mktemp -d "$base/zbmirror.XXXXXX")
-xvfb_pid= server_pid=
-cleanup() {
-    if [ -n "$server_pid" ]; then
-        "$ZB_WINESERVER" -k >/dev/null 2>&1 || true
-        wait "$server_pid" 2>/dev/null || true
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    if [ "${ZB_BENCH_KEEP:-0}" = 1 ]; then echo "work folder kept: $work"; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
+source "$root/bench/lib.sh"
+zb_bench_build bench-native win
+zb_bench_work zbmirror
 src=$work/src out=$work/out
 mkdir -p "$src" "$out" "$work/appdata"
 export APPDATA=$work/appdata
@@ -99,13 +65,6 @@ timed() {
 field() { awk -v k="$1" '{ for (i = 1; i < NF; i += 2) if ($i == k) print $(i + 1) }' "$work/stdout"; }
 declare -A samples note
 add() { samples[$1]+=" $2"; }
-stats() {
-    printf '%s\n' ${samples[$1]} | sort -g | awk '{ v[NR] = $1 } END {
-        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-        printf "%.4f %.4f %.4f\n", m, v[1], v[NR] }'
-}
-median() { stats "$1" | cut -d' ' -f1; }
-largest() { stats "$1" | cut -d' ' -f3; }
 # A copy must end as its source: the same entries, every file with its size
 # and modification time, to the 100 ns that Windows keeps (a file written on
 # Linux has nanoseconds).
@@ -153,21 +112,7 @@ for round in $(seq "$rounds"); do
     native flat "$round"
 done
 
-echo "== starting Wine (throwaway prefix, own virtual display)"
-export ZB_WINE_DIR=$root/build/bench-win/wine
-source "$root/scripts/wine-env.sh"
-(unset LC_ALL; zb_wine_template)
-zb_wine_fresh "$work/wine"
-ln -s "$src" "$WINEPREFIX/dosdevices/s:"
-ln -s "$out" "$WINEPREFIX/dosdevices/t:"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
-"$ZB_WINESERVER" -f -p >/dev/null 2>&1 &
-server_pid=$!
-underWine() { env -u LC_ALL "$ZB_WINE" "$winbench" "$@"; }
+zb_bench_wine "$src" "$out"
 echo "== under Wine, tree A with $filesW files (once)"
 mkdir -p "$src/small" && echo klein >"$src/small/a.txt"
 timed underWine mirror 'S:\small\' 'T:\warmup\'
