@@ -68,7 +68,6 @@ public:
     std::uint32_t createFolder(const std::string& like, const std::string& path) override {
         return real_->createFolder(like, path);
     }
-    std::uint32_t removeEntry(const std::string& path) override { return real_->removeEntry(path); }
     std::string errorText(std::uint32_t error) override { return real_->errorText(error); }
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return real_->fileIdentity(path, id); }
     std::string fullPath(const std::string& path) override { return real_->fullPath(path); }

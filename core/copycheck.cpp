@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/message.h"
+#include "core/mirror.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -389,10 +390,11 @@ private:
         ours.reserve(entries.size());
         for (const FileEntry& e : entries) ours.push_back(foldedName(e.name));
         std::sort(ours.begin(), ours.end());
+        Remover remover(files_, keepAlive_);
         std::erase_if(copied, [&](const FileEntry& c) {
             if (std::binary_search(ours.begin(), ours.end(), foldedName(c.name))) return false;
             serve();
-            (void)files_.removeEntry(join(w.dst, c.name));  // what stays is no part of the report
+            (void)remover.remove(join(w.dst, c.name), c);  // what stays is no part of the report
             return true;
         });
     }

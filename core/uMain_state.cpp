@@ -92,8 +92,10 @@ void TfrmBackup::recordOutcome(const LocalDateTime& start) {
     ini.writeText(ini::LastOutcome, outcomeWord(outcome));
     ini.writeInteger(ini::LastTarget, target);
     ini.writeInteger(ini::LastMissing, tally_.missing);
-    if (lastRunComplete_) ini.writeText(ini::LastComplete, stamp(start));
-    if (lastRunComplete_) ini.writeInteger(ini::Missed, 0);
+    if (lastRunComplete_) {
+        ini.writeText(ini::LastComplete, stamp(start));
+        ini.writeInteger(ini::Missed, 0);
+    }
     ini.remove(ini::Running);
     ini.writeText(ini::Alive, stamp(clock_.now()));
 }

@@ -199,10 +199,6 @@ public:
     // Creates one folder with the attributes of the folder `like`; 0 or the
     // system's error code.
     [[nodiscard]] virtual std::uint32_t createFolder(const std::string& like, const std::string& path) = 0;
-    // Deletes a file, or a folder with everything in it (a link inside goes,
-    // never what it points at), for good; any name, any path length. 0 or
-    // the system's error code of the first entry that stayed.
-    [[nodiscard]] virtual std::uint32_t removeEntry(const std::string& path) = 0;
     // The system's text for an error code, on one line; empty when it has none.
     virtual std::string errorText(std::uint32_t error) = 0;
     // The identity of an existing file or folder; 0 or the system's error code.

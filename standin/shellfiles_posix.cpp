@@ -299,13 +299,6 @@ std::uint32_t PosixShellFiles::createFolder(const std::string&, const std::strin
     return 0;
 }
 
-std::uint32_t PosixShellFiles::removeEntry(const std::string& path) {
-    const auto host = posix::hostPath(path);
-    std::error_code ec;
-    if (!host || !fs::exists(fs::symlink_status(*host, ec))) return ERROR_FILE_NOT_FOUND_;
-    return deleteTree(fs::path(*host), undeletable) ? 0 : ERROR_ACCESS_DENIED_;
-}
-
 std::uint32_t PosixShellFiles::fileIdentity(const std::string& path, FileId& id) {
     const auto host = posix::hostPath(path);
     struct stat st {};

@@ -22,7 +22,6 @@ public:
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
                            const CopyProgress& progress) override;
     std::uint32_t createFolder(const std::string& like, const std::string& path) override;
-    std::uint32_t removeEntry(const std::string& path) override;
     std::string errorText(std::uint32_t error) override;
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override;
     std::string fullPath(const std::string& path) override { return path; }

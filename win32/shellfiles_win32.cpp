@@ -84,43 +84,6 @@ DWORD CALLBACK onProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER
     return PROGRESS_CONTINUE;
 }
 
-// Deepest entries first, by a list of its own rather than by recursion: a
-// tree may be nested far deeper than the thread's stack would carry.
-DWORD removeTree(const std::wstring& root) {
-    std::vector<std::wstring> pending{root}, folders;
-    DWORD first = 0;
-    const auto failed = [&first] {
-        if (first == 0) first = GetLastError();
-    };
-    while (!pending.empty()) {
-        const std::wstring p = std::move(pending.back());
-        pending.pop_back();
-        const DWORD a = GetFileAttributesW(p.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) {
-            failed();
-            continue;
-        }
-        if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(p.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-        if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
-            if (!DeleteFileW(p.c_str())) failed();
-            continue;
-        }
-        folders.push_back(p);
-        if (a & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-        WIN32_FIND_DATAW fd;
-        FindHandle find(FindFirstFileExW(child(p, L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                         0));
-        if (find.get() == INVALID_HANDLE_VALUE) continue;
-        do {
-            if (std::wcscmp(fd.cFileName, L".") != 0 && std::wcscmp(fd.cFileName, L"..") != 0)
-                pending.push_back(child(p, fd.cFileName));
-        } while (FindNextFileW(find.get(), &fd));
-    }
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
-        if (!RemoveDirectoryW(it->c_str())) failed();
-    return first;
-}
-
 // Removes one entry, never what a link points at. A reparse point is opened
 // as itself and removed through its handle, only when the handle is the link
 // (Wine hands over the target of a Unix symbolic link instead: then nothing
@@ -246,7 +209,6 @@ public:
         return 0;
     }
 
-    std::uint32_t removeEntry(const std::string& path) override { return removeTree(longPath(path)); }
 
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override {
         // Backup semantics open folders too; no access is needed for the ids.

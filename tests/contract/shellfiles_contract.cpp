@@ -10,6 +10,7 @@
 #endif
 
 #include "contract_util.h"
+#include "core/mirror.h"
 #include "platform/ports.h"
 
 namespace zb {
@@ -175,13 +176,17 @@ TEST_F(ShellFilesContract, RemovesAFileOrAWholeTreeOfAnyDepth) {
     for (char c = 'a'; c < 'm'; ++c) ASSERT_EQ(shell->createFolder(src, deep += std::string(30, c) + "\\"), 0u);
     ASSERT_EQ(shell->copyFile(src + "\\a.txt", deep + "Łódź.txt", true, {}), 0u);
     ASSERT_EQ(shell->copyFile(src + "\\a.txt", dst + "b.txt", true, {}), 0u);
-    EXPECT_EQ(shell->removeEntry(dst + "b.txt"), 0u);
-    EXPECT_EQ(shell->removeEntry(dst + std::string(30, 'a')), 0u);
+    const std::function<void()> nothing;
+    Remover remover(*shell, nothing);
+    FileEntry file, folder;
+    folder.folder = true;
+    EXPECT_EQ(remover.remove(dst + "b.txt", file), 0u);
+    EXPECT_EQ(remover.remove(dst + std::string(30, 'a'), folder), 0u);
     std::uint32_t error = 0;
     const auto left = shell->listFolder(dst, error, {});
     ASSERT_TRUE(left) << error;
     EXPECT_TRUE(left->empty());
-    EXPECT_NE(shell->removeEntry(dst + "b.txt"), 0u);
+    EXPECT_NE(shell->deleteFile(dst + "b.txt"), 0u);
 }
 
 // One folder under several spellings is one identity; a name ending in a
