@@ -14,11 +14,6 @@ namespace {
 // FAT keeps last-write times to 2 seconds.
 constexpr std::int64_t kTimeTolerance = 2 * 10000000LL;
 
-std::string join(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
-    return folder + "\\" + name;
-}
-
 // The folder that holds `path`; empty above a drive root.
 std::string parentOf(std::string p) {
     while (p.size() > 1 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
@@ -461,6 +456,11 @@ std::string foldedName(const std::string& s) {
         i += static_cast<std::size_t>(len);
     }
     return out;
+}
+
+std::string join(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
+    return folder + "\\" + name;
 }
 
 BackupInSource findBackupInSource(IShellFiles& files, const std::string& source, const std::string& dest) {

@@ -76,6 +76,10 @@ public:
 std::string shortfallText(IShellFiles& files, const std::string& source, const std::string& dest,
                           const CopyShortfall& s);
 
+// A listed name joined to its folder as it is: a name that ends in a blank
+// or a dot must not be normalised away.
+std::string join(const std::string& folder, const std::string& name);
+
 // Names compared as Windows compares them: without regard to case, also
 // outside ASCII (Latin, Greek, Cyrillic).
 std::string foldedName(const std::string& utf8);

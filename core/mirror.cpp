@@ -8,11 +8,6 @@ constexpr std::int64_t kSecond = 10000000LL;  // FILETIME units
 constexpr std::int64_t kTolerance = 2 * kSecond;
 constexpr std::int64_t kHour = 3600 * kSecond;
 
-std::string join(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
-    return folder + "\\" + name;
-}
-
 bool sameNoCase(const std::string& a, const char* b) {
     std::size_t i = 0;
     for (; i < a.size() && b[i]; ++i) {
