@@ -18,6 +18,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A schedule of every day at `start` ("hh:mm:ss"): source 1 a fresh folder
+// with one file, target 1 `drive`, whose weekday folder `wd` is removed.
+void scheduleEveryDay(const Sandbox& sb, const std::string& drive, const std::string& wd, const char* start,
+                      const std::string& extra = "") {
+    const std::string source = sb.makeFolder("Quelle");
+    std::ofstream(source + "\\plan.txt") << "Plan";
+    fs::remove_all(drive + wd);
+    sb.writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=" + source +
+                "\r\nTAR1=" + drive + "\r\nZEI=" + start + "\r\n" + extra);
+}
+
 TEST(ScheduleE2E, TheTimerStartsTheRunInItsMinuteAndReportsTheFailedEject) {
     // The drive letters are folders that the test runner maps; elsewhere M:
     // could be a real drive.
@@ -37,11 +48,7 @@ TEST(ScheduleE2E, TheTimerStartsTheRunInItsMinuteAndReportsTheFailedEject) {
     const std::string wd = std::to_string(now.wDayOfWeek == 0 ? 7 : now.wDayOfWeek);
 
     Sandbox sb;
-    const std::string source = sb.makeFolder("Quelle");
-    std::ofstream(source + "\\plan.txt") << "Plan";
-    fs::remove_all("M:\\" + wd);
-    sb.writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=" + source +
-                "\r\nTAR1=M:\\\r\nZEI=" + std::string(start) + "\r\nUNM=1\r\n");
+    scheduleEveryDay(sb, "M:\\", wd, start, "UNM=1\r\n");
 
     App app(sb.appData());
     auto warning = app.waitMessageBox();
@@ -72,11 +79,7 @@ TEST(ScheduleE2E, StartedInsideTheStartMinuteItRunsThatBackup) {
     std::snprintf(start, sizeof start, "%02d:%02d:00", now.wHour, now.wMinute);
     const std::string wd = std::to_string(now.wDayOfWeek == 0 ? 7 : now.wDayOfWeek);
     Sandbox sb;
-    const std::string source = sb.makeFolder("Quelle");
-    std::ofstream(source + "\\plan.txt") << "Plan";
-    fs::remove_all("N:\\" + wd);
-    sb.writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=" + source +
-                "\r\nTAR1=N:\\\r\nZEI=" + start + "\r\n");
+    scheduleEveryDay(sb, "N:\\", wd, start);
     App app(sb.appData());
     ASSERT_TRUE(app.waitMainVisible(true, 15s)) << "no run at " << start;
     ASSERT_TRUE(app.waitMainVisible(false, 60s));
