@@ -339,22 +339,30 @@ Function ShowGuide
   Exec '"$WINDIR\explorer.exe" "$INSTDIR\${GUIDE_NAME}"'
 FunctionEnd
 
-; A folder outside Program Files gets the rights of Program Files before a
-; file is written into it, on an update too: otherwise any user could replace
-; the program every account starts, Deinstallieren.exe that runs elevated, or
-; Fernwartung.exe. Ordnerrechte.exe sets them and reads them back; a folder it
-; cannot secure is refused.
+; Only administrators may change the program every account starts,
+; Deinstallieren.exe that runs elevated, or Fernwartung.exe beside them. So
+; the folder is made by Ordnerrechte.exe with its rights in the same call,
+; below folders only administrators can change, before a file is written into
+; it; an existing folder is taken only on an update, as it is. A folder it
+; refuses is left exactly as it was.
 Function SecureInstallDir
-  CreateDirectory "$INSTDIR"
-  InitPluginsDir
   File "/oname=$PLUGINSDIR\Ordnerrechte.exe" "${RIGHTS}"
+  StrCpy $1 ""
+  ${If} $InstalledDir != ""
+    StrCpy $1 "/aktualisieren "
+  ${EndIf}
   ClearErrors
-  ExecWait '"$PLUGINSDIR\Ordnerrechte.exe" "$INSTDIR"' $0
+  ExecWait '"$PLUGINSDIR\Ordnerrechte.exe" $1"$INSTDIR"' $0
   ${If} ${Errors}
   ${OrIf} $0 <> 0
-    RMDir "$INSTDIR"
     ${IfNot} ${Silent}
-      MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
+      ${If} $InstalledDir != ""
+        MessageBox MB_OK|MB_ICONSTOP "${APP} kann im Ordner „$INSTDIR“ nicht sicher aktualisiert werden: Der Ordner, ein Ordner darüber oder eine Datei darin kann auch ohne Administratorrechte geändert werden. Es wurde nichts geändert.$\r$\n$\r$\nBitte deinstallieren Sie ${APP} und installieren Sie es danach neu, zum Beispiel in „$PROGRAMFILES64“."
+      ${ElseIf} $0 = 4
+        MessageBox MB_OK|MB_ICONSTOP "Der Ordner „$INSTDIR“ besteht bereits. Das Setup installiert ${APP} nur in einen Ordner, den es selbst anlegt und schützt: In einem vorhandenen Ordner könnten Dateien liegen, die andere Benutzer ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen Ordner, der noch nicht besteht, zum Beispiel „$PROGRAMFILES64\${APP}“."
+      ${Else}
+        MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
+      ${EndIf}
     ${EndIf}
     SetErrorLevel 2
     Quit
