@@ -211,7 +211,35 @@ FunctionEnd
 !insertmacro CHECK_NOT_RUNNING "" "Installation"
 !insertmacro CHECK_NOT_RUNNING "un." "Deinstallation"
 
+; The plug-ins (System.dll, nsDialogs.dll) and Ordnerrechte.exe run elevated.
+; NSIS would unpack them into a new folder in the TEMP the user's environment
+; names, and it does not overwrite a plug-in it finds there. So they go into a
+; new folder in Program Files instead: only administrators can add one there,
+; and it passes on to what is made in it that only they can write. NSIS takes
+; a $PLUGINSDIR already set as its plug-in folder and removes it at the end.
+; Runs before the first plug-in call.
+!macro PLUGINS_FOLDER un
+Function ${un}MakePluginsFolder
+  ClearErrors
+  GetTempFileName $0 "$PROGRAMFILES64"
+  Delete $0
+  CreateDirectory $0
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "$0\*.*"
+    ${IfNot} ${Silent}
+      MessageBox MB_OK|MB_ICONSTOP "Das Programm kann keinen geschützten Arbeitsordner in „$PROGRAMFILES64“ anlegen. Es wurde nichts geändert."
+    ${EndIf}
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  UnsafeStrCpy $PLUGINSDIR $0
+FunctionEnd
+!macroend
+!insertmacro PLUGINS_FOLDER ""
+!insertmacro PLUGINS_FOLDER "un."
+
 Function .onInit
+  Call MakePluginsFolder
   ; One installation: an update goes into the folder of the installed
   ; version, whatever /D= or the folder page say. Another folder would leave
   ; the old program behind, still starting at every logon.
@@ -325,6 +353,7 @@ Function SizeText
 FunctionEnd
 
 Function un.onInit
+  Call un.MakePluginsFolder
   Call un.CheckNotRunning
 FunctionEnd
 

@@ -41,6 +41,7 @@ for helper in Deinstallieren Ordnerrechte; do
     # The symbol it needs first, then the symbols go.
     "$root/cmake/pe-load-config.sh" "$work/$helper.exe"
     x86_64-w64-mingw32-strip "$work/$helper.exe"
+    "$root/cmake/pe-load-config.sh" --checksum "$work/$helper.exe"
 done
 
 sign_define=()

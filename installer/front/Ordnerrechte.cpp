@@ -67,26 +67,44 @@ OwnedHandle openEntry(HANDLE parent, const std::wstring& name, ACCESS_MASK acces
     return OwnedHandle(*status >= 0 ? raw : nullptr);
 }
 
-// A link (junction, symbolic link, mount point) or a file that is also
-// reachable under another name, from elsewhere.
-bool isLinkOrShared(HANDLE h, bool* isFolder) {
+std::wstring finalPath(HANDLE h) {
+    std::wstring buf(1024, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), 0);
+        if (n == 0) return {};
+        if (n < buf.size()) return buf.substr(0, n);
+        buf.resize(n + 1);
+    }
+}
+
+std::wstring childPath(const std::wstring& folder, const std::wstring& name) {
+    return !folder.empty() && folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
+}
+
+bool sameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// A link (junction, symbolic link, mount point), an entry that is not where
+// its name says (Wine opens a Unix link's target and does not call it a
+// reparse point), or a file that is also reachable under another name, from
+// elsewhere.
+bool isLinkOrShared(HANDLE h, const std::wstring& expected, bool* isFolder) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(h, &info)) return true;
     *isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || (!*isFolder && info.nNumberOfLinks != 1);
-}
-
-bool sameName(const std::wstring& a, const wchar_t* b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || (!*isFolder && info.nNumberOfLinks != 1) ||
+           !sameName(finalPath(h), expected);
 }
 
 // The folder of an installation, as an update finds it: everything in it
 // protected, no link, no file with a second name. Changes nothing.
 class UpdateCheck {
 public:
-    bool folderIsIntact(HANDLE folder, int depth = 0) {
+    bool folderIsIntact(HANDLE folder, const std::wstring& path, int depth = 0) {
         bool isFolder = false;
-        if (depth > 64 || isLinkOrShared(folder, &isFolder) || !isFolder ||
+        if (depth > 64 || isLinkOrShared(folder, path, &isFolder) || !isFolder ||
             !zb::setup::mayHoldInstallation(folder, Place::Other))
             return false;
         std::vector<unsigned char> buf(64 * 1024);
@@ -96,7 +114,7 @@ public:
             for (auto* e = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(buf.data());;
                  e = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(reinterpret_cast<unsigned char*>(e) + e->NextEntryOffset)) {
                 const std::wstring name(e->FileName, e->FileNameLength / sizeof(wchar_t));
-                if (name != L"." && name != L".." && !entryIsIntact(folder, name, depth)) return false;
+                if (name != L"." && name != L".." && !entryIsIntact(folder, path, name, depth)) return false;
                 if (!e->NextEntryOffset) break;
             }
         }
@@ -104,14 +122,15 @@ public:
     bool holdsTheProgram() const { return program_; }
 
 private:
-    bool entryIsIntact(HANDLE folder, const std::wstring& name, int depth) {
+    bool entryIsIntact(HANDLE folder, const std::wstring& folderPath, const std::wstring& name, int depth) {
         NTSTATUS status = 0;
         const OwnedHandle entry = openEntry(folder, name, kLook, FILE_OPEN, 0, nullptr, &status);
+        const std::wstring path = childPath(folderPath, name);
         bool isFolder = false;
-        if (!entry || isLinkOrShared(entry.get(), &isFolder)) return false;
+        if (!entry || isLinkOrShared(entry.get(), path, &isFolder)) return false;
         if (depth == 0 && (sameName(name, L"ZelkorBackup.exe") || sameName(name, L"Deinstallieren.dat")))
             program_ = true;
-        return isFolder ? folderIsIntact(entry.get(), depth + 1)
+        return isFolder ? folderIsIntact(entry.get(), path, depth + 1)
                         : zb::setup::mayHoldInstallation(entry.get(), Place::Other);
     }
     bool program_ = false;
@@ -132,11 +151,15 @@ public:
         NTSTATUS status = 0;
         held_.push_back(openEntry(nullptr, L"\\??\\" + parts[0], kLook, FILE_OPEN, FILE_DIRECTORY_FILE, nullptr, &status));
         if (!held_.back() || !zb::setup::mayHoldInstallation(held_.back().get(), Place::DriveRoot)) return kRefused;
+        // Where each folder must be found: below the root as the system names it.
+        std::wstring path = finalPath(held_.back().get());
+        if (path.empty()) return kRefused;
         const zb::setup::LocalBlock rights = zb::setup::descriptor(kProgramFolderRights);
         if (!rights) return kRefused;
         for (std::size_t i = 1; i < parts.size(); ++i) {
             const bool last = i + 1 == parts.size();
             const HANDLE parent = held_.back().get();
+            path = childPath(path, parts[i]);
             OwnedHandle next = openEntry(parent, parts[i], kLook, FILE_OPEN, 0, nullptr, &status);
             if (!next) {
                 if (status != static_cast<NTSTATUS>(0xC0000034) /*STATUS_OBJECT_NAME_NOT_FOUND*/) return kRefused;
@@ -147,16 +170,19 @@ public:
                 if (!next) return kRefused;
                 created_.push_back(held_.size());
                 held_.push_back(std::move(next));
-                if (!zb::setup::mayHoldInstallation(held_.back().get(), Place::Other)) return kRefused;
+                bool isFolder = false;
+                if (isLinkOrShared(held_.back().get(), path, &isFolder) ||
+                    !zb::setup::mayHoldInstallation(held_.back().get(), Place::Other))
+                    return kRefused;
                 continue;
             }
             if (last) {
                 if (!update) return kExists;
                 UpdateCheck check;
-                if (!check.folderIsIntact(next.get()) || !check.holdsTheProgram()) return kRefused;
+                if (!check.folderIsIntact(next.get(), path) || !check.holdsTheProgram()) return kRefused;
             } else {
                 bool isFolder = false;
-                if (isLinkOrShared(next.get(), &isFolder) || !isFolder ||
+                if (isLinkOrShared(next.get(), path, &isFolder) || !isFolder ||
                     !zb::setup::mayHoldInstallation(next.get(), Place::Other))
                     return kRefused;
             }
