@@ -297,7 +297,7 @@ check "a first install into a folder made beforehand is refused, the folder unch
 mkdir -p "$tmp/aussen"
 ln -s "$tmp/aussen" "$WINEPREFIX/drive_c/Oben"
 check "a folder below a link is refused, nothing made at the link's target" \
-    refused_unchanged "$tmp/aussen" '/D=C:\Oben\ZELKOR Backup'
+    refused_unchanged "$tmp/aussen" '/D=C:\Oben\Programm'
 check "the setup leaves nothing in Program Files" eval 'fails compgen -G "$WINEPREFIX/drive_c/Program Files/ns*"'
 custom="$WINEPREFIX/drive_c/Pfad"
 check "a setup into a custom folder succeeds" wine "$setup" /S '/D=C:\Pfad'
