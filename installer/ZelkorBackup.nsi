@@ -110,6 +110,7 @@ Var AbortQuestion
 !define MUI_DIRECTORYPAGE_TEXT_TOP "$DirPageText"
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Installationsordner"
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW DirectoryShow
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !define MUI_PAGE_HEADER_TEXT "$WorkTitle"
 !define MUI_PAGE_HEADER_SUBTEXT "$WorkSubtitle"
@@ -294,6 +295,16 @@ Function DirectoryShow
     SendMessage $1 ${WM_SETTEXT} 0 "STR:&Aktualisieren"
   ${EndIf}
   Call SpaceTexts
+FunctionEnd
+
+; A folder that exists would be refused after the click (see
+; SecureInstallDir): the user chooses another one on this page instead.
+Function DirectoryLeave
+  ${If} $InstalledDir == ""
+  ${AndIf} ${FileExists} "$INSTDIR\*.*"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Der Ordner „$INSTDIR“ besteht bereits. Das Setup installiert ${APP} nur in einen Ordner, den es selbst anlegt und schützt: In einem vorhandenen Ordner könnten Dateien liegen, die andere Benutzer ändern können.$\r$\n$\r$\nBitte wählen Sie einen Ordner, der noch nicht besteht, zum Beispiel „$PROGRAMFILES64\${APP}“."
+    Abort
+  ${EndIf}
 FunctionEnd
 
 ; NSIS calls it on every change of the folder field.
