@@ -219,7 +219,7 @@ FunctionEnd
 ; and it passes on to what is made in it that only they can write. NSIS takes
 ; a $PLUGINSDIR already set as its plug-in folder and removes it at the end.
 ; Runs before the first plug-in call.
-!macro PLUGINS_FOLDER un
+!macro PLUGINS_FOLDER un what
 Function ${un}MakePluginsFolder
   ClearErrors
   GetTempFileName $0 "$PROGRAMFILES64"
@@ -228,7 +228,7 @@ Function ${un}MakePluginsFolder
   ${If} ${Errors}
   ${OrIfNot} ${FileExists} "$0\*.*"
     ${IfNot} ${Silent}
-      MessageBox MB_OK|MB_ICONSTOP "Das Programm kann keinen geschützten Arbeitsordner in „$PROGRAMFILES64“ anlegen. Es wurde nichts geändert."
+      MessageBox MB_OK|MB_ICONSTOP "Die ${what} kann keinen geschützten Arbeitsordner in „$PROGRAMFILES64“ anlegen. Es wurde nichts geändert."
     ${EndIf}
     SetErrorLevel 2
     Quit
@@ -236,8 +236,8 @@ Function ${un}MakePluginsFolder
   UnsafeStrCpy $PLUGINSDIR $0
 FunctionEnd
 !macroend
-!insertmacro PLUGINS_FOLDER ""
-!insertmacro PLUGINS_FOLDER "un."
+!insertmacro PLUGINS_FOLDER "" "Installation"
+!insertmacro PLUGINS_FOLDER "un." "Deinstallation"
 
 Function .onInit
   Call MakePluginsFolder
