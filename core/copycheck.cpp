@@ -429,7 +429,9 @@ std::string reason(IShellFiles& files, std::uint32_t error) {
         case ERROR_HANDLE_DISK_FULL_: return txt::ReasonDiskFull;
         case ERROR_ACCESS_DENIED_: return txt::ReasonAccessDenied;
         case ERROR_FILE_EXISTS_:
-        case ERROR_ALREADY_EXISTS_: return txt::ReasonNameNotPossible;
+        case ERROR_ALREADY_EXISTS_:
+        // Also a listed name with no UTF-8 form, which is never made another path.
+        case ERROR_INVALID_NAME_: return txt::ReasonNameNotPossible;
         default: break;
     }
     const std::string text = files.errorText(error);

@@ -110,6 +110,7 @@ Var AbortQuestion
 !define MUI_DIRECTORYPAGE_TEXT_TOP "$DirPageText"
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Installationsordner"
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW DirectoryShow
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !define MUI_PAGE_HEADER_TEXT "$WorkTitle"
 !define MUI_PAGE_HEADER_SUBTEXT "$WorkSubtitle"
@@ -211,7 +212,35 @@ FunctionEnd
 !insertmacro CHECK_NOT_RUNNING "" "Installation"
 !insertmacro CHECK_NOT_RUNNING "un." "Deinstallation"
 
+; The plug-ins (System.dll, nsDialogs.dll) and Ordnerrechte.exe run elevated.
+; NSIS would unpack them into a new folder in the TEMP the user's environment
+; names, and it does not overwrite a plug-in it finds there. So they go into a
+; new folder in Program Files instead: only administrators can add one there,
+; and it passes on to what is made in it that only they can write. NSIS takes
+; a $PLUGINSDIR already set as its plug-in folder and removes it at the end.
+; Runs before the first plug-in call.
+!macro PLUGINS_FOLDER un what
+Function ${un}MakePluginsFolder
+  ClearErrors
+  GetTempFileName $0 "$PROGRAMFILES64"
+  Delete $0
+  CreateDirectory $0
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "$0\*.*"
+    ${IfNot} ${Silent}
+      MessageBox MB_OK|MB_ICONSTOP "Die ${what} kann keinen geschützten Arbeitsordner in „$PROGRAMFILES64“ anlegen. Es wurde nichts geändert."
+    ${EndIf}
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  UnsafeStrCpy $PLUGINSDIR $0
+FunctionEnd
+!macroend
+!insertmacro PLUGINS_FOLDER "" "Installation"
+!insertmacro PLUGINS_FOLDER "un." "Deinstallation"
+
 Function .onInit
+  Call MakePluginsFolder
   ; One installation: an update goes into the folder of the installed
   ; version, whatever /D= or the folder page say. Another folder would leave
   ; the old program behind, still starting at every logon.
@@ -266,6 +295,16 @@ Function DirectoryShow
     SendMessage $1 ${WM_SETTEXT} 0 "STR:&Aktualisieren"
   ${EndIf}
   Call SpaceTexts
+FunctionEnd
+
+; A folder that exists would be refused after the click (see
+; SecureInstallDir): the user chooses another one on this page instead.
+Function DirectoryLeave
+  ${If} $InstalledDir == ""
+  ${AndIf} ${FileExists} "$INSTDIR\*.*"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Der Ordner „$INSTDIR“ besteht bereits. Das Setup installiert ${APP} nur in einen Ordner, den es selbst anlegt und schützt: In einem vorhandenen Ordner könnten Dateien liegen, die andere Benutzer ändern können.$\r$\n$\r$\nBitte wählen Sie einen Ordner, der noch nicht besteht, zum Beispiel „$PROGRAMFILES64\${APP}“."
+    Abort
+  ${EndIf}
 FunctionEnd
 
 ; NSIS calls it on every change of the folder field.
@@ -325,6 +364,7 @@ Function SizeText
 FunctionEnd
 
 Function un.onInit
+  Call un.MakePluginsFolder
   Call un.CheckNotRunning
 FunctionEnd
 
@@ -339,22 +379,30 @@ Function ShowGuide
   Exec '"$WINDIR\explorer.exe" "$INSTDIR\${GUIDE_NAME}"'
 FunctionEnd
 
-; A folder outside Program Files gets the rights of Program Files before a
-; file is written into it, on an update too: otherwise any user could replace
-; the program every account starts, Deinstallieren.exe that runs elevated, or
-; Fernwartung.exe. Ordnerrechte.exe sets them and reads them back; a folder it
-; cannot secure is refused.
+; Only administrators may change the program every account starts,
+; Deinstallieren.exe that runs elevated, or Fernwartung.exe beside them. So
+; the folder is made by Ordnerrechte.exe with its rights in the same call,
+; below folders only administrators can change, before a file is written into
+; it; an existing folder is taken only on an update, as it is. A folder it
+; refuses is left exactly as it was.
 Function SecureInstallDir
-  CreateDirectory "$INSTDIR"
-  InitPluginsDir
   File "/oname=$PLUGINSDIR\Ordnerrechte.exe" "${RIGHTS}"
+  StrCpy $1 ""
+  ${If} $InstalledDir != ""
+    StrCpy $1 "/aktualisieren "
+  ${EndIf}
   ClearErrors
-  ExecWait '"$PLUGINSDIR\Ordnerrechte.exe" "$INSTDIR"' $0
+  ExecWait '"$PLUGINSDIR\Ordnerrechte.exe" $1"$INSTDIR"' $0
   ${If} ${Errors}
   ${OrIf} $0 <> 0
-    RMDir "$INSTDIR"
     ${IfNot} ${Silent}
-      MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
+      ${If} $InstalledDir != ""
+        MessageBox MB_OK|MB_ICONSTOP "${APP} kann im Ordner „$INSTDIR“ nicht sicher aktualisiert werden: Der Ordner, ein Ordner darüber oder eine Datei darin kann auch ohne Administratorrechte geändert werden. Es wurde nichts geändert.$\r$\n$\r$\nBitte deinstallieren Sie ${APP} und installieren Sie es danach neu, zum Beispiel in „$PROGRAMFILES64“."
+      ${ElseIf} $0 = 4
+        MessageBox MB_OK|MB_ICONSTOP "Der Ordner „$INSTDIR“ besteht bereits. Das Setup installiert ${APP} nur in einen Ordner, den es selbst anlegt und schützt: In einem vorhandenen Ordner könnten Dateien liegen, die andere Benutzer ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen Ordner, der noch nicht besteht, zum Beispiel „$PROGRAMFILES64\${APP}“."
+      ${Else}
+        MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
+      ${EndIf}
     ${EndIf}
     SetErrorLevel 2
     Quit

@@ -37,10 +37,11 @@ for helper in Deinstallieren Ordnerrechte; do
     res=()
     [ "$helper" = Deinstallieren ] && res=("$work/front.res")
     x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -municode -mwindows -Wall -Werror \
-        "$here/front/$helper.cpp" "$root/win32/load_config.cpp" "${res[@]}" -lole32 -luuid -o "$work/$helper.exe"
+        "$here/front/$helper.cpp" "$root/win32/load_config.cpp" "${res[@]}" -lole32 -luuid -lntdll -o "$work/$helper.exe"
     # The symbol it needs first, then the symbols go.
     "$root/cmake/pe-load-config.sh" "$work/$helper.exe"
     x86_64-w64-mingw32-strip "$work/$helper.exe"
+    "$root/cmake/pe-load-config.sh" --checksum "$work/$helper.exe"
 done
 
 sign_define=()

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <optional>
 #include <vector>
 
 #include "win32/handles_win32.h"
@@ -28,15 +29,22 @@ private:
     HANDLE h_;
 };
 
+// A name that cannot be converted exactly (an unpaired surrogate as it was
+// listed) is never turned into another path: its operation fails as Windows
+// fails a name it does not take, and the run reports the name as not possible.
+constexpr DWORD kNameNotPossible = ERROR_INVALID_NAME;
+
 // Each entry of a NUL-separated list converted on its own, the list ends
-// with one more NUL.
-std::wstring wideList(const std::string& list) {
+// with one more NUL; nothing when an entry is no exact name.
+std::optional<std::wstring> wideList(const std::string& list) {
     std::wstring out;
     std::size_t start = 0;
     while (start < list.size() && list[start] != '\0') {
         std::size_t end = list.find('\0', start);
         if (end == std::string::npos) end = list.size();
-        out += toWide(list.substr(start, end - start));
+        const auto entry = toWideExact(list.substr(start, end - start));
+        if (!entry) return std::nullopt;
+        out += *entry;
         out += L'\0';
         start = end + 1;
     }
@@ -46,8 +54,11 @@ std::wstring wideList(const std::string& list) {
 
 // The form of a path that is free of the 260-character limit: full, with
 // the "\\?\" prefix (no further parsing by the system, so it must be full).
-std::wstring longPath(const std::string& path) {
-    std::wstring w = toWide(path);
+// Nothing when the path is no exact name.
+std::optional<std::wstring> longPath(const std::string& path) {
+    const auto exact = toWideExact(path);
+    if (!exact) return std::nullopt;
+    std::wstring w = *exact;
     for (wchar_t& c : w)
         if (c == L'/') c = L'\\';
     if (w.rfind(L"\\\\?\\", 0) == 0) return w;
@@ -112,8 +123,11 @@ DWORD removeOne(const std::wstring& path, bool folder) {
 class Win32ShellFiles final : public IShellFiles {
 public:
     int shFileOperation(const ShFileOp& op, bool& anyAborted) override {
-        const std::wstring from = wideList(op.pFrom);
-        const std::wstring to = op.pTo.empty() ? std::wstring() : wideList(op.pTo);
+        const auto exactFrom = wideList(op.pFrom);
+        const auto exactTo = op.pTo.empty() ? std::optional<std::wstring>(std::wstring()) : wideList(op.pTo);
+        anyAborted = false;
+        if (!exactFrom || !exactTo) return static_cast<int>(kNameNotPossible);
+        const std::wstring &from = *exactFrom, &to = *exactTo;
         const std::wstring title = toWide(op.lpszProgressTitle);
         SHFILEOPSTRUCTW s{};
         s.hwnd = reinterpret_cast<HWND>(op.hwnd);
@@ -127,11 +141,14 @@ public:
         return r;
     }
     bool setCurrentDirectory(const std::string& path) override {
-        return !path.empty() && SetCurrentDirectoryW(toWide(path).c_str()) != FALSE;
+        const auto exact = toWideExact(path);
+        return !path.empty() && exact && SetCurrentDirectoryW(exact->c_str()) != FALSE;
     }
     std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) override {
         WIN32_FIND_DATAW fd{};
-        FindHandle find(FindFirstFileW(toWide(mask).c_str(), &fd));
+        const auto exact = toWideExact(mask);
+        if (!exact) return std::nullopt;
+        FindHandle find(FindFirstFileW(exact->c_str(), &fd));
         if (find.get() == INVALID_HANDLE_VALUE) return std::nullopt;
         // Hidden, system and folder entries only when the attribute mask asks for them.
         constexpr DWORD kSpecial = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
@@ -145,7 +162,12 @@ public:
     std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error,
                                                      const std::function<void()>& progress) override {
         WIN32_FIND_DATAW fd{};
-        const std::wstring pattern = child(longPath(folder), L"*");
+        const auto full = longPath(folder);
+        if (!full) {
+            error = kNameNotPossible;
+            return std::nullopt;
+        }
+        const std::wstring pattern = child(*full, L"*");
         FindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
                                          FIND_FIRST_EX_LARGE_FETCH));
         std::vector<FileEntry> entries;
@@ -179,7 +201,9 @@ public:
 
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
                            const CopyProgress& progress) override {
-        const std::wstring source = longPath(from), target = longPath(to);
+        const auto exactSource = longPath(from), exactTarget = longPath(to);
+        if (!exactSource || !exactTarget) return kNameNotPossible;
+        const std::wstring &source = *exactSource, &target = *exactTarget;
         // A read-only or hidden file in the way makes the copy fail with
         // "access denied"; it is our own earlier copy, so it may be replaced.
         const DWORD old = replace ? GetFileAttributesW(target.c_str()) : INVALID_FILE_ATTRIBUTES;
@@ -201,18 +225,21 @@ public:
     }
 
     std::uint32_t createFolder(const std::string& like, const std::string& path) override {
-        const std::wstring target = longPath(path);
-        if (!CreateDirectoryW(target.c_str(), nullptr)) return GetLastError();
-        const DWORD a = GetFileAttributesW(longPath(like).c_str());
+        const auto target = longPath(path), model = longPath(like);
+        if (!target) return kNameNotPossible;
+        if (!CreateDirectoryW(target->c_str(), nullptr)) return GetLastError();
+        const DWORD a = model ? GetFileAttributesW(model->c_str()) : INVALID_FILE_ATTRIBUTES;
         if (a != INVALID_FILE_ATTRIBUTES && (a & kKeptAttributes) != 0)
-            SetFileAttributesW(target.c_str(), a & kKeptAttributes);
+            SetFileAttributesW(target->c_str(), a & kKeptAttributes);
         return 0;
     }
 
 
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override {
         // Backup semantics open folders too; no access is needed for the ids.
-        unique_hfile h(CreateFileW(longPath(path).c_str(), FILE_READ_ATTRIBUTES,
+        const auto exact = longPath(path);
+        if (!exact) return kNameNotPossible;
+        unique_hfile h(CreateFileW(exact->c_str(), FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!h) return GetLastError();
@@ -237,13 +264,25 @@ public:
         return 0;
     }
 
-    std::string fullPath(const std::string& path) override { return fromWide(longPath(path)); }
+    // A path that is no exact name stays as it is: it equals no other.
+    std::string fullPath(const std::string& path) override {
+        const auto full = longPath(path);
+        return full ? fromWide(*full) : path;
+    }
 
-    std::uint32_t deleteFile(const std::string& path) override { return removeOne(longPath(path), false); }
-    std::uint32_t removeFolder(const std::string& path) override { return removeOne(longPath(path), true); }
+    std::uint32_t deleteFile(const std::string& path) override {
+        const auto full = longPath(path);
+        return full ? removeOne(*full, false) : kNameNotPossible;
+    }
+    std::uint32_t removeFolder(const std::string& path) override {
+        const auto full = longPath(path);
+        return full ? removeOne(*full, true) : kNameNotPossible;
+    }
 
     std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
-        const std::wstring full = longPath(path);
+        const auto exact = longPath(path);
+        if (!exact) return kNameNotPossible;
+        const std::wstring& full = *exact;
         std::wstring root(full.size() + 2, L'\0');
         if (!GetVolumePathNameW(full.c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
         root.resize(wcslen(root.c_str()));

@@ -1,29 +1,44 @@
-// Ordnerrechte.exe FOLDER: gives an installation folder outside Program Files
-// the rights of Program Files (Administrators and SYSTEM full control, Users
-// read and execute, nothing inherited from the folder above; everything in
-// it takes those rights alone, owned by Administrators) and reads them back.
-// The setup runs it, elevated, before it writes a file there. Exit code 0:
-// only administrators can change the folder and what it holds, or it lies in
-// Program Files, which keeps its own rights; 1: not so, the setup refuses it.
-// Program Files is left as it is: its rights are Windows' own.
+// Ordnerrechte.exe [/aktualisieren] FOLDER: makes the installation folder for
+// the setup, elevated, before the setup writes a file there.
+//
+// The folder is created by this program with the rights of Program Files in
+// the same call (Administrators and SYSTEM full control, Users read and
+// execute, nothing inherited), and so is every missing folder on the way. A
+// folder that already exists is never taken over: what a user made or opened
+// there beforehand would stay theirs. Only an update (/aktualisieren) accepts
+// the folder of the installed version, and only as it is: protected, holding
+// no link and no file with another name elsewhere. Every folder above must be
+// one that only administrators can rename, replace or write (the drive's root:
+// that nobody else can remove or re-point what is in it), on a local drive.
+//
+// Each folder is opened relative to the one above it, never following a link,
+// and held open without sharing deletion until the end, so that no name on
+// the way can be swapped between the check and the creation. Nothing that
+// exists is ever changed; what this program created is removed again when it
+// refuses.
+//
+// Exit code 0: the folder may take the installation; 1: refused, it cannot be
+// protected; 4: refused, a first installation into a folder that exists.
 #include <windows.h>
-#include <shlobj.h>
+#include <winternl.h>
 
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "folder_rights_win.h"
 
 namespace {
 
-using zb::setup::onlyAdministratorsMayChange;
+using zb::setup::OwnedHandle;
+using zb::setup::Place;
+
+constexpr int kAccepted = 0;
+constexpr int kRefused = 1;
+constexpr int kExists = 4;
 
 constexpr wchar_t kProgramFolderRights[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-constexpr wchar_t kInheritedOnly[] = L"O:BAD:AI";
-
-struct FindCloser {
-    void operator()(HANDLE h) const { FindClose(h); }
-};
+// Enough to read what an entry is and whose it is, and to list a folder.
+constexpr ACCESS_MASK kLook = READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE;
 
 std::wstring fullPath(const std::wstring& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -34,62 +49,164 @@ std::wstring fullPath(const std::wstring& path) {
     return buf;
 }
 
-std::wstring knownFolder(REFKNOWNFOLDERID id) {
-    PWSTR path = nullptr;
-    const HRESULT hr = SHGetKnownFolderPath(id, 0, nullptr, &path);
-    std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(path, &CoTaskMemFree);
-    return SUCCEEDED(hr) && path ? std::wstring(path) : std::wstring();
+// `name` within the folder `parent` is open, or (parent null) `name` is a full
+// NT path. Never follows a link; shares no deletion, so the entry can be
+// neither renamed nor removed while it is held.
+OwnedHandle openEntry(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG disposition,
+                      ULONG options, PSECURITY_DESCRIPTOR sd, NTSTATUS* status) {
+    UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                        static_cast<USHORT>(name.size() * sizeof(wchar_t)), const_cast<PWSTR>(name.c_str())};
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, sd);
+    IO_STATUS_BLOCK io{};
+    HANDLE raw = nullptr;
+    *status = NtCreateFile(&raw, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, disposition,
+                           options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT,
+                           nullptr, 0);
+    return OwnedHandle(*status >= 0 ? raw : nullptr);
 }
 
-bool isAtOrBelow(const std::wstring& path, const std::wstring& folder) {
-    if (folder.empty() || path.size() < folder.size()) return false;
-    if (CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
-                             static_cast<int>(folder.size()), TRUE) != CSTR_EQUAL)
-        return false;
-    return path.size() == folder.size() || path[folder.size()] == L'\\';
+std::wstring finalPath(HANDLE h) {
+    std::wstring buf(1024, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), 0);
+        if (n == 0) return {};
+        if (n < buf.size()) return buf.substr(0, n);
+        buf.resize(n + 1);
+    }
 }
 
-bool setRights(const std::wstring& path, const wchar_t* sddl, SECURITY_INFORMATION inheritance) {
-    const zb::setup::LocalBlock sd = zb::setup::descriptor(sddl);
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    BOOL defaulted = FALSE, present = FALSE;
-    if (!sd || !GetSecurityDescriptorOwner(sd.get(), &owner, &defaulted) ||
-        !GetSecurityDescriptorDacl(sd.get(), &present, &dacl, &defaulted))
-        return false;
-    return SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
-                                 OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | inheritance, owner,
-                                 nullptr, dacl, nullptr) == ERROR_SUCCESS;
+std::wstring childPath(const std::wstring& folder, const std::wstring& name) {
+    return !folder.empty() && folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
 }
 
-// Everything below `folder` loses rights of its own. A link to elsewhere is
-// refused: its target's rights are not ours to change.
-bool resetBelow(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE raw = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (raw == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    std::unique_ptr<void, FindCloser> search(raw);
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
-        const std::wstring path = folder + L"\\" + name;
-        if (!setRights(path, kInheritedOnly, UNPROTECTED_DACL_SECURITY_INFORMATION) ||
-            !onlyAdministratorsMayChange(path))
+bool sameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// A link (junction, symbolic link, mount point), an entry that is not where
+// its name says (Wine opens a Unix link's target and does not call it a
+// reparse point), or a file that is also reachable under another name, from
+// elsewhere.
+bool isLinkOrShared(HANDLE h, const std::wstring& expected, bool* isFolder) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) return true;
+    *isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || (!*isFolder && info.nNumberOfLinks != 1) ||
+           !sameName(finalPath(h), expected);
+}
+
+// The folder of an installation, as an update finds it: everything in it
+// protected, no link, no file with a second name. Changes nothing.
+class UpdateCheck {
+public:
+    bool folderIsIntact(HANDLE folder, const std::wstring& path, int depth = 0) {
+        bool isFolder = false;
+        if (depth > 64 || isLinkOrShared(folder, path, &isFolder) || !isFolder ||
+            !zb::setup::mayHoldInstallation(folder, Place::Other))
             return false;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !resetBelow(path)) return false;
-    } while (FindNextFileW(raw, &found));
-    return GetLastError() == ERROR_NO_MORE_FILES;
-}
+        std::vector<unsigned char> buf(64 * 1024);
+        for (FILE_INFO_BY_HANDLE_CLASS how = FileIdBothDirectoryRestartInfo;; how = FileIdBothDirectoryInfo) {
+            if (!GetFileInformationByHandleEx(folder, how, buf.data(), static_cast<DWORD>(buf.size())))
+                return GetLastError() == ERROR_NO_MORE_FILES;
+            for (auto* e = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(buf.data());;
+                 e = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(reinterpret_cast<unsigned char*>(e) + e->NextEntryOffset)) {
+                const std::wstring name(e->FileName, e->FileNameLength / sizeof(wchar_t));
+                if (name != L"." && name != L".." && !entryIsIntact(folder, path, name, depth)) return false;
+                if (!e->NextEntryOffset) break;
+            }
+        }
+    }
+    bool holdsTheProgram() const { return program_; }
 
-bool secure(const std::wstring& folder) {
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return false;
-    return setRights(folder, kProgramFolderRights, PROTECTED_DACL_SECURITY_INFORMATION) &&
-           onlyAdministratorsMayChange(folder) && resetBelow(folder);
-}
+private:
+    bool entryIsIntact(HANDLE folder, const std::wstring& folderPath, const std::wstring& name, int depth) {
+        NTSTATUS status = 0;
+        const OwnedHandle entry = openEntry(folder, name, kLook, FILE_OPEN, 0, nullptr, &status);
+        const std::wstring path = childPath(folderPath, name);
+        bool isFolder = false;
+        if (!entry || isLinkOrShared(entry.get(), path, &isFolder)) return false;
+        if (depth == 0 && (sameName(name, L"ZelkorBackup.exe") || sameName(name, L"Deinstallieren.dat")))
+            program_ = true;
+        return isFolder ? folderIsIntact(entry.get(), path, depth + 1)
+                        : zb::setup::mayHoldInstallation(entry.get(), Place::Other);
+    }
+    bool program_ = false;
+};
+
+class Installation {
+public:
+    ~Installation() {
+        if (!keep_) undo();
+    }
+
+    int prepare(const std::wstring& folder, bool update) {
+        const std::vector<std::wstring> parts = zb::setup::installPathParts(folder);
+        // A network folder's administrators are the server's.
+        if (parts.size() < 2) return kRefused;
+        const UINT drive = GetDriveTypeW(parts[0].c_str());
+        if (drive != DRIVE_FIXED && drive != DRIVE_REMOVABLE) return kRefused;
+        NTSTATUS status = 0;
+        held_.push_back(openEntry(nullptr, L"\\??\\" + parts[0], kLook, FILE_OPEN, FILE_DIRECTORY_FILE, nullptr, &status));
+        if (!held_.back() || !zb::setup::mayHoldInstallation(held_.back().get(), Place::DriveRoot)) return kRefused;
+        // Where each folder must be found: below the root as the system names it.
+        std::wstring path = finalPath(held_.back().get());
+        if (path.empty()) return kRefused;
+        const zb::setup::LocalBlock rights = zb::setup::descriptor(kProgramFolderRights);
+        if (!rights) return kRefused;
+        for (std::size_t i = 1; i < parts.size(); ++i) {
+            const bool last = i + 1 == parts.size();
+            const HANDLE parent = held_.back().get();
+            path = childPath(path, parts[i]);
+            OwnedHandle next = openEntry(parent, parts[i], kLook, FILE_OPEN, 0, nullptr, &status);
+            if (!next) {
+                if (status != static_cast<NTSTATUS>(0xC0000034) /*STATUS_OBJECT_NAME_NOT_FOUND*/) return kRefused;
+                // Made here, with its rights, or not at all: a name someone
+                // took in the meantime is never taken over.
+                next = openEntry(parent, parts[i], kLook | DELETE, FILE_CREATE, FILE_DIRECTORY_FILE, rights.get(),
+                                 &status);
+                if (!next) return kRefused;
+                created_.push_back(held_.size());
+                held_.push_back(std::move(next));
+                bool isFolder = false;
+                if (isLinkOrShared(held_.back().get(), path, &isFolder) ||
+                    !zb::setup::mayHoldInstallation(held_.back().get(), Place::Other))
+                    return kRefused;
+                continue;
+            }
+            if (last) {
+                if (!update) return kExists;
+                UpdateCheck check;
+                if (!check.folderIsIntact(next.get(), path) || !check.holdsTheProgram()) return kRefused;
+            } else {
+                bool isFolder = false;
+                if (isLinkOrShared(next.get(), path, &isFolder) || !isFolder ||
+                    !zb::setup::mayHoldInstallation(next.get(), Place::Other))
+                    return kRefused;
+            }
+            held_.push_back(std::move(next));
+        }
+        keep_ = true;
+        return kAccepted;
+    }
+
+private:
+    // The folders made here go again through the handles that are them, the
+    // innermost first: a folder goes only once it is empty.
+    void undo() {
+        for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
+            FILE_DISPOSITION_INFO gone{TRUE};
+            SetFileInformationByHandle(held_[*it].get(), FileDispositionInfo, &gone, sizeof gone);
+            held_[*it].reset();
+        }
+    }
+
+    std::vector<OwnedHandle> held_;  // every folder from the root down
+    std::vector<std::size_t> created_;  // which of them were made here
+    bool keep_ = false;
+};
 
 }  // namespace
 
@@ -97,11 +214,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    const std::wstring folder = argv && argc == 2 ? fullPath(argv[1]) : std::wstring();
+    const bool update = argv && argc == 3 && std::wstring(argv[1]) == L"/aktualisieren";
+    const std::wstring folder = argv && argc == (update ? 3 : 2) ? fullPath(argv[argc - 1]) : std::wstring();
     LocalFree(argv);
-    if (folder.empty()) return 1;
-    if (isAtOrBelow(folder, knownFolder(FOLDERID_ProgramFiles)) ||
-        isAtOrBelow(folder, knownFolder(FOLDERID_ProgramFilesX86)))
-        return 0;
-    return secure(folder) ? 0 : 1;
+    if (folder.empty()) return kRefused;
+    Installation installation;
+    return installation.prepare(folder, update);
 }

@@ -50,6 +50,23 @@ inline std::string ownAccount() {
     return sidText(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid);
 }
 
+// The rights of `sd` as plain data, judged by `judge`; anything we cannot read is refused.
+template <typename Judge>
+[[nodiscard]] bool judgeRights(PSID owner, PACL dacl, Judge judge) {
+    std::vector<AccessEntry> entries;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACE_HEADER* ace = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace))) return false;
+        if (ace->AceType == ACCESS_DENIED_ACE_TYPE) continue;
+        // Object or conditional entries are nothing we set: not ours to judge.
+        if (ace->AceType != ACCESS_ALLOWED_ACE_TYPE) return false;
+        const auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
+        entries.push_back({true, allowed->Mask, sidText(const_cast<DWORD*>(&allowed->SidStart)),
+                           (ace->AceFlags & INHERIT_ONLY_ACE) != 0});
+    }
+    return judge(sidText(owner), dacl != nullptr, entries, ownAccount());
+}
+
 // Reads the rights of `path` back from the file system and judges them.
 [[nodiscard]] inline bool onlyAdministratorsMayChange(const std::wstring& path) {
     PSID owner = nullptr;
@@ -59,17 +76,19 @@ inline std::string ownAccount() {
                               &owner, nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS)
         return false;
     LocalBlock owned(sd);
-    std::vector<AccessEntry> entries;
-    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-        ACE_HEADER* ace = nullptr;
-        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace))) return false;
-        if (ace->AceType == ACCESS_DENIED_ACE_TYPE) continue;
-        // Object or conditional entries are nothing we set: not ours to judge.
-        if (ace->AceType != ACCESS_ALLOWED_ACE_TYPE) return false;
-        const auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
-        entries.push_back({true, allowed->Mask, sidText(const_cast<DWORD*>(&allowed->SidStart))});
-    }
-    return onlyAdministratorsMayChange(sidText(owner), dacl != nullptr, entries, ownAccount());
+    return judgeRights(owner, dacl, [](auto&&... a) { return onlyAdministratorsMayChange(a...); });
+}
+
+// The same for what `handle` (opened with READ_CONTROL) is, wherever its name now points.
+[[nodiscard]] inline bool mayHoldInstallation(HANDLE handle, Place place) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                        nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS)
+        return false;
+    LocalBlock owned(sd);
+    return judgeRights(owner, dacl, [place](auto&&... a) { return mayHoldInstallation(place, a...); });
 }
 
 }  // namespace zb::setup

@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "win32/text_win32.h"
 #endif
 
 #include "contract_util.h"
@@ -254,6 +256,33 @@ TEST_F(ShellFilesContract, AFileInUseFailsWithASharingViolation) {
     CloseHandle(h);
     EXPECT_EQ(shell->copyFile(src + "\\a.txt", dst + "a.txt", true, {}), 0u);
     EXPECT_FALSE(shell->errorText(ERROR_INVALID_PARAMETER).empty());
+}
+
+// NTFS takes a name with an unpaired surrogate; it has no UTF-8 form. It is
+// listed, but never read back as another path, such as its U+FFFD twin.
+TEST_F(ShellFilesContract, ANameWithNoUtf8FormIsNeverAnotherPath) {
+    const std::wstring folder(src.begin(), src.end());  // the test folder's name is ASCII
+    CloseHandle(CreateFileW((folder + L"\\b\xFFFD.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    const std::string lone = src + "\\" + fromWide(L"b\xD800.txt");
+    EXPECT_EQ(lone, src + "\\b\xED\xA0\x80.txt");
+    FileId id;
+    std::uint32_t error = 0;
+    EXPECT_EQ(shell->copyFile(lone, dst + "b.txt", true, {}), ERROR_INVALID_NAME_);
+    EXPECT_EQ(shell->copyFile(src + "\\a.txt", lone, true, {}), ERROR_INVALID_NAME_);
+    EXPECT_EQ(shell->fileIdentity(lone, id), ERROR_INVALID_NAME_);
+    EXPECT_EQ(shell->deleteFile(lone), ERROR_INVALID_NAME_);
+    EXPECT_EQ(shell->createFolder(src, lone), ERROR_INVALID_NAME_);
+    EXPECT_EQ(shell->listFolder(lone, error, {}), std::nullopt);
+    EXPECT_EQ(error, ERROR_INVALID_NAME_);
+    EXPECT_EQ(remove(lone), static_cast<int>(ERROR_INVALID_NAME_));
+    EXPECT_NE(GetFileAttributesW((folder + L"\\b\xFFFD.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    // Where the file system takes the name (Wine's does not), a listing names it so.
+    HANDLE h = CreateFileW((folder + L"\\b\xD800.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    CloseHandle(h);
+    const auto listed = shell->listFolder(src, error, {});
+    ASSERT_TRUE(listed);
+    EXPECT_TRUE(std::any_of(listed->begin(), listed->end(), [&](const FileEntry& e) { return src + "\\" + e.name == lone; }));
 }
 #endif
 

@@ -22,9 +22,12 @@
 # - signing fails without the time stamp it was asked for;
 # - the program's two icons and the setup's hold every frame from 16 to 256 px;
 #   on an update the folder page and its button speak of the update.
-# - both programs load DLLs from System32 only; a custom folder gets rights
-#   only administrators may change, or is refused; an uninstall with a TEMP
-#   that names a user's variable runs nothing from it and expands nothing.
+# - both programs load DLLs from System32 only and state their true checksum;
+#   a custom folder is made by the setup with rights only administrators may
+#   change; a folder that exists, one below a link, and an update's folder
+#   holding a hard link are refused and left exactly as they were; nothing
+#   elevated loads a plug-in planted in the user's TEMP; an uninstall with a
+#   TEMP that names a user's variable runs nothing from it and expands nothing.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -40,6 +43,7 @@ source "$root/scripts/wine-env.sh"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zbsetup.XXXXXX")
 cleanup() {
+    [ -z "${planter:-}" ] || kill "$planter" 2>/dev/null || true
     "$ZB_WINESERVER" -k >/dev/null 2>&1 || true
     rm -rf "$tmp"
 }
@@ -108,7 +112,10 @@ uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZELKOR Back
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\ZELKOR Backup'
 exe_win='C:\Program Files\ZELKOR Backup\ZelkorBackup.exe'
-x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -static -I"$root" "$here/probe.cpp" -o "$tmp/probe.exe"
+x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -static -I"$root" "$here/probe.cpp" -limagehlp -o "$tmp/probe.exe"
+# A System.dll as a user would plant it: it leaves a mark when it is loaded.
+printf '#include <windows.h>\nBOOL WINAPI DllMain(HINSTANCE i, DWORD why, LPVOID r) {\n  if (why == DLL_PROCESS_ATTACH) CloseHandle(CreateFileA("C:\\\\Eingeschleust.txt", GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));\n  return TRUE;\n}\n' >"$tmp/plant.c"
+x86_64-w64-mingw32-gcc -shared -O1 "$tmp/plant.c" -o "$tmp/System.dll"
 
 check "the silent setup succeeds" wine "$setup" /S
 check "the program and the guide are installed" same_files \
@@ -271,19 +278,60 @@ dll_hardened() {  # dll_hardened EXE: SetDefaultDllDirectories imported; Depende
             --stop-address=$((0x$base + 0x$rva + 80)) "$1" | awk '/^ [0-9a-f]+ / { print $2 }')
     [ "$flags" = 0008 ] || { echo "DependentLoadFlags bytes: '$flags'"; return 1; }
 }
+# A refused folder stays exactly as it was: the same entries, inodes and modes.
+snapshot() { (cd "$1" && find . -exec stat -c '%i %a %s %n' {} + | sort); }
+refused_unchanged() {  # refused_unchanged UNIX_FOLDER SETUP_ARGUMENT...
+    local folder=$1 before
+    shift
+    before=$(snapshot "$folder")
+    exits_with 2 wine "$setup" /S "$@" && [ "$(snapshot "$folder")" = "$before" ]
+}
 mkdir -p "$WINEPREFIX/drive_c/Geteilt/Fremd"
 ln -s "$tmp" "$WINEPREFIX/drive_c/Geteilt/Fremd/Verweis"
-check "a folder holding a link elsewhere is refused: nothing installed" eval \
-    'exits_with 2 wine "$setup" /S "/D=C:\Geteilt" && fails test -e "$WINEPREFIX/drive_c/Geteilt/ZelkorBackup.exe"'
+echo "gepflanzt" >"$WINEPREFIX/drive_c/Geteilt/ZelkorBackup.exe"
+echo "gepflanzt" >"$WINEPREFIX/drive_c/Geteilt/Deinstallieren.dat"
+chmod 0777 "$WINEPREFIX/drive_c/Geteilt"
+chmod 0666 "$WINEPREFIX/drive_c/Geteilt/"*.*
+check "a first install into a folder made beforehand is refused, the folder unchanged" \
+    refused_unchanged "$WINEPREFIX/drive_c/Geteilt" '/D=C:\Geteilt'
+mkdir -p "$tmp/aussen"
+ln -s "$tmp/aussen" "$WINEPREFIX/drive_c/Oben"
+check "a folder below a link is refused, nothing made at the link's target" \
+    refused_unchanged "$tmp/aussen" '/D=C:\Oben\Programm'
+check "the setup leaves nothing in Program Files" eval 'fails compgen -G "$WINEPREFIX/drive_c/Program Files/ns*"'
 custom="$WINEPREFIX/drive_c/Pfad"
-mkdir -p "$custom"
-echo "Fernwartung" >"$custom/Fernwartung.exe"
 check "a setup into a custom folder succeeds" wine "$setup" /S '/D=C:\Pfad'
 check "ZelkorBackup.exe loads DLLs from System32 only" dll_hardened "$custom/ZelkorBackup.exe"
 check "Deinstallieren.exe loads DLLs from System32 only" dll_hardened "$custom/Deinstallieren.exe"
 check "only administrators may change the custom folder" wine "$tmp/probe.exe" rights 'C:\Pfad'
 check "nor the program in it" wine "$tmp/probe.exe" rights 'C:\Pfad\ZelkorBackup.exe'
-check "nor a file that was there before" wine "$tmp/probe.exe" rights 'C:\Pfad\Fernwartung.exe'
+cp "$build/ZelkorBackup.exe" "$WINEPREFIX/drive_c/unsigniert.exe"
+check "the programs, signed or not, state their true checksum" eval 'for f in C:\\unsigniert.exe \
+    C:\\Pfad\\ZelkorBackup.exe C:\\Pfad\\Deinstallieren.exe; do wine "$tmp/probe.exe" checksum "$f" || exit 1; done'
+# A file elsewhere, linked into the installation: an update would write it.
+echo "geheim" >"$tmp/aussen.txt"
+chmod 0600 "$tmp/aussen.txt"
+ln "$tmp/aussen.txt" "$custom/Fremd.txt"
+check "an update's folder holding a hard link is refused, unchanged" refused_unchanged "$custom"
+check "and the linked file keeps its mode" test "$(stat -c %a "$tmp/aussen.txt")" = 600
+rm "$custom/Fremd.txt"
+# The user's TEMP, and a watcher that puts a System.dll into every new folder there.
+plant_into() {
+    perl -e 'while (1) { for my $d (glob("$ARGV[0]/*/")) { next if -e "${d}System.dll";
+        system("cp", $ARGV[1], "${d}System.dll"); } select(undef, undef, undef, 0.002); }' "$1" "$tmp/System.dll" &
+    planter=$!
+}
+mkdir -p "$WINEPREFIX/drive_c/Nutzertemp"
+wine reg add 'HKCU\Environment' /v TEMP /d 'C:\Nutzertemp' /f >/dev/null 2>&1
+wine reg add 'HKCU\Environment' /v TMP /d 'C:\Nutzertemp' /f >/dev/null 2>&1
+"$ZB_WINESERVER" -k
+"$ZB_WINESERVER" -w
+plant_into "$WINEPREFIX/drive_c/Nutzertemp"
+check "an update in place succeeds while a user plants plug-ins in TEMP" wine "$setup" /S
+kill "$planter"
+check "it loaded none of them and unpacked nothing there" eval \
+    'fails test -e "$WINEPREFIX/drive_c/Eingeschleust.txt" && fails compgen -G "$WINEPREFIX/drive_c/Nutzertemp/*"'
+echo "Fernwartung" >"$custom/Fernwartung.exe"
 # A TEMP that names a variable of the user's: nothing elevated expands it.
 wine reg add 'HKCU\Environment' /v ZBX /d '& mkdir C:\Eingeschleust &' /f >/dev/null 2>&1
 wine reg add 'HKCU\Environment' /v TEMP /d 'C:\t%ZBX%' /f >/dev/null 2>&1
@@ -291,8 +339,11 @@ wine reg add 'HKCU\Environment' /v TMP /d 'C:\t%ZBX%' /f >/dev/null 2>&1
 mkdir -p "$WINEPREFIX/drive_c/t%ZBX%"
 "$ZB_WINESERVER" -k
 "$ZB_WINESERVER" -w
+plant_into "$WINEPREFIX/drive_c/t%ZBX%"
 check "the silent uninstall with that TEMP succeeds" exits_with 0 wine 'C:\Pfad\Deinstallieren.exe' /S
 "$ZB_WINESERVER" -w
+kill "$planter"
+check "it loaded no planted plug-in" fails test -e "$WINEPREFIX/drive_c/Eingeschleust.txt"
 check "it removed the program and its own files" eval \
     'fails compgen -G "$custom/[DZ]*" && test -f "$custom/Fernwartung.exe"'
 check "it left nothing in that TEMP" eval 'fails compgen -G "$WINEPREFIX/drive_c/t%ZBX%/*"'

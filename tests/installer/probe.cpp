@@ -12,7 +12,10 @@
 //                       and cancels the setup
 //   probe rights PATH   prints the owner and rights of PATH as read back; exit
 //                       code 0 when only administrators may change it
+//   probe checksum FILE the PE checksum FILE states and the one Windows
+//                       computes (imagehlp); exit code 0 when they agree
 #include <windows.h>
+#include <imagehlp.h>
 
 #include <cstdio>
 #include <cstring>
@@ -115,6 +118,12 @@ int main(int argc, char** argv) {
         LocalFree(sd);
         std::wstring path(argv[2], argv[2] + std::strlen(argv[2]));
         return zb::setup::onlyAdministratorsMayChange(path) ? 0 : 1;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "checksum") == 0) {
+        DWORD stated = 0, computed = 0;
+        if (MapFileAndCheckSumA(argv[2], &stated, &computed) != CHECKSUM_SUCCESS) return 1;
+        std::printf("stated %08lx, computed %08lx\n", stated, computed);
+        return stated == computed ? 0 : 1;
     }
     if (argc != 2) return 2;
     if (std::strcmp(argv[1], "setup-folder-page") == 0) return setupFolderPage();

@@ -10,7 +10,7 @@ constexpr char kMe[] = "S-1-5-21-1-2-3-1001";
 constexpr char kUsers[] = "S-1-5-32-545";
 constexpr char kAuthenticated[] = "S-1-5-11";
 const AccessEntry kSystemFull{true, 0x1F01FF, kSystem}, kAdminsFull{true, 0x1F01FF, kAdministrators},
-    kUsersReadExecute{true, 0x1200A9, kUsers};
+    kUsersReadExecute{true, 0x1200A9, kUsers}, kUsersModifyBelow{true, 0x1301BF, kAuthenticated, true};
 
 TEST(FolderRights, OnlyAdministratorsSystemAndTheOwnAccountMayChange) {
     const struct {
@@ -32,9 +32,47 @@ TEST(FolderRights, OnlyAdministratorsSystemAndTheOwnAccountMayChange) {
         {"users may change rights", kAdministrators, true, {kAdminsFull, {true, 0x40000, kUsers}}, false},
         {"users generic write", kAdministrators, true, {kAdminsFull, {true, 0x40000000, kUsers}}, false},
         {"an unknown own account is no one", kMe, true, {kAdminsFull}, false, ""},
+        {"Program Files as Windows made it", kTrustedInstaller, true,
+         {{true, 0x1F01FF, kTrustedInstaller}, {true, 0x1301BF, kSystem}, kUsersReadExecute, kUsersModifyBelow,
+          {true, 0x10000000, kCreatorOwner, true}}, true},
+        {"users may change only what is created below", kAdministrators, true, {kAdminsFull, kUsersModifyBelow}, true},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(onlyAdministratorsMayChange(c.owner, c.hasDacl, c.dacl, c.account), c.secure) << c.what;
+        EXPECT_EQ(mayHoldInstallation(Place::Other, c.owner, c.hasDacl, c.dacl, c.account), c.secure) << c.what;
+    }
+}
+
+// A drive's root cannot be renamed or replaced: others may add entries beside
+// ours, but not remove, rename or re-point them, nor change its rights.
+TEST(FolderRights, ADriveRootOnlyKeepsOthersFromWhatIsInIt) {
+    const AccessEntry addFolder{true, 0x0004, kAuthenticated};
+    const struct {
+        const char* what;
+        std::vector<AccessEntry> dacl;
+        bool root;
+    } cases[] = {
+        {"C:\\ as Windows made it", {kSystemFull, kAdminsFull, kUsersReadExecute, addFolder, kUsersModifyBelow}, true},
+        {"users may remove what is in it", {kAdminsFull, {true, 0x0040, kUsers}}, false},
+        {"users may change its rights", {kAdminsFull, {true, 0x40000, kUsers}}, false},
+        {"users full control", {kAdminsFull, {true, 0x10000000, kUsers}}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(mayHoldInstallation(Place::DriveRoot, kAdministrators, true, c.dacl, kMe), c.root) << c.what;
+        // Below the root the same rights let a user rename the folder itself.
+        EXPECT_FALSE(mayHoldInstallation(Place::Other, kAdministrators, true, c.dacl, kMe)) << c.what;
+    }
+    EXPECT_FALSE(mayHoldInstallation(Place::DriveRoot, kUsers, true, {kAdminsFull}, kMe));
+}
+
+TEST(FolderRights, OnlyFoldersOnADriveLetterAsWrittenAreInstallationPaths) {
+    using Parts = std::vector<std::wstring>;
+    EXPECT_EQ(installPathParts(L"C:\\Program Files\\ZELKOR Backup"), (Parts{L"C:\\", L"Program Files", L"ZELKOR Backup"}));
+    EXPECT_EQ(installPathParts(L"d:\\Pfad"), (Parts{L"d:\\", L"Pfad"}));
+    for (const wchar_t* refused : {L"\\\\server\\share\\Pfad", L"\\\\?\\UNC\\server\\share", L"\\\\?\\C:\\Pfad",
+                                   L"\\\\.\\C:\\Pfad", L"C:Pfad", L"C:\\a\\\\b", L"C:\\a.\\b", L"C:\\a \\b",
+                                   L"C:\\a\\..\\b", L"C:\\a:Strom", L"C:\\a/b", L"1:\\a"})
+        EXPECT_TRUE(installPathParts(refused).empty()) << std::wstring(refused).size();
 }
 
 }  // namespace

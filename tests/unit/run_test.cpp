@@ -272,6 +272,8 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
          {pre + "1 von 8 Dateien fehlt: C:\\Quelle\\post.pst (Zugriff verweigert)"}, {"post.pst"}},
         {"the system's text", {{hostOf("post.pst"), 1117}}, false,
          {pre + "1 von 8 Dateien fehlt: C:\\Quelle\\post.pst (E/A-Gerätefehler)"}, {"post.pst"}},
+        {"a listed name with no UTF-8 form", {{hostOf("post.pst"), 123}}, false,
+         {pre + "1 von 8 Dateien fehlt: C:\\Quelle\\post.pst (Name auf dem Ziellaufwerk nicht möglich)"}, {"post.pst"}},
         {"no text", {{hostOf("post.pst"), 87}}, false,
          {pre + "1 von 8 Dateien fehlt: C:\\Quelle\\post.pst (Fehler 87)"}, {"post.pst"}},
         {"a folder that cannot be made", {{(e / "3" / "P1" / "sub").string(), 5}}, false,
