@@ -372,6 +372,7 @@ check "the MSI is signed" verify "$msi"
 msi_table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
 msi_tables() {
     msi_table Property | grep -Fxq "ALLUSERS	1" &&
+    msi_table Property | grep -Fxq "MSIRESTARTMANAGERCONTROL	Disable" && msi_table Property | grep -Fxq "REBOOT	ReallySuppress" &&
     msi_table Property | grep -Eq "^SecureCustomProperties	.*;VORGABE;NSISINSTALLED$" &&
     msi_table Upgrade | grep -Fq "{57768754-6C54-4FE7-AA98-CC76BD7A282A}		$dotted		1		WIX_UPGRADE_DETECTED" &&
     msi_table CustomAction | grep -Fxq "PlacePreset	3090	VorgabeExe	\"[VORGABE]\"	" &&
