@@ -172,6 +172,9 @@ private:
     // Why the icon warns, the gravest reason; empty when all is well.
     std::string warningReason();
     void loadState();
+    // On a user's first start: the administrator's preset as the user's
+    // settings, its invalid values left out and reported.
+    void takePreset();
     // The icon record's icon and tooltip as the state is now.
     void fillTrayState();
     // Shows the state in the icon, if it is there, and a waiting balloon.

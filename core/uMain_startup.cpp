@@ -3,6 +3,8 @@
 
 #include "core/uMain.h"
 #include "resources/texts.h"
+#include "core/message.h"
+#include "core/preset.h"
 #include "core/shell/links.h"
 
 namespace zb {
@@ -76,7 +78,8 @@ void TfrmBackup::FormCreate(Ctl) {
     window_.processMessages();
 
     const std::string folder = settingsFolder(system_);
-    if (!system_.directoryExists(folder)) {
+    const bool firstStart = !system_.directoryExists(folder);
+    if (firstStart) {
         // First start for this user. A refused autostart entry ends start-up
         // here, before the folder exists, so the next start tries again.
         CreateSystemLinks(Ctl::btnbtnAddIconInStartup);
@@ -85,6 +88,7 @@ void TfrmBackup::FormCreate(Ctl) {
     // A folder that cannot be created shows later: reads give defaults and the
     // first write reports the file.
     (void)system_.forceDirectories(folder);
+    if (firstStart) takePreset();
 
     SettingsFile ini = settings();
     loadSettings(ini);
@@ -101,6 +105,32 @@ void TfrmBackup::FormCreate(Ctl) {
     refreshTray();
     // Last, so that a refused entry costs no settings and no backups.
     RestoreAutostartEntry(registry_, system_);
+}
+
+void TfrmBackup::takePreset() {
+    const std::string preset = presetPath(system_);
+    if (preset.empty()) return;
+    switch (system_.fileTrust(preset)) {
+        case ISystem::Trust::Missing: return;
+        case ISystem::Trust::Untrusted: report(fill(txt::ErrPresetUntrusted, {preset})); return;
+        case ISystem::Trust::Trusted: break;
+    }
+    // Read with a default no value can have, so that a missing key stays
+    // missing instead of becoming an empty path or a clear flag.
+    const std::string absent(1, '\x01');
+    const auto read = [&](const ini::Setting& s) -> std::optional<std::string> {
+        std::string text = profile_.getString(preset, s.section, s.key, absent);
+        if (text == absent) return std::nullopt;
+        return text;
+    };
+    const PresetJudgement judged =
+        judgePreset(read, {locale_.timeSeparator(), locale_.amDesignator(), locale_.pmDesignator()});
+    SettingsFile ini = settings();
+    for (const PresetValue& v : judged.take) ini.writeText(v.setting, v.value);
+    if (judged.refused.empty()) return;
+    std::string keys;
+    for (const std::string& k : judged.refused) keys += (keys.empty() ? "" : ", ") + k;
+    report(fill(txt::ErrPresetValues, {preset, keys}));
 }
 
 void TfrmBackup::loadSettings(SettingsFile& ini) {

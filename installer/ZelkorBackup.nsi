@@ -5,6 +5,7 @@
 ;   EXE, GUIDE       the files to install
 ;   FRONT            Deinstallieren.exe, built from installer/front/
 ;   RIGHTS           Ordnerrechte.exe, built from installer/front/
+;   PRESET           Vorgabe.exe, built from installer/front/ (see deploy.nsh)
 ;   WIZARD_BMP       the picture of the welcome and finish pages (164x314)
 ;   ICON             the program's icon, rendered by the build
 ;   OUTFILE          the setup to write
@@ -16,8 +17,8 @@ RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 AllowSkipFiles off
 
-!ifndef VERSION | VERSION_DOTTED | EXE | GUIDE | FRONT | RIGHTS | WIZARD_BMP | ICON | OUTFILE
-  !error "installer/package.sh passes VERSION, VERSION_DOTTED, EXE, GUIDE, FRONT, RIGHTS, WIZARD_BMP, ICON and OUTFILE"
+!ifndef VERSION | VERSION_DOTTED | EXE | GUIDE | FRONT | RIGHTS | PRESET | WIZARD_BMP | ICON | OUTFILE
+  !error "installer/package.sh passes VERSION, VERSION_DOTTED, EXE, GUIDE, FRONT, RIGHTS, PRESET, WIZARD_BMP, ICON and OUTFILE"
 !endif
 
 !define APP "ZELKOR Backup"
@@ -211,6 +212,7 @@ FunctionEnd
 !macroend
 !insertmacro CHECK_NOT_RUNNING "" "Installation"
 !insertmacro CHECK_NOT_RUNNING "un." "Deinstallation"
+!include "${__FILEDIR__}/deploy.nsh"
 
 ; The plug-ins (System.dll, nsDialogs.dll) and Ordnerrechte.exe run elevated.
 ; NSIS would unpack them into a new folder in the TEMP the user's environment
@@ -279,6 +281,7 @@ Function .onInit
     StrCpy $FinishText "${APP} ${VERSION} wurde auf Ihrem Computer installiert.$\r$\n$\r$\nKlicken Sie auf „Fertigstellen“, um den Assistenten zu schließen."
     StrCpy $AbortQuestion "$(MUI_TEXT_ABORTWARNING)"
   ${EndIf}
+  Call DeployChecks
   Call CheckNotRunning
 FunctionEnd
 
@@ -416,6 +419,7 @@ Section
   ; The user may have started the program while the pages were open.
   Call CheckNotRunning
   Call SecureInstallDir
+  Call DeployPreset
   SetOutPath "$INSTDIR"
   File "/oname=${EXE_NAME}" "${EXE}"
   File "/oname=${GUIDE_NAME}" "${GUIDE}"
@@ -444,6 +448,7 @@ Section
   ; 7: the program reports information, warnings and errors.
   WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\${EXE_NAME}"
   WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
+  Call DeployLogonStep
 
   ; Earlier setups let an update go into another folder and left the old
   ; program there, starting at every logon instead of this one. Such a
@@ -552,6 +557,7 @@ Section "Uninstall"
 
   ; Only our own files, and the folder only when it is empty: it may hold
   ; the remote-maintenance program or anything else the user put there.
+  Call un.DeployRemove
   Delete "$INSTDIR\${EXE_NAME}"
   Delete "$INSTDIR\${GUIDE_NAME}"
   ; Deinstallieren.exe runs this uninstaller in place and waits for it: it

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Packs a built ZelkorBackup.exe for users:
 #   installer/package.sh BUILD_DIR OUT_DIR
-# writes into OUT_DIR the setup ZelkorBackup-<version>-Setup.exe, the portable
-# ZelkorBackup-<version>-portable.zip (the exe and the guide) and SHA256SUMS
-# over both. The version is the one the build put into its version header.
+# writes into OUT_DIR the setup ZelkorBackup-<version>-Setup.exe, the MSI
+# package ZelkorBackup-<version>.msi (installer/ZelkorBackup.wxs, built with
+# wixl), the portable ZelkorBackup-<version>-portable.zip (the exe and the
+# guide) and SHA256SUMS over the three. The version is the one the build put
+# into its version header.
 # The setup also installs Deinstallieren.exe (installer/front/), built here,
 # and shows a picture made here from the program's logo. The icons, the logo
 # and the guide's pictures of the icons are the build's (cmake/icons.cmake).
 # With ZB_SIGN_CERT and ZB_SIGN_KEY (or ZB_SIGN_PKCS12) set, the exe,
-# Deinstallieren.exe, the uninstaller and the setup are signed
+# Deinstallieren.exe, the uninstaller, the setup and the MSI are signed
 # (installer/sign.sh); without the time stamp asked for, packaging fails.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -29,11 +31,12 @@ cp "$build/ZelkorBackup.exe" "$work/ZelkorBackup.exe"
 pictures="$build/generated"
 "$here/render-guide.sh" "$root/docs/Anleitung.html" "$work/Anleitung.html" "$pictures"
 
-# Deinstallieren.exe, which waits for the uninstaller, and Ordnerrechte.exe,
-# which secures an installation folder outside Program Files for the setup
-# (installer/front/). Both load DLLs from System32 only, as the program does.
+# Deinstallieren.exe, which waits for the uninstaller, Ordnerrechte.exe,
+# which secures an installation folder outside Program Files for the setup,
+# and Vorgabe.exe, which puts an administrator's preset in place
+# (installer/front/). All load DLLs from System32 only, as the program does.
 x86_64-w64-mingw32-windres -I "$build/generated" "$here/front/Deinstallieren.rc" -O coff -o "$work/front.res"
-for helper in Deinstallieren Ordnerrechte; do
+for helper in Deinstallieren Ordnerrechte Vorgabe; do
     res=()
     [ "$helper" = Deinstallieren ] && res=("$work/front.res")
     x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -municode -mwindows -Wall -Werror \
@@ -49,6 +52,7 @@ if [ -n "${ZB_SIGN_CERT:-}${ZB_SIGN_KEY:-}${ZB_SIGN_PKCS12:-}" ]; then
     "$here/sign.sh" "$work/ZelkorBackup.exe"
     "$here/sign.sh" "$work/Deinstallieren.exe"
     "$here/sign.sh" "$work/Ordnerrechte.exe"
+    "$here/sign.sh" "$work/Vorgabe.exe"
     sign_define=(-DSIGN="$here/sign.sh")
 fi
 
@@ -65,14 +69,38 @@ convert -size 164x314 gradient:'#ffffff-#c9dbef' \
 
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION_DOTTED="$dotted" \
     -DEXE="$work/ZelkorBackup.exe" -DGUIDE="$work/Anleitung.html" -DFRONT="$work/Deinstallieren.exe" \
-    -DRIGHTS="$work/Ordnerrechte.exe" \
+    -DRIGHTS="$work/Ordnerrechte.exe" -DPRESET="$work/Vorgabe.exe" \
     -DWIZARD_BMP="$work/wizard.bmp" -DICON="$pictures/ZelkorBackup.ico" -DOUTFILE="$out/$setup" \
     "${sign_define[@]}" "$here/ZelkorBackup.nsi"
+
+# The MSI package for deployment tools. wixl takes its sources by relative
+# name only. The product code follows from the version (a name-based UUID in
+# the upgrade code's namespace), so another build of the same version is the
+# same product, which Windows Installer refuses to install twice (1638).
+upgrade_code=57768754-6C54-4FE7-AA98-CC76BD7A282A
+product_code=$(perl -MDigest::SHA=sha1_hex -e '($n = $ARGV[0]) =~ s/-//g;
+    $h = substr(sha1_hex(pack("H*", $n) . $ARGV[1]), 0, 32); substr($h, 12, 1) = "5";
+    substr($h, 16, 1) = sprintf("%x", (hex(substr($h, 16, 1)) & 3) | 8);
+    $h =~ s/^(.{8})(.{4})(.{4})(.{4})/$1-$2-$3-$4-/; print uc $h' "$upgrade_code" "$dotted")
+msi="ZelkorBackup-$version.msi"
+rm -f "$out/$msi"
+cp "$here/ZelkorBackup.wxs" "$pictures/ZelkorBackup.ico" "$work/"
+grep -q "UpgradeCode=\"$upgrade_code\"" "$work/ZelkorBackup.wxs" || { echo "package.sh: upgrade code differs from ZelkorBackup.wxs" >&2; exit 1; }
+(cd "$work" && wixl -a x64 -D Version="$version" -D VersionDotted="$dotted" -D ProductCode="$product_code" \
+    -D Exe=ZelkorBackup.exe -D Guide=Anleitung.html -D Preset=Vorgabe.exe -D Icon=ZelkorBackup.ico \
+    -o "$msi" ZelkorBackup.wxs 2>wixl.log) || { cat "$work/wixl.log" >&2; exit 1; }
+# What wixl cannot say: the event source's file as REG_EXPAND_SZ ("#%"), and
+# the properties that a managed install may pass to the elevated part.
+msibuild "$work/$msi" \
+    -q "UPDATE \`Registry\` SET \`Value\` = '#%[INSTALLDIR]ZelkorBackup.exe' WHERE \`Name\` = 'EventMessageFile'" \
+    -q "UPDATE \`Property\` SET \`Value\` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;VORGABE;NSISINSTALLED' WHERE \`Property\` = 'SecureCustomProperties'"
+[ ${#sign_define[@]} -eq 0 ] || "$here/sign.sh" "$work/$msi"
+cp "$work/$msi" "$out/$msi"
 
 # The portable package unpacks into a folder of its own.
 mkdir -p "$work/zip/ZELKOR Backup"
 cp "$work/ZelkorBackup.exe" "$work/Anleitung.html" "$work/zip/ZELKOR Backup/"
 (cd "$work/zip" && zip -q -X -r "$out/$zip" "ZELKOR Backup")
 
-(cd "$out" && sha256sum "$setup" "$zip" >SHA256SUMS)
-echo "Written to $out: $setup, $zip, SHA256SUMS"
+(cd "$out" && sha256sum "$setup" "$msi" "$zip" >SHA256SUMS)
+echo "Written to $out: $setup, $msi, $zip, SHA256SUMS"

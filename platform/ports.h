@@ -101,6 +101,12 @@ public:
     virtual std::string programFolder() = 0;
     // The user's desktop folder as the shell reports it; empty when it has none.
     virtual std::string shellDesktopFolder() = 0;
+    // The folder of all users' data (%ProgramData%); empty when there is none.
+    virtual std::string sharedDataFolder() = 0;
+    // Whether a file that every user's program reads can be changed by
+    // administrators only: the file and the folder that holds it.
+    enum class Trust { Missing, Trusted, Untrusted };
+    virtual Trust fileTrust(const std::string& path) = 0;
 };
 
 // The user's regional settings.

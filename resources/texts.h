@@ -24,6 +24,16 @@ inline constexpr const char* ErrCannotWrite = "In %1 kann nicht geschrieben werd
 // %1: the stored text.
 inline constexpr const char* ErrInvalidTime = "'%1' ist keine gültige Uhrzeit";
 
+// The administrator's preset for every user's first start, in %ProgramData%.
+inline constexpr const char* PresetFolderName = "ZELKOR Backup";
+inline constexpr const char* PresetFileName = "Vorgabe.ini";
+// %1: the preset file, %2: its keys that were left out, separated by ", ".
+inline constexpr const char* ErrPresetValues =
+    "Aus der Vorgabe %1 wurden diese Einstellungen nicht übernommen, weil ihr Wert ungültig ist: %2";
+// %1: the preset file.
+inline constexpr const char* ErrPresetUntrusted =
+    "Die Vorgabe %1 wurde nicht übernommen, weil nicht nur Administratoren sie ändern können.";
+
 // Start-up and end
 inline constexpr const char* StatusInit = "Initialisiere...";
 inline constexpr const char* AskQuit =

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake make g++ googletest libgtest-dev libgmock-dev g++-mingw-w64-x86-64 wine64 fonts-wine fonts-liberation
           fonts-dejavu-core xvfb xauth x11-utils
           xdotool imagemagick librsvg2-bin icoutils locales util-linux
-          nsis osslsigncode openssl zip unzip rsync
+          nsis osslsigncode openssl zip unzip rsync wixl msitools
           chromium)
 missing=()
 for p in "${packages[@]}"; do

@@ -8,6 +8,7 @@ namespace zb::posix {
 struct Folders {
     std::string program;  // empty: the folder of the running executable
     std::string desktop;  // empty: the shell knows no desktop
+    std::string shared;   // all users' data; empty: none
 };
 
 Folders& folders();

@@ -38,6 +38,16 @@ public:
         return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string();
     }
     std::string shellDesktopFolder() override { return posix::folders().desktop; }
+    std::string sharedDataFolder() override { return posix::folders().shared; }
+    // Only the owner may write, as administrators only may on Windows.
+    Trust fileTrust(const std::string& path) override {
+        const auto host = posix::hostPath(path);
+        struct stat file {}, folder {};
+        if (!host || ::lstat(host->c_str(), &file) != 0) return Trust::Missing;
+        if (!S_ISREG(file.st_mode) || ::stat(std::filesystem::path(*host).parent_path().c_str(), &folder) != 0)
+            return Trust::Untrusted;
+        return (file.st_mode & 022) || (folder.st_mode & 022) ? Trust::Untrusted : Trust::Trusted;
+    }
 };
 
 class PosixLocale final : public ILocale {

@@ -1,6 +1,9 @@
 // Entry point: the application object, the main window, the message loop.
 #include <windows.h>
 #undef ExitWindows
+#include <shellapi.h>
+
+#include "core/preset.h"
 
 #include "win32/instance_win32.h"
 #include "win32/program_win32.h"
@@ -10,6 +13,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // A DLL asked for by bare name is looked for in System32 only, not beside
     // a portable copy on a stick or in a shared folder.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // The step Windows runs once per user at logon on a computer where the
+    // program was installed for all: it writes the user's autostart entry and
+    // ends, so that the logon goes on and starts the program.
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const bool logonStep = argv && argc == 2 && lstrcmpiW(argv[1], L"/Anmeldung") == 0;
+    LocalFree(argv);
+    if (logonStep) {
+        Win32Registry registry;
+        try {
+            FirstLogon(registry, *makeSystem());
+        } catch (...) {
+            return 1;
+        }
+        return 0;
+    }
     // Before anything touches the settings, the registry or the shell: a
     // second program would run the same schedule on the same targets.
     SingleInstance single;

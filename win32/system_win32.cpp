@@ -1,7 +1,15 @@
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
+#include <memory>
+#include <vector>
+
+#include "installer/front/folder_rights.h"
+
 #include "platform/ports.h"
+#include "win32/handles_win32.h"
 #include "win32/text_win32.h"
 
 namespace zb {
@@ -12,6 +20,54 @@ std::string localeInfo(LCTYPE type) {
     wchar_t buf[128];
     const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buf, 128);
     return n > 0 ? fromWide(std::wstring_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
+}
+
+struct LocalFreer {
+    void operator()(void* p) const { LocalFree(p); }
+};
+using LocalBlock = std::unique_ptr<void, LocalFreer>;
+
+std::string sidText(PSID sid) {
+    LPWSTR text = nullptr;
+    if (!sid || !ConvertSidToStringSidW(sid, &text)) return {};
+    LocalBlock owned(text);
+    return fromWide(text);
+}
+
+// The own account counts as an administrator only while this process runs
+// elevated: then it is one. A standard user's program trusts nothing of theirs.
+std::string elevatedAccount() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+    const unique_handle token(raw);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!GetTokenInformation(raw, TokenElevation, &elevation, sizeof elevation, &size) || !elevation.TokenIsElevated)
+        return {};
+    GetTokenInformation(raw, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buf(size ? size : 1);
+    if (!GetTokenInformation(raw, TokenUser, buf.data(), size, &size)) return {};
+    return sidText(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid);
+}
+
+bool onlyAdministratorsMayChange(const std::wstring& path) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS)
+        return false;
+    const LocalBlock owned(sd);
+    std::vector<setup::AccessEntry> entries;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACE_HEADER* ace = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace))) return false;
+        if (ace->AceType == ACCESS_DENIED_ACE_TYPE) continue;
+        if (ace->AceType != ACCESS_ALLOWED_ACE_TYPE) return false;
+        const auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
+        entries.push_back({true, allowed->Mask, sidText(const_cast<DWORD*>(&allowed->SidStart))});
+    }
+    return setup::onlyAdministratorsMayChange(sidText(owner), dacl != nullptr, entries, elevatedAccount());
 }
 
 class Win32System final : public ISystem {
@@ -56,6 +112,26 @@ public:
         return SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, buf) == S_OK
                    ? fromWide(buf)
                    : std::string();
+    }
+    // The known folder, not the variable: a user can set that for all their programs.
+    std::string sharedDataFolder() override {
+        PWSTR path = nullptr;
+        const HRESULT hr = SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &path);
+        std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(path, &CoTaskMemFree);
+        return SUCCEEDED(hr) && path ? fromWide(path) : std::string();
+    }
+    Trust fileTrust(const std::string& path) override {
+        const std::wstring wide = toWide(path);
+        const DWORD a = GetFileAttributesW(wide.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES)
+            return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND ? Trust::Missing
+                                                                                                  : Trust::Untrusted;
+        const auto cut = wide.find_last_of(L'\\');
+        if ((a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) || cut == std::wstring::npos)
+            return Trust::Untrusted;
+        // The folder too: whoever may change it can put another file there.
+        return onlyAdministratorsMayChange(wide) && onlyAdministratorsMayChange(wide.substr(0, cut)) ? Trust::Trusted
+                                                                                                  : Trust::Untrusted;
     }
 };
 

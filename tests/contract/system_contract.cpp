@@ -56,6 +56,21 @@ TEST_F(SystemContract, UmlautsInFolderNames) {
     EXPECT_TRUE(std::filesystem::is_directory(test::host(dir.path()) / std::filesystem::u8path("Größe")));
 }
 
+// A folder of this test's own is changed by nobody else; Wine, which runs
+// every program elevated, names the own account as its owner.
+TEST_F(SystemContract, FileTrustOfThePreset) {
+    test::writeBytes(dir.file("Vorgabe.ini"), "[Backup]\r\n");
+    EXPECT_EQ(sys->fileTrust(dir.file("Vorgabe.ini")), ISystem::Trust::Trusted);
+    EXPECT_EQ(sys->fileTrust(dir.file("fehlt.ini")), ISystem::Trust::Missing);
+    EXPECT_EQ(sys->fileTrust(dir.path() + "\\fehlt\\Vorgabe.ini"), ISystem::Trust::Missing);
+    EXPECT_EQ(sys->fileTrust(dir.path()), ISystem::Trust::Untrusted);  // a folder is no preset
+#ifndef _WIN32  // Wine derives a file's rights from its Unix mode and takes none it is given
+    std::filesystem::permissions(test::host(dir.file("Vorgabe.ini")), std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(sys->fileTrust(dir.file("Vorgabe.ini")), ISystem::Trust::Untrusted);
+#endif
+}
+
 TEST_F(SystemContract, EnvironmentVariables) {
     setEnv("ZB_CONTRACT_VAR", "C:\\Users\\jürgen\\AppData");
     EXPECT_EQ(sys->env("ZB_CONTRACT_VAR"), "C:\\Users\\jürgen\\AppData");

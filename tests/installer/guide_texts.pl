@@ -11,7 +11,7 @@ my %not_shown = map { $_ => 1 } qw(
     SettingsDirName SettingsFileName SectionBackup SectionErrors
     ProgramFileName AutostartValueName LinkFileName LinkDescription
     DocumentationUrl RemoteSupportFileName CopyProgressTitle
-    BtnOk BtnYes BtnNo AppTitle TrayTip
+    BtnOk BtnYes BtnNo AppTitle TrayTip PresetFolderName PresetFileName
 );
 
 my ($texts_file, $guide_file) = @ARGV;

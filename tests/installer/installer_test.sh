@@ -28,6 +28,11 @@
 #   holding a hard link are refused and left exactly as they were; nothing
 #   elevated loads a plug-in planted in the user's TEMP; an uninstall with a
 #   TEMP that names a user's variable runs nothing from it and expands nothing.
+# - deployment: a silent setup with /VORGABE= puts the preset in place, the
+#   logon step of a new user gives the autostart entry and the program then
+#   started runs the preset's schedule; the MSI's tables; the MSI installs
+#   with VORGABE, upgrades keeping the settings and the preset, uninstalls;
+#   each edition refuses while the other is installed.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -360,6 +365,108 @@ check "only the running uninstaller is left, parked until Windows starts again" 
 wine reg query 'HKCU\Environment' >/dev/null 2>&1
 "$ZB_WINESERVER" -w
 check "which then leaves nothing behind" eval 'fails compgen -G "$WINEPREFIX/drive_c/windows/temp/ZelkorBackup-*"'
+
+# --- Deployment without a visit, in a prefix of its own: the setup with the
+# administrator's preset, a new user's first logon, the MSI package.
+zb_wine_fresh "$tmp/deploy"
+user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
+settings="$user_dir/AppData/Roaming/ZelkorBackup"
+program_dir="$WINEPREFIX/drive_c/Program Files/ZELKOR Backup"
+preset="$WINEPREFIX/drive_c/ProgramData/ZELKOR Backup/Vorgabe.ini"
+logon_key='HKLM\Software\Microsoft\Active Setup\Installed Components\{8264CD76-C194-4D4C-ADD8-62CB142CD899}'
+msi="$tmp/dist/ZelkorBackup-$version.msi"
+dotted=$(sed -n 's/^#define ZB_VERSION_DOTTED "\(.*\)"$/\1/p' "$build/generated/version.h")
+mkdir -p "$WINEPREFIX/drive_c/Daten" "$tmp/stick"
+ln -s "$tmp/stick" "$WINEPREFIX/dosdevices/u:"
+printf '[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=C:\\Daten\r\nTAR1=U:\\\r\nZEI=23:45:00\r\nredundanz=7\r\n' >"$tmp/Vorgabe.ini"
+preset_win="Z:$(tr / '\\' <<<"$tmp/Vorgabe.ini")"
+
+check "a missing preset stops the setup before it changes anything" eval \
+    'exits_with 2 wine "$setup" /S "/VORGABE=C:\fehlt.ini" && fails test -e "$program_dir"'
+# A relative path, from the folder the setup is started in.
+check "a silent setup with /VORGABE= succeeds" eval '(cd "$tmp" && exits_with 0 wine "$setup" /S /VORGABE=Vorgabe.ini)'
+check "the preset is in ProgramData" cmp "$preset" "$tmp/Vorgabe.ini"
+check "only administrators may change it" wine "$tmp/probe.exe" rights 'C:\ProgramData\ZELKOR Backup'
+logon_step() {  # logon_step KEY: what Active Setup registers
+    local out
+    out=$(wine reg query "$logon_key" | tr -d '\r')
+    grep -Fxq "    StubPath    REG_SZ    \"$1\\ZelkorBackup.exe\" /Anmeldung" <<<"$out" &&
+        grep -Fxq '    Version    REG_SZ    1,0,0,0' <<<"$out" || { echo "$out"; return 1; }
+}
+check "the logon step is registered for every user" logon_step 'C:\Program Files\ZELKOR Backup'
+
+# A first logon as Windows makes it: the logon step, then the Run key.
+first_logon() {
+    local stub
+    stub=$(wine reg query "$logon_key" /v StubPath | tr -d '\r' | sed -n 's/^ *StubPath *REG_SZ *"\(.*\)" \(.*\)$/\1|\2/p')
+    wine "${stub%|*}" "${stub#*|}"
+}
+check "the logon step of a new user succeeds" first_logon
+run_entry() { wine reg query "$run_key" /v "ZELKOR Backup" | tr -d '\r' | sed -n 's/^ *ZELKOR Backup *REG_SZ *//p'; }
+check "and gives the user the autostart entry" eval '[ "$(run_entry)" = "\"$exe_win\"" ]'
+check "and starts nothing itself" fails test -e "$settings"
+wine "$exe_win" >/dev/null 2>&1 &
+scheduled() { grep -q '^UNM=0' "$settings/Backup.ini" && grep -q '^ZEI=23:45:00' "$settings/Backup.ini" &&
+              fails grep -q redundanz "$settings/Backup.ini" && wine "$tmp/probe.exe" in-tray; }
+check "the program started at logon takes the preset and runs its schedule" eventually scheduled
+"$ZB_WINESERVER" -k
+"$ZB_WINESERVER" -w
+wine reg delete "$run_key" /v "ZELKOR Backup" /f >/dev/null 2>&1
+check "a user who removed the entry keeps it removed" eval 'first_logon && fails wine reg query "$run_key" /v "ZELKOR Backup"'
+# Wine hands Linux only the low byte of an exit code: 1603 arrives as 67.
+check "the MSI refuses while the setup's edition is installed" eval \
+    'exits_with $((1603 % 256)) wine msiexec /i "$msi" /qn && fails wine reg query "HKLM\Software\ZELKOR Backup"'
+check "the silent uninstall succeeds" exits_with 0 wine "$program_dir/Deinstallieren.exe" /S
+check "it removes the logon step and keeps the preset" eval 'fails wine reg query "$logon_key" && cmp "$preset" "$tmp/Vorgabe.ini"'
+
+# --- The MSI package.
+check "the MSI is signed" verify "$msi"
+msi_table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
+msi_tables() {
+    msi_table Property | grep -Fxq "ALLUSERS	1" &&
+    msi_table Property | grep -Fxq "MSIRESTARTMANAGERCONTROL	Disable" && msi_table Property | grep -Fxq "REBOOT	ReallySuppress" &&
+    msi_table Property | grep -Eq "^SecureCustomProperties	.*;VORGABE;NSISINSTALLED$" &&
+    msi_table Upgrade | grep -Fq "{57768754-6C54-4FE7-AA98-CC76BD7A282A}		$dotted		1		WIX_UPGRADE_DETECTED" &&
+    msi_table CustomAction | grep -Fxq "PlacePreset	3090	VorgabeExe	\"[VORGABE]\"	" &&
+    msi_table InstallExecuteSequence | grep -Fxq "PlacePreset	VORGABE AND NOT REMOVE	4010" &&
+    msi_table InstallExecuteSequence | grep -Fxq "RemoveExistingProducts		1401" &&
+    msi_table Registry | grep -Fq "EventMessageFile	#%[INSTALLDIR]ZelkorBackup.exe	Program" &&
+    msi_table LaunchCondition | grep -q '^Installed OR NOT NSISINSTALLED	ZELKOR Backup ist auf diesem Computer schon mit dem Setup' &&
+    msi_table Shortcut | cut -f1,2,5 | diff - <(printf '%s\t%s\t%s\n' MenuProgram MenuFolder '[INSTALLDIR]ZelkorBackup.exe' \
+        MenuGuide MenuFolder '[INSTALLDIR]Anleitung.html' MenuUninstall MenuFolder '[System64Folder]msiexec.exe') &&
+    # Nothing of a user's: every component lies in the program or menu folder.
+    msi_table Component | cut -f3 | sort -u | diff - <(printf 'INSTALLDIR\nMenuFolder\n')
+}
+check "the MSI's tables: per machine, upgrade, preset, event source, one edition, nothing of a user's" msi_tables
+product=$(msi_table Property | sed -n 's/^ProductCode	//p')
+# A computer that never had a preset: under Wine the helper that msiexec
+# runs takes no folder made before (see README), and Wine ignores its exit code.
+rm -rf "$settings" "${preset%/*}"
+check "the MSI installs quietly with VORGABE" exits_with 0 wine msiexec /i "$msi" /qn "VORGABE=$preset_win"
+check "the program and the guide are installed" same_files \
+    "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe" "$program_dir/Anleitung.html" "$portable/Anleitung.html"
+check "and the preset" cmp "$preset" "$tmp/Vorgabe.ini"
+check "its uninstall entry names the product" eval \
+    'wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\\$product" /v DisplayName | grep -Fq "ZELKOR Backup"'
+check "its event source names the program" eval 'wine reg query "$event_key" /v EventMessageFile | grep -Fq "REG_EXPAND_SZ    $exe_win"'
+check "its logon step is registered" logon_step 'C:\Program Files\ZELKOR Backup'
+check "the setup refuses while the MSI edition is installed" eval \
+    'exits_with 2 wine "$setup" /S && fails wine reg query "$uninst_key" && fails test -e "$program_dir/Deinstallieren.exe"'
+printf '[Backup]\r\nMon=1\r\nP1P=C:\\Eigenes\r\n' >"$tmp/own.ini"
+mkdir -p "$settings" && cp "$tmp/own.ini" "$settings/Backup.ini"
+# The next version, from the same source.
+mkdir "$tmp/msi-src"
+cp "$root/installer/ZelkorBackup.wxs" "$program_dir"/*.exe "$program_dir/Anleitung.html" "$build/generated/ZelkorBackup.ico" "$tmp/msi-src/"
+(cd "$tmp/msi-src" && wixl -a x64 -D Version=99.0.0 -D VersionDotted=99.0.0.0 -D ProductCode=0D6C8A3E-5B1F-4E27-9A40-7C2B9E1F3D58 \
+    -D Exe=ZelkorBackup.exe -D Guide=Anleitung.html -D Preset=Vorgabe.exe -D Icon=ZelkorBackup.ico \
+    -o "$tmp/next.msi" ZelkorBackup.wxs 2>/dev/null)
+check "a major upgrade installs quietly" exits_with 0 wine msiexec /i "$tmp/next.msi" /qn
+check "it removed the older version" fails wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\\$product"
+check "it keeps the user's settings and the preset" eval 'cmp "$settings/Backup.ini" "$tmp/own.ini" && cmp "$preset" "$tmp/Vorgabe.ini"'
+check "the MSI uninstalls quietly" exits_with 0 wine msiexec /x "{0D6C8A3E-5B1F-4E27-9A40-7C2B9E1F3D58}" /qn
+check "it removes the program, its event source and its logon step" eval \
+    'fails test -e "$program_dir" && fails wine reg query "$event_key" && fails wine reg query "$logon_key"'
+check "it keeps the user's settings and the preset" eval 'cmp "$settings/Backup.ini" "$tmp/own.ini" && cmp "$preset" "$tmp/Vorgabe.ini"'
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures installer check(s) failed"

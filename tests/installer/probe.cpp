@@ -149,5 +149,7 @@ int main(int argc, char** argv) {
         return IsWindowVisible(main) ? 0 : 1;
     }
     if (std::strcmp(argv[1], "desktop-link") == 0) return desktopLink(main);
+    // An activated schedule keeps the window in the notification area.
+    if (std::strcmp(argv[1], "in-tray") == 0) return IsWindowVisible(main) ? 1 : 0;
     return 0;
 }
