@@ -24,9 +24,11 @@ bool keepsLocalTimes(const std::string& fileSystem);
 bool unchangedCopy(const FileEntry& copy, const FileEntry& source, bool localTimes);
 
 // What a fresh weekday folder would not hold: everything but the folders P1
-// to P5 of the ticked sources (a link named so is no such folder).
+// to P5 of the ticked sources, each in any case but one of them (a link
+// named so is no such folder). `kept` gets the names of the folders that stay.
 std::vector<const FileEntry*> strayInWeekdayFolder(const std::vector<FileEntry>& entries,
-                                                   const std::array<bool, 5>& ticked);
+                                                   const std::array<bool, 5>& ticked,
+                                                   std::array<std::string, 5>* kept = nullptr);
 
 // What could not be removed: counted once per file or folder that stays.
 struct RemovalFailures {
