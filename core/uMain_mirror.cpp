@@ -21,10 +21,10 @@ std::pair<std::string, std::string> splitLast(std::string path) {
     return {path.substr(0, cut + 1), path.substr(cut + 1)};
 }
 
-// The entry that a Windows target finds under `name` in `entries`.
-const FileEntry* entryNamed(const std::vector<FileEntry>& entries, const std::string& name) {
+// A link that a Windows target may find under `name` in `entries`.
+const FileEntry* linkNamed(const std::vector<FileEntry>& entries, const std::string& name) {
     for (const FileEntry& e : entries)
-        if (sameName(e.name, name)) return &e;
+        if (e.reparsePoint() && sameName(e.name, name)) return &e;
     return nullptr;
 }
 
@@ -39,7 +39,7 @@ bool TfrmBackup::throughLink(const std::string& Dest) {
         const auto [parent, name] = splitLast(dest);
         std::uint32_t error = 0;
         if (const auto entries = shellFiles_.listFolder(parent, error, {}))
-            if (const FileEntry* e = entryNamed(*entries, name); e && e->reparsePoint()) return true;
+            if (linkNamed(*entries, name)) return true;
         dest = parent;
     }
     return false;
@@ -48,8 +48,8 @@ bool TfrmBackup::throughLink(const std::string& Dest) {
 bool TfrmBackup::weekdayFolderIsLink(const TargetPath& root, const std::string& weekday) {
     std::uint32_t error = 0;
     const auto onTarget = shellFiles_.listFolder(root.full, error, {});
-    const FileEntry* e = onTarget ? entryNamed(*onTarget, weekday) : nullptr;
-    if (!e || !e->reparsePoint()) return false;
+    const FileEntry* e = onTarget ? linkNamed(*onTarget, weekday) : nullptr;
+    if (!e) return false;
     const std::function<void()> none;
     Remover remover(shellFiles_, none);
     const TargetPath W = root / e->name;

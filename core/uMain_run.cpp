@@ -99,6 +99,14 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
         return;
     }
     noteSourceMedium(Source);
+    // The shell goes by letters: it copies only while both are the run's media.
+    if (const MediaChange change = mediaChange(); change != MediaChange::None) {
+        CopyShortfall swapped;
+        if (change == MediaChange::Target) swapped.targetGone = swapped.targetSwapped = true;
+        else swapped.sourceGone = swapped.sourceSwapped = true;
+        reportShortfall(Source, Dest, swapped);
+        return;
+    }
     if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
     // A target inside the source, under whatever spelling: the shell must not
     // get the folder that holds the backup, or it copies the copy into itself
@@ -125,13 +133,6 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     op.fFlags = kCopyFlags;
     op.lpszProgressTitle = txt::CopyProgressTitle;
     bool aborted = false;
-    // The shell writes into the target by its letter: only while it is the run's medium.
-    if (mediaChange() == MediaChange::Target) {
-        CopyShortfall swapped;
-        swapped.targetGone = swapped.targetSwapped = true;
-        reportShortfall(Source, Dest, swapped);
-        return;
-    }
     const int result = shellFiles_.shFileOperation(op, aborted);
     // With FOF_NOERRORUI the shell also stops silently at a file it cannot
     // copy and marks the operation aborted, answering that file's error. A
@@ -265,6 +266,10 @@ void TfrmBackup::runSteps() {
     snapshot_.weekday = weekday;
     snapshot_.W = W;
     if (present) snapshot_.targetMedium = mediumOf(shellFiles_, root.shown);
+    // The sources' media as the run finds them; one not there yet is known
+    // from the moment its copy starts.
+    for (SnapshotSource& s : snapshot_.sources)
+        if (s.ticked && isAbsolutePath(s.text)) s.medium = mediumOf(shellFiles_, s.folder());
     const std::uintptr_t owner = window_.handle();
 
     // Without a source to copy, deleting last week's backup would only lose it.
