@@ -129,15 +129,4 @@ void KeptFolder::checked(bool copied) {
     if (copied) ++copiedFiles;
 }
 
-void KeptFolder::addTo(CopyShortfall& s) const {
-    const RemovalFailures& f = remover_.failures;
-    if (f.count == 0 || s.targetGone) return;
-    if (s.missing == 0 && s.folders == 0) {
-        s.first = f.first;
-        s.error = f.error;
-    }
-    s.missing += f.count;
-    s.files += f.count;
-}
-
 }  // namespace zb

@@ -63,8 +63,8 @@ public:
     void checked(bool copied) override;
     void copying(int percent) override { copyingPercent = percent; }
 
-    // What could not be removed counts as missing, in the check's report.
-    void addTo(CopyShortfall& s) const;
+    // What the source no longer has and could not be removed.
+    const RemovalFailures& stays() const { return remover_.failures; }
     int checkedFiles = 0, copiedFiles = 0;
     int copyingPercent = -1;  // of the large file being copied, if any
 

@@ -116,11 +116,22 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
                                                               {Shown, kept.checkedFiles, kept.copiedFiles}));
         window_.processMessages();
     };
-    CopyShortfall shortfall =
+    const CopyShortfall shortfall =
         completeCopy(shellFiles_, Source, Dest, where, keepAlive, &kept, [this] { return mediaChange(); });
     window_.setText(Ctl::pnTitle, fill(txt::StatusSavingCounted, {Shown, kept.checkedFiles, kept.copiedFiles}));
-    kept.addTo(shortfall);
     reportShortfall(Source, Dest, shortfall);
+    // A leftover that stays is no file missing from the backup: it is told
+    // as what it is, by the path the user knows.
+    if (const RemovalFailures& stays = kept.stays(); stays.count > 0) {
+        const std::string full = shellFiles_.fullPath(Dest);
+        std::string shown = stays.first;
+        if (shown.compare(0, full.size(), full) == 0) {
+            std::size_t rest = full.size();
+            while (rest < shown.size() && shown[rest] == '\\') ++rest;
+            shown = withTrailingDelimiter(Dest) + shown.substr(rest);
+        }
+        report(fill(txt::ErrDelete, {stays.error, shown}));
+    }
 }
 
 }  // namespace zb

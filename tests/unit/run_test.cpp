@@ -441,8 +441,7 @@ TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
 
     run();
     EXPECT_EQ(logLines(), (std::vector<std::string>{
-                              "Sicherung von C:\\Quelle\\ unvollständig: 1 von 8 Dateien fehlt: E:\\3\\P1\\gesperrt.txt "
-                              "(Zugriff verweigert): 09.12.2026",
+                              "Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: E:\\3\\P1\\gesperrt.txt [5]: 09.12.2026",
                               "Datei kopieren von C:\\fehlt\\ nach E:\\3\\P3\\ fehlgeschlagen.: 09.12.2026"}));
     std::set<std::string> copy;
     for (const auto& f : fs::recursive_directory_iterator(e / "3")) copy.insert(fs::relative(f.path(), e / "3").string());

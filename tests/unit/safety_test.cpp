@@ -232,20 +232,19 @@ void SafetyTest::runOne(int index, bool keep) {
                 reports.push_back("Datei kopieren von " + (src.empty() ? src : withTrailingDelimiter(src)) + " nach " +
                                   D + " fehlgeschlagen.");
             } else if (!failing[k].empty() || (keep && k == 1 && locked)) {
-                // A kept copy's file that cannot be removed is reported as missing.
-                const bool stuck = keep && k == 1 && locked;
-                int files = stuck ? 1 : 0;
-                for (const auto& f : fs::recursive_directory_iterator(root / ("Quelle" + std::to_string(k))))
-                    files += f.is_regular_file() ? 1 : 0;
-                const std::string s = withTrailingDelimiter(src);
-                const std::string why = failure[k] == ERROR_DISK_FULL_ ? "Ziellaufwerk ist voll"
-                                                                       : "Datei wird von einem anderen Programm verwendet";
-                const std::string first = failing[k].empty() ? D + "alt.txt (Zugriff verweigert)" : s + failing[k] + " (" + why + ")";
-                const std::string all = std::to_string(files) + (files == 1 ? " Datei" : " Dateien");
-                reports.push_back("Sicherung von " + s + " unvollständig: " +
-                                  (stuck && !failing[k].empty() ? "2 von " + all + " fehlen, darunter "
-                                                                : "1 von " + all + " fehlt: ") +
-                                  first);
+                if (!failing[k].empty()) {
+                    int files = 0;
+                    for (const auto& f : fs::recursive_directory_iterator(root / ("Quelle" + std::to_string(k))))
+                        files += f.is_regular_file() ? 1 : 0;
+                    const std::string s = withTrailingDelimiter(src);
+                    const std::string why = failure[k] == ERROR_DISK_FULL_ ? "Ziellaufwerk ist voll"
+                                                                           : "Datei wird von einem anderen Programm verwendet";
+                    reports.push_back("Sicherung von " + s + " unvollständig: 1 von " + std::to_string(files) +
+                                      (files == 1 ? " Datei" : " Dateien") + " fehlt: " + s + failing[k] + " (" + why + ")");
+                }
+                // A kept copy's leftover that cannot be removed is told as such.
+                if (keep && k == 1 && locked)
+                    reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + D + "alt.txt [5]");
             }
         }
     }
