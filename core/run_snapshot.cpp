@@ -27,9 +27,13 @@ std::optional<MediumId> mediumOf(IShellFiles& files, const std::string& folder) 
 }
 
 MediumState compareMedium(IShellFiles& files, const std::string& folder, const MediumId& recorded) {
-    const auto now = mediumOf(files, folder);
-    if (!now) return MediumState::Gone;
-    return *now == recorded ? MediumState::Same : MediumState::Changed;
+    // Another volume under the letter is a change even where the folder is
+    // missing on it: a folder made there would go onto a stranger's medium.
+    FileId id;
+    if (files.fileIdentity(volumeRoot(folder), id) != 0) return MediumState::Gone;
+    if (!(id == recorded.root)) return MediumState::Changed;
+    if (files.fileIdentity(folder, id) != 0) return MediumState::Gone;
+    return id == recorded.folder ? MediumState::Same : MediumState::Changed;
 }
 
 std::string SnapshotSource::folder() const { return text.empty() ? text : withTrailingDelimiter(text); }

@@ -200,6 +200,10 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     snapshot_ = takeSnapshot([this](int k) { return window_.checked(cbPfad(k)); },
                              [this](int k) { return window_.text(edPfad(k)); },
                              [this](int n) { return window_.text(edTarget(n)); });
+    // The sources' media as the run finds them; one not there yet is known
+    // from the moment its copy starts.
+    for (SnapshotSource& s : snapshot_.sources)
+        if (s.ticked && isAbsolutePath(s.text)) s.medium = mediumOf(shellFiles_, s.folder());
     // Should the run never reach its end, the next start knows. A settings
     // file that cannot be written must not cost the backup itself.
     try {
@@ -266,10 +270,7 @@ void TfrmBackup::runSteps() {
     snapshot_.weekday = weekday;
     snapshot_.W = W;
     if (present) snapshot_.targetMedium = mediumOf(shellFiles_, root.shown);
-    // The sources' media as the run finds them; one not there yet is known
-    // from the moment its copy starts.
-    for (SnapshotSource& s : snapshot_.sources)
-        if (s.ticked && isAbsolutePath(s.text)) s.medium = mediumOf(shellFiles_, s.folder());
+
     const std::uintptr_t owner = window_.handle();
 
     // Without a source to copy, deleting last week's backup would only lose it.
