@@ -362,5 +362,71 @@ TEST(RunE2E, AFullTargetIsReported) {
     EXPECT_NE(log.find(".bin (Ziellaufwerk ist voll): " + shortDateToday() + "\r\n", at), std::string::npos) << log;
 }
 
+// A camera card swapped under its letter while the run copies from it: the
+// other card's photos are not taken for the first one's, nothing of it is
+// called deleted, and the run is not complete.
+TEST(RunE2E, ASourceCardSwappedDuringTheCopyIsNotComplete) {
+    const char* scratch = std::getenv("ZB_SCRATCH_DRIVE");
+    if (!scratch || !std::getenv("ZB_PULLED_DRIVE")) GTEST_SKIP() << "no card to swap: not run by the Wine test runner";
+    Sandbox sb;
+    const std::string source = "W:\\DCIM";
+    for (int f = 0; f < 2000; ++f) {
+        fs::create_directories(source + "\\d" + std::to_string(10 + f / 100));
+        writeFile(source + "\\d" + std::to_string(10 + f / 100) + "\\" + std::to_string(f) + ".jpg", "Foto");
+    }
+    fs::create_directories("X:\\DCIM\\d10");  // the other card, at W: once swapped
+    for (const char* f : {"fremd1.jpg", "fremd2.jpg", "d10\\fremd3.jpg"}) writeFile(std::string("X:\\DCIM\\") + f, "fremd");
+    const std::string wd = std::to_string(isoWeekdayToday());
+    const std::string target = "M:\\Karte\\";
+    fs::create_directories(target);
+    prepareRun(sb, source, target);
+    App app(sb.appData());
+    app.main();
+    ASSERT_TRUE(app.waitMainVisible(false));
+    chooseBackupNow(app);
+    ASSERT_TRUE(waitFor([&] { return fs::exists(target + wd + "\\P1\\d11"); }, 60s));
+    writeFile(std::string(scratch) + ":\\.wechseln", "");
+    ASSERT_TRUE(waitFor([&] { return fs::exists("W:\\DCIM\\fremd1.jpg"); }, 5s));
+    ASSERT_TRUE(app.waitMainVisible(false, 120s));
+
+    EXPECT_EQ(app.text(Ctl::mmo1), "Sicherung vom " + wd + " nicht gelöscht: " + shortDateToday() + "\r\nQuelle " +
+                                       source + "\\ während der Sicherung gewechselt: Sicherung nach " + target + wd +
+                                       "\\P1\\ unvollständig: " + shortDateToday() + "\r\n");
+    EXPECT_EQ(sb.iniValue("Status", "Ergebnis"), "unvollst\xE4ndig");
+    EXPECT_EQ(sb.iniValue("Status", "LetzteVollstaendige"), "");
+    for (const char* f : {"fremd1.jpg", "d10\\fremd3.jpg"}) EXPECT_FALSE(fs::exists(target + wd + "\\P1\\" + f)) << f;
+}
+
+// Kept: a link spelled "p1" in today's weekday folder, which Wine cannot
+// take away as the link: the run goes neither into the folder it points at
+// nor writes a copy there, and says so.
+TEST(RunE2E, AKeptRunNeverGoesThroughALinkSpelledAsItsFolder) {
+    const char* scratch = std::getenv("ZB_SCRATCH_DRIVE");
+    if (!scratch || !std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no link to make: not run by the Wine test runner";
+    Sandbox sb;
+    const std::string source = sb.makeFolder("Quelle");
+    writeFile(source + "\\neu.txt", "neu");
+    const std::string wd = std::to_string(isoWeekdayToday());
+    fs::remove_all("M:\\Verweis");
+    fs::remove_all("M:\\Fremd");
+    fs::create_directories("M:\\Verweis\\" + wd);
+    fs::create_directories("M:\\Fremd");
+    writeFile("M:\\Fremd\\wichtig.txt", "wichtig");
+    writeFile(std::string(scratch) + ":\\.verweis", "m/Verweis/" + wd + "/p1\nm/Fremd\n");
+    ASSERT_TRUE(waitFor([&] { return fs::exists("M:\\Verweis\\" + wd + "\\p1\\wichtig.txt"); }, 5s));
+    prepareRun(sb, source, "M:\\Verweis");
+    sb.writeIni(sb.readIni() + "NurAenderungen=1\r\n");
+
+    App app(sb.appData());
+    runOnce(app);
+    const std::string W = "M:\\Verweis\\" + wd;
+    EXPECT_EQ(app.text(Ctl::mmo1), "Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + W + "\\p1 [5]: " +
+                                       shortDateToday() + "\r\nDatei kopieren von " + source + "\\ nach " + W +
+                                       "\\P1\\ fehlgeschlagen.: " + shortDateToday() + "\r\n");
+    EXPECT_EQ(readFile("M:\\Fremd\\wichtig.txt"), "wichtig");
+    EXPECT_FALSE(fs::exists("M:\\Fremd\\neu.txt"));
+    EXPECT_EQ(sb.iniValue("Status", "Ergebnis"), "fehlgeschlagen");
+}
+
 }  // namespace
 }  // namespace zb::e2e
