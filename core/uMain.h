@@ -136,8 +136,9 @@ private:
     // would not hold goes; `kept` gets the spelling of each source's folder
     // that stays. False when the weekday folder leads elsewhere and stays.
     bool pruneWeekdayFolder(const TargetPath& root, const std::string& weekday, std::array<std::string, 5>& kept);
-    // Whether today's weekday folder is a link that could not be taken away.
-    bool weekdayFolderIsLink(const TargetPath& root, const std::string& weekday);
+    // Whether today's weekday folder is a link that could not be taken away;
+    // `tell`: a link that stays is reported (unless the deletion did so).
+    bool weekdayFolderIsLink(const TargetPath& root, const std::string& weekday, bool tell);
     // Whether the way into a source's folder passes a link.
     bool throughLink(const std::string& Dest);
     // The medium of the source being copied, the first time the run uses it.

@@ -45,7 +45,7 @@ bool TfrmBackup::throughLink(const std::string& Dest) {
     return false;
 }
 
-bool TfrmBackup::weekdayFolderIsLink(const TargetPath& root, const std::string& weekday) {
+bool TfrmBackup::weekdayFolderIsLink(const TargetPath& root, const std::string& weekday, bool tell) {
     std::uint32_t error = 0;
     const auto onTarget = shellFiles_.listFolder(root.full, error, {});
     const FileEntry* e = onTarget ? linkNamed(*onTarget, weekday) : nullptr;
@@ -54,7 +54,7 @@ bool TfrmBackup::weekdayFolderIsLink(const TargetPath& root, const std::string& 
     Remover remover(shellFiles_, none);
     const TargetPath W = root / e->name;
     const std::uint32_t stays = remover.remove(W.full, *e);
-    if (stays) report(fill(txt::ErrDelete, {stays, W.shown}));
+    if (stays && tell) report(fill(txt::ErrDelete, {stays, W.shown}));
     return stays != 0;
 }
 
@@ -70,7 +70,7 @@ bool TfrmBackup::pruneWeekdayFolder(const TargetPath& root, const std::string& w
     // A weekday folder that is a link is taken away as the link: what it
     // points at is no backup of this run's. One that stays stops the run on
     // this target.
-    if (weekdayFolderIsLink(root, weekday)) return false;
+    if (weekdayFolderIsLink(root, weekday, true)) return false;
     Remover remover(shellFiles_, serve);
     const TargetPath W = root / weekday;
     std::uint32_t error = 0;

@@ -293,7 +293,7 @@ void TfrmBackup::runSteps() {
         window_.setText(Ctl::pnTitle, txt::StatusDeleting);
         dateredundanz(W, owner);
         pause(kPause);
-        usable = !weekdayFolderIsLink(root, weekday);
+        usable = !weekdayFolderIsLink(root, weekday, false);  // the deletion told why
     } else {
         // The first backup on this weekday: nothing is wrong.
         logReport(fill(txt::ErrNotDeleted, {weekday}), clock_.now(), EventType::Information, kEventFirstOnWeekday);

@@ -412,6 +412,11 @@ TEST(RunE2E, AKeptRunNeverGoesThroughALinkSpelledAsItsFolder) {
     fs::create_directories("M:\\Verweis\\" + wd);
     fs::create_directories("M:\\Fremd");
     writeFile("M:\\Fremd\\wichtig.txt", "wichtig");
+    // Strays that Windows would take for others if their names were
+    // normalised: each goes as itself.
+    ASSERT_TRUE(CreateDirectoryW(wide("M:\\Verweis\\" + wd + "\\P1.").c_str(), nullptr));
+    writeFile("M:\\Verweis\\" + wd + "\\P1.\\x.txt", "x");
+    writeFile("M:\\Verweis\\" + wd + "\\Notizen.", "n");
     writeFile(std::string(scratch) + ":\\.verweis", "m/Verweis/" + wd + "/p1\nm/Fremd\n");
     ASSERT_TRUE(waitFor([&] { return fs::exists("M:\\Verweis\\" + wd + "\\p1\\wichtig.txt"); }, 5s));
     prepareRun(sb, source, "M:\\Verweis");
@@ -425,6 +430,8 @@ TEST(RunE2E, AKeptRunNeverGoesThroughALinkSpelledAsItsFolder) {
                                        "\\P1\\ fehlgeschlagen.: " + shortDateToday() + "\r\n");
     EXPECT_EQ(readFile("M:\\Fremd\\wichtig.txt"), "wichtig");
     EXPECT_FALSE(fs::exists("M:\\Fremd\\neu.txt"));
+    EXPECT_EQ(GetFileAttributesW(wide(W + "\\P1.").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(wide(W + "\\Notizen.").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(sb.iniValue("Status", "Ergebnis"), "fehlgeschlagen");
 }
 

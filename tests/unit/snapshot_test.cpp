@@ -163,6 +163,22 @@ TEST_F(RunTest, AKeptWeekdayFolderKnowsItsFoldersInAnyCase) {
     EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (2 geprüft, 1 kopiert)"));
     EXPECT_EQ(readBytes((e / "3" / "p1" / "sub" / "c.txt").string()), "c");
     EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
+
+    // A weekday folder that is a link and stays: nothing is made through it,
+    // kept or not.
+    fs::remove_all(e / "3");
+    fs::create_directory_symlink(outside, e / "3");
+    shellFiles.undeletable = {(e / "3").string()};
+    for (const char* ini : {"[Backup]\r\nNurAenderungen=1\r\n", ""}) {
+        writeIni(ini);
+        window.setText(Ctl::mmo1, "");
+        run();
+        const std::string stays = "Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: E:\\3 [5]: 09.12.2026";
+        EXPECT_EQ(logLines(), (std::vector<std::string>{
+                                  stays, "Sicherung von C:\\Quelle nach E:\\3\\P1\\ fehlgeschlagen!: 09.12.2026",
+                                  "Sicherung von C:\\Quelle nach E:\\3\\P2\\ fehlgeschlagen!: 09.12.2026"}));
+        EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
+    }
 }
 
 }  // namespace
