@@ -368,6 +368,8 @@ TEST(RunE2E, AFullTargetIsReported) {
 TEST(RunE2E, ASourceCardSwappedDuringTheCopyIsNotComplete) {
     const char* scratch = std::getenv("ZB_SCRATCH_DRIVE");
     if (!scratch || !std::getenv("ZB_PULLED_DRIVE")) GTEST_SKIP() << "no card to swap: not run by the Wine test runner";
+    writeFile(std::string(scratch) + ":\\.einlegen", "");  // the first card, also after a stick was pulled
+    ASSERT_TRUE(waitFor([&] { return GetFileAttributesA("W:\\") != INVALID_FILE_ATTRIBUTES; }, 5s));
     Sandbox sb;
     const std::string source = "W:\\DCIM";
     for (int f = 0; f < 2000; ++f) {
