@@ -35,13 +35,32 @@ else
     export ZB_FULL_DRIVE_SKIPPED="mount -t tmpfs is not allowed here (it needs root)"
 fi
 # A drive that a test pulls as a stick is pulled: the file ".abziehen" on
-# V: takes the letter W: away, from outside Wine, while the program uses it.
-mkdir -p "$tmp/drive-w"
+# V: takes the letter W: away, from outside Wine, while the program uses it,
+# ".einlegen" gives it back; ".wechseln" gives the letter to another card (the folder drive-w2, which
+# the test finds as X:). ".verweis" asks for a Unix symbolic link, which
+# Wine cannot make itself: its two lines name the link and its target,
+# relative to the folders of the drive letters ("m/Sicherung/3/p1", "m/Fremd").
+mkdir -p "$tmp/drive-w" "$tmp/drive-w2"
 ln -s "$tmp/drive-w" "$WINEPREFIX/dosdevices/w:"
+ln -s "$tmp/drive-w2" "$WINEPREFIX/dosdevices/x:"
+drive_path() { printf '%s/drive-%s\n' "$tmp" "$1"; }
 (
     while [ -d "$tmp/drive-v" ]; do
         if [ -e "$tmp/drive-v/.abziehen" ]; then
             rm -f "$WINEPREFIX/dosdevices/w:" "$tmp/drive-v/.abziehen"
+        fi
+        if [ -e "$tmp/drive-v/.einlegen" ]; then
+            ln -sfn "$tmp/drive-w" "$WINEPREFIX/dosdevices/w:"
+            rm -f "$tmp/drive-v/.einlegen"
+        fi
+        if [ -e "$tmp/drive-v/.wechseln" ]; then
+            ln -sfn "$tmp/drive-w2" "$WINEPREFIX/dosdevices/w:"
+            rm -f "$tmp/drive-v/.wechseln"
+        fi
+        if [ -e "$tmp/drive-v/.verweis" ]; then
+            { read -r link; read -r target; } < "$tmp/drive-v/.verweis"
+            ln -s "$(drive_path "$target")" "$(drive_path "$link")" || true
+            rm -f "$tmp/drive-v/.verweis"
         fi
         sleep 0.05
     done

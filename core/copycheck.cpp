@@ -5,6 +5,7 @@
 
 #include "core/message.h"
 #include "core/mirror.h"
+#include "core/names.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -23,22 +24,6 @@ std::string parentOf(std::string p) {
     if (parent.back() == '?') return {};  // the "\\?" of a long path
     if (parent.back() == ':') parent += '\\';
     return parent;
-}
-
-char32_t foldChar(char32_t c) {
-    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-    if (c == 0x178) return 0xFF;
-    if (c >= 0x100 && c <= 0x17F) {
-        if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return c % 2 ? c + 1 : c;
-        return c % 2 ? c : c + 1;
-    }
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
-    if (c == 0x3C2) return 0x3C3;  // the final sigma
-    if (c >= 0x410 && c <= 0x42F) return c + 32;
-    if (c >= 0x400 && c <= 0x40F) return c + 80;
-    return c;
 }
 
 // Windows keeps such a name only through "\\?\" paths and may not be able
@@ -99,10 +84,10 @@ public:
     const FileEntry* loose(const std::string& name) {
         if (folded_.empty() && !entries_.empty()) {
             folded_.reserve(entries_.size());
-            for (std::size_t i = 0; i < entries_.size(); ++i) folded_.emplace_back(foldedName(entries_[i].name), i);
+            for (std::size_t i = 0; i < entries_.size(); ++i) folded_.emplace_back(nameKey(entries_[i].name), i);
             std::sort(folded_.begin(), folded_.end());
         }
-        const std::string key = foldedName(name);
+        const std::string key = nameKey(name);
         const auto it = std::lower_bound(folded_.begin(), folded_.end(), std::make_pair(key, std::size_t{0}));
         return it != folded_.end() && it->first == key ? &entries_[it->second] : nullptr;
     }
@@ -120,10 +105,10 @@ public:
     bool has(const std::string& name) {
         if (folded_.empty() && !entries_.empty()) {
             folded_.reserve(entries_.size());
-            for (const FileEntry& e : entries_) folded_.push_back(foldedName(e.name));
+            for (const FileEntry& e : entries_) folded_.push_back(nameKey(e.name));
             std::sort(folded_.begin(), folded_.end());
         }
-        const auto range = std::equal_range(folded_.begin(), folded_.end(), foldedName(name));
+        const auto range = std::equal_range(folded_.begin(), folded_.end(), nameKey(name));
         return range.second - range.first > 1;
     }
 
@@ -147,8 +132,9 @@ struct Work {
 class Checker {
 public:
     Checker(IShellFiles& files, const BackupInSource& where, const std::function<void()>& keepAlive,
-            std::string sourceRoot, std::string destRoot, KeptCopy* kept)
+            std::string sourceRoot, std::string destRoot, KeptCopy* kept, const MediaWatch& media)
         : files_(files),
+          media_(media),
           where_(where),
           keepAlive_(keepAlive),
           sourceRoot_(std::move(sourceRoot)),
@@ -174,7 +160,19 @@ private:
         if (keepAlive_) keepAlive_();
     }
 
+    // Before a folder is read, written or pruned: a medium swapped under
+    // the run ends the check.
+    bool swapped() {
+        switch (media_ ? media_() : MediaChange::None) {
+            case MediaChange::None: return false;
+            case MediaChange::Source: result.sourceGone = result.sourceSwapped = true; return true;
+            case MediaChange::Target: result.targetGone = result.targetSwapped = true; return true;
+        }
+        return false;
+    }
+
     void folder(const Work& w) {
+        if (swapped()) return;
         std::uint32_t error = 0;
         const auto entries = files_.listFolder(w.src, error, keepAlive_);
         if (!entries) {
@@ -255,7 +253,8 @@ private:
             miss(path, failed);
             if (result.sourceGone) return rest(w, *entries, i + 1, {});
         }
-        if (kept_) kept_->leftovers(w.dst, copy.unused());
+        // What the source lacks goes only while it is the source's own medium.
+        if (kept_ && !swapped()) kept_->leftovers(w.dst, copy.unused());
         // In the order of the listing, as a walk by recursion would go.
         for (auto it = below.rbegin(); it != below.rend(); ++it) stack_.push_back(std::move(*it));
     }
@@ -321,6 +320,7 @@ private:
     // deletion. A folder gone with all it held is looked for one level up;
     // when even the source cannot be listed, the source is gone.
     bool deletedFromSource(const std::string& path) {
+        if (swapped()) return false;  // another card's listing says nothing about this one
         std::string child = path;
         while (child.size() > sourceRoot_.size()) {
             const std::string parent = parentOf(child);
@@ -383,11 +383,11 @@ private:
     void unmerge(const Work& w, const std::vector<FileEntry>& entries, std::vector<FileEntry>& copied) {
         std::vector<std::string> ours;
         ours.reserve(entries.size());
-        for (const FileEntry& e : entries) ours.push_back(foldedName(e.name));
+        for (const FileEntry& e : entries) ours.push_back(nameKey(e.name));
         std::sort(ours.begin(), ours.end());
         Remover remover(files_, keepAlive_);
         std::erase_if(copied, [&](const FileEntry& c) {
-            if (std::binary_search(ours.begin(), ours.end(), foldedName(c.name))) return false;
+            if (std::binary_search(ours.begin(), ours.end(), nameKey(c.name))) return false;
             serve();
             (void)remover.remove(join(w.dst, c.name), c);  // what stays is no part of the report
             return true;
@@ -408,6 +408,7 @@ private:
     }
 
     IShellFiles& files_;
+    const MediaWatch& media_;
     const BackupInSource& where_;
     const std::function<void()>& keepAlive_;
     const std::string sourceRoot_, destRoot_;
@@ -441,24 +442,6 @@ std::string reason(IShellFiles& files, std::uint32_t error) {
 const char* fileWord(int n) { return n == 1 ? txt::FileSingular : txt::FilePlural; }
 
 }  // namespace
-
-std::string foldedName(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        const int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-        if (len == 0 || i + static_cast<std::size_t>(len) > s.size()) {
-            out += s[i++];  // not UTF-8: compared as it is
-            continue;
-        }
-        char32_t c = len == 1 ? b : b & (0x7F >> len);
-        for (int k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        appendUtf8(out, foldChar(c));
-        i += static_cast<std::size_t>(len);
-    }
-    return out;
-}
 
 std::string join(const std::string& folder, const std::string& name) {
     if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
@@ -503,15 +486,18 @@ bool holdsBackup(IShellFiles& files, const BackupInSource& where, const std::str
 }
 
 CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
-                           const BackupInSource& where, const std::function<void()>& keepAlive, KeptCopy* kept) {
+                           const BackupInSource& where, const std::function<void()>& keepAlive, KeptCopy* kept,
+                           const MediaWatch& media) {
     const std::string sourceFull = files.fullPath(source), destFull = files.fullPath(dest);
-    Checker checker(files, where, keepAlive, sourceFull, destFull, kept);
+    Checker checker(files, where, keepAlive, sourceFull, destFull, kept, media);
     checker.run({sourceFull, destFull, source, where.inside ? where.source : -1, 0});
     return checker.result;
 }
 
 std::string shortfallText(IShellFiles& files, const std::string& source, const std::string& dest,
                           const CopyShortfall& s) {
+    if (s.sourceSwapped) return fill(txt::ErrSourceSwapped, {source, dest});
+    if (s.targetSwapped) return fill(txt::ErrTargetSwappedDuring, {source, dest});
     if (s.sourceGone) {
         if (s.missing == 0) return fill(txt::ErrSourceGone, {source, dest});
         return fill(s.missing == 1 ? txt::ErrSourceGoneOne : txt::ErrSourceGoneMany, {source, dest, s.missing});

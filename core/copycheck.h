@@ -20,6 +20,9 @@ struct CopyShortfall {
     std::uint32_t error = 0;  // why that one is missing
     bool targetGone = false;  // the copy's folder went away during the check
     bool sourceGone = false;  // the source, or its drive, went away during the backup
+    // Another medium answers where the source or the target was: nothing
+    // more is read from the one or written to the other.
+    bool sourceSwapped = false, targetSwapped = false;
     bool any() const { return missing > 0 || folders > 0 || targetGone || sourceGone; }
 };
 
@@ -65,12 +68,17 @@ public:
     virtual void copying(int percent) = 0;
 };
 
+// Whether the media under the source and the target are still the ones the
+// run started with.
+enum class MediaChange { None, Source, Target };
+using MediaWatch = std::function<MediaChange()>;
+
 // `keepAlive` runs between entries and while a large file is copied; it
 // decides itself how often to serve the window. Writes nothing outside `dest`.
 // Without `kept` the copy is fresh, and nothing in it is removed.
 [[nodiscard]] CopyShortfall completeCopy(IShellFiles& files, const std::string& source, const std::string& dest,
                                          const BackupInSource& where, const std::function<void()>& keepAlive,
-                                         KeptCopy* kept = nullptr);
+                                         KeptCopy* kept = nullptr, const MediaWatch& media = {});
 
 // The report of a shortfall, on one line.
 std::string shortfallText(IShellFiles& files, const std::string& source, const std::string& dest,
@@ -79,9 +87,5 @@ std::string shortfallText(IShellFiles& files, const std::string& source, const s
 // A listed name joined to its folder as it is: a name that ends in a blank
 // or a dot must not be normalised away.
 std::string join(const std::string& folder, const std::string& name);
-
-// Names compared as Windows compares them: without regard to case, also
-// outside ASCII (Latin, Greek, Cyrillic).
-std::string foldedName(const std::string& utf8);
 
 }  // namespace zb

@@ -1,5 +1,9 @@
 #include "core/mirror.h"
 
+#include <algorithm>
+
+#include "core/names.h"
+
 namespace zb {
 
 namespace {
@@ -34,13 +38,23 @@ bool unchangedCopy(const FileEntry& copy, const FileEntry& source, bool localTim
 }
 
 std::vector<const FileEntry*> strayInWeekdayFolder(const std::vector<FileEntry>& entries,
-                                                   const std::array<bool, 5>& ticked) {
+                                                   const std::array<bool, 5>& ticked,
+                                                   std::array<std::string, 5>* kept) {
+    // The copy of source k: its own spelling first, else the first other one.
+    std::array<const FileEntry*, 5> copyOf{};
+    for (int pass = 0; pass < 2; ++pass)
+        for (const FileEntry& e : entries) {
+            if (!e.folder || e.reparsePoint()) continue;
+            for (std::size_t k = 0; k < 5; ++k) {
+                const std::string name = "P" + std::to_string(k + 1);
+                if (ticked[k] && !copyOf[k] && (pass == 0 ? e.name == name : sameName(e.name, name))) copyOf[k] = &e;
+            }
+        }
     std::vector<const FileEntry*> stray;
-    for (const FileEntry& e : entries) {
-        const bool sourceFolder = e.folder && !e.reparsePoint() && e.name.size() == 2 && e.name[0] == 'P' &&
-                                  e.name[1] >= '1' && e.name[1] <= '5' && ticked[static_cast<std::size_t>(e.name[1] - '1')];
-        if (!sourceFolder) stray.push_back(&e);
-    }
+    for (const FileEntry& e : entries)
+        if (std::find(copyOf.begin(), copyOf.end(), &e) == copyOf.end()) stray.push_back(&e);
+    if (kept)
+        for (std::size_t k = 0; k < 5; ++k) (*kept)[k] = copyOf[k] ? copyOf[k]->name : std::string();
     return stray;
 }
 
@@ -113,17 +127,6 @@ void KeptFolder::checked(bool copied) {
     copyingPercent = -1;
     ++checkedFiles;
     if (copied) ++copiedFiles;
-}
-
-void KeptFolder::addTo(CopyShortfall& s) const {
-    const RemovalFailures& f = remover_.failures;
-    if (f.count == 0 || s.targetGone) return;
-    if (s.missing == 0 && s.folders == 0) {
-        s.first = f.first;
-        s.error = f.error;
-    }
-    s.missing += f.count;
-    s.files += f.count;
 }
 
 }  // namespace zb

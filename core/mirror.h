@@ -24,9 +24,11 @@ bool keepsLocalTimes(const std::string& fileSystem);
 bool unchangedCopy(const FileEntry& copy, const FileEntry& source, bool localTimes);
 
 // What a fresh weekday folder would not hold: everything but the folders P1
-// to P5 of the ticked sources (a link named so is no such folder).
+// to P5 of the ticked sources, each in any case but one of them (a link
+// named so is no such folder). `kept` gets the names of the folders that stay.
 std::vector<const FileEntry*> strayInWeekdayFolder(const std::vector<FileEntry>& entries,
-                                                   const std::array<bool, 5>& ticked);
+                                                   const std::array<bool, 5>& ticked,
+                                                   std::array<std::string, 5>* kept = nullptr);
 
 // What could not be removed: counted once per file or folder that stays.
 struct RemovalFailures {
@@ -61,8 +63,8 @@ public:
     void checked(bool copied) override;
     void copying(int percent) override { copyingPercent = percent; }
 
-    // What could not be removed counts as missing, in the check's report.
-    void addTo(CopyShortfall& s) const;
+    // What the source no longer has and could not be removed.
+    const RemovalFailures& stays() const { return remover_.failures; }
     int checkedFiles = 0, copiedFiles = 0;
     int copyingPercent = -1;  // of the large file being copied, if any
 

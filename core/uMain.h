@@ -10,6 +10,8 @@
 #include "core/backup_state.h"
 #include "core/schedule_rules.h"
 #include "core/copycheck.h"
+#include "core/run_snapshot.h"
+#include "core/target_paths.h"
 #include "core/settings.h"
 #include "platform/ports.h"
 #include "platform/window_port.h"
@@ -130,8 +132,20 @@ private:
     // The ticked sources that the run will not reach any more.
     void reportSourcesNotReached(int fromSource);
     void runSteps();
-    // Today's weekday folder W, kept: what a fresh one would not hold goes.
-    void pruneWeekdayFolder(const std::string& W);
+    // Today's weekday folder in the target `root`, kept: what a fresh one
+    // would not hold goes; `kept` gets the spelling of each source's folder
+    // that stays. False when the weekday folder leads elsewhere and stays.
+    bool pruneWeekdayFolder(const TargetPath& root, const std::string& weekday, std::array<std::string, 5>& kept);
+    // Whether today's weekday folder is a link that could not be taken away;
+    // `tell`: a link that stays is reported (unless the deletion did so).
+    bool weekdayFolderIsLink(const TargetPath& root, const std::string& weekday, bool tell);
+    // Whether the way into a source's folder passes a link.
+    bool throughLink(const std::string& Dest);
+    // The medium of the source being copied, the first time the run uses it.
+    void noteSourceMedium(const std::string& Source);
+    // Whether another medium answers where the run's target or the source
+    // being copied was.
+    MediaChange mediaChange();
     // A shortfall the check of a copy of Source in Dest left: tallied and reported.
     void reportShortfall(const std::string& Source, const std::string& Dest, const CopyShortfall& shortfall);
     void finishRun(Ctl Sender);
@@ -209,9 +223,10 @@ private:
     RunTally tally_;
     LocalDateTime runStart_{};
     bool runRecorded_ = false;
-    // The sources as the run found them at its start, for when the window
-    // is gone before the run reaches them.
-    std::array<std::string, 5> runSources_{};
+    // What the run works on, taken at its start.
+    RunSnapshot snapshot_;
+    int currentSource_ = 0;  // the source being copied, 1 to 5
+    bool targetSwapped_ = false;
     bool windowGone_ = false;
     // The last run's outcome line for the tooltip; whether a warning is due.
     std::string lastRunTip_;

@@ -2,6 +2,8 @@
 // brought level with the source, and only what changed is written.
 #include "core/mirror.h"
 #include "core/message.h"
+#include "core/names.h"
+#include "core/target_paths.h"
 #include "core/paths.h"
 #include "core/uMain.h"
 #include "resources/texts.h"
@@ -12,35 +14,52 @@ namespace {
 
 constexpr std::uint32_t kServeEveryMs = 50;
 
-// The folder that holds W and W's last name.
-std::pair<std::string, std::string> splitLast(const std::string& W) {
-    const auto cut = W.find_last_of('\\');
-    return {W.substr(0, cut + 1), W.substr(cut + 1)};
+// The folder that holds `path` and its last name.
+std::pair<std::string, std::string> splitLast(std::string path) {
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    const auto cut = path.find_last_of('\\');
+    return {path.substr(0, cut + 1), path.substr(cut + 1)};
 }
 
-// Whether the way into `dest` passes a link in its last `levels` names (the
+// A link that a Windows target may find under `name` in `entries`.
+const FileEntry* linkNamed(const std::vector<FileEntry>& entries, const std::string& name) {
+    for (const FileEntry& e : entries)
+        if (e.reparsePoint() && sameName(e.name, name)) return &e;
+    return nullptr;
+}
+
+}  // namespace
+
+// Whether the way into `Dest` passes a link in its last two names (the
 // source folder and the weekday folder): one that could not be taken away
 // leads out of the backup, and nothing is written through it.
-bool throughLink(IShellFiles& files, std::string dest, int levels) {
-    for (int i = 0; i < levels; ++i) {
-        while (!dest.empty() && dest.back() == '\\') dest.pop_back();
+bool TfrmBackup::throughLink(const std::string& Dest) {
+    std::string dest = Dest;
+    for (int i = 0; i < 2; ++i) {
         const auto [parent, name] = splitLast(dest);
         std::uint32_t error = 0;
-        if (const auto entries = files.listFolder(parent, error, {}))
-            for (const FileEntry& e : *entries)
-                if (e.name == name && e.reparsePoint()) return true;
+        if (const auto entries = shellFiles_.listFolder(parent, error, {}))
+            if (linkNamed(*entries, name)) return true;
         dest = parent;
     }
     return false;
 }
 
-}  // namespace
+bool TfrmBackup::weekdayFolderIsLink(const TargetPath& root, const std::string& weekday, bool tell) {
+    std::uint32_t error = 0;
+    const auto onTarget = shellFiles_.listFolder(root.full, error, {});
+    const FileEntry* e = onTarget ? linkNamed(*onTarget, weekday) : nullptr;
+    if (!e) return false;
+    const std::function<void()> none;
+    Remover remover(shellFiles_, none);
+    const TargetPath W = root / e->name;
+    const std::uint32_t stays = remover.remove(W.full, *e);
+    if (stays && tell) report(fill(txt::ErrDelete, {stays, W.shown}));
+    return stays != 0;
+}
 
-void TfrmBackup::pruneWeekdayFolder(const std::string& W) {
-    std::array<bool, 5> ticked{};
-    bool any = false;
-    for (int k = 1; k <= 5; ++k) any |= ticked[static_cast<std::size_t>(k - 1)] = window_.checked(cbPfad(k));
-    if (!any) return;  // a run that backs nothing up leaves the old backup alone
+bool TfrmBackup::pruneWeekdayFolder(const TargetPath& root, const std::string& weekday,
+                                    std::array<std::string, 5>& kept) {
     std::uint32_t served = clock_.tickCount();
     const std::function<void()> serve = [this, &served] {
         const std::uint32_t now = clock_.tickCount();
@@ -48,38 +67,35 @@ void TfrmBackup::pruneWeekdayFolder(const std::string& W) {
         served = now;
         window_.processMessages();
     };
-    Remover remover(shellFiles_, serve);
-    std::uint32_t error = 0;
     // A weekday folder that is a link is taken away as the link: what it
-    // points at is no backup of this run's.
-    const auto [target, weekday] = splitLast(W);
-    const auto onTarget = shellFiles_.listFolder(target, error, serve);
-    if (!onTarget) return;
-    for (const FileEntry& e : *onTarget) {
-        if (e.name != weekday || !e.reparsePoint()) continue;
-        if (const std::uint32_t stays = remover.remove(W, e)) report(fill(txt::ErrDelete, {stays, W}));
-        return;
-    }
-    const auto inside = shellFiles_.listFolder(W, error, serve);
-    if (!inside) return;
-    for (const FileEntry* e : strayInWeekdayFolder(*inside, ticked)) {
-        const std::string path = W + "\\" + e->name;
+    // points at is no backup of this run's. One that stays stops the run on
+    // this target.
+    if (weekdayFolderIsLink(root, weekday, true)) return false;
+    Remover remover(shellFiles_, serve);
+    const TargetPath W = root / weekday;
+    std::uint32_t error = 0;
+    const auto inside = shellFiles_.listFolder(W.full, error, serve);
+    if (!inside) return true;
+    for (const FileEntry* e : strayInWeekdayFolder(*inside, snapshot_.ticked(), &kept)) {
+        const TargetPath path = W / e->name;
         const int before = remover.failures.count;
-        (void)remover.remove(path, *e);
-        if (remover.failures.count > before) report(fill(txt::ErrDelete, {remover.failures.error, path}));
+        (void)remover.remove(path.full, *e);
+        if (remover.failures.count > before) report(fill(txt::ErrDelete, {remover.failures.error, path.shown}));
         remover.failures = {};
     }
+    return true;
 }
 
 void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest, const std::string& Shown) {
     // The same test of the source as the shell's copy makes, with the same
     // report: a relative source would depend on the current directory.
     // The same report for a destination reached through a link.
-    if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(shellFiles_, Dest, 2)) {
+    if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(Dest)) {
         ++tally_.sourcesLost;
         reportShort(fill(txt::ErrCopy, {Source, Dest}));
         return;
     }
+    noteSourceMedium(Source);
     if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
     const BackupInSource where = findBackupInSource(shellFiles_, Source, Dest);
     if (where.inside && where.source == 0) return;  // the source is its own copy
@@ -100,10 +116,22 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
                                                               {Shown, kept.checkedFiles, kept.copiedFiles}));
         window_.processMessages();
     };
-    CopyShortfall shortfall = completeCopy(shellFiles_, Source, Dest, where, keepAlive, &kept);
+    const CopyShortfall shortfall =
+        completeCopy(shellFiles_, Source, Dest, where, keepAlive, &kept, [this] { return mediaChange(); });
     window_.setText(Ctl::pnTitle, fill(txt::StatusSavingCounted, {Shown, kept.checkedFiles, kept.copiedFiles}));
-    kept.addTo(shortfall);
     reportShortfall(Source, Dest, shortfall);
+    // A leftover that stays is no file missing from the backup: it is told
+    // as what it is, by the path the user knows.
+    if (const RemovalFailures& stays = kept.stays(); stays.count > 0) {
+        const std::string full = shellFiles_.fullPath(Dest);
+        std::string shown = stays.first;
+        if (shown.compare(0, full.size(), full) == 0) {
+            std::size_t rest = full.size();
+            while (rest < shown.size() && shown[rest] == '\\') ++rest;
+            shown = withTrailingDelimiter(Dest) + shown.substr(rest);
+        }
+        report(fill(txt::ErrDelete, {stays.error, shown}));
+    }
 }
 
 }  // namespace zb

@@ -5,6 +5,8 @@
 #include "core/copycheck.h"
 #include "core/paths.h"
 #include "core/rotation.h"
+#include "core/run_snapshot.h"
+#include "core/target_paths.h"
 #include "core/uMain.h"
 #include "core/calendar.h"
 #include "core/message.h"
@@ -23,7 +25,6 @@ constexpr int kOpCancelled = 0x75;          // DE_OPCANCELLED
 constexpr std::uint32_t kServeEveryMs = 50;
 constexpr std::uint32_t kEventFirstOnWeekday = 11;
 
-std::string sourceLiteral(int k) { return "\\P" + std::to_string(k) + "\\"; }
 
 }  // namespace
 
@@ -53,8 +54,9 @@ void TfrmBackup::reportShort(const std::string& message) {
 
 void TfrmBackup::reportSourcesNotReached(int fromSource) {
     for (int k = fromSource; k <= 5; ++k) {
-        const std::string& source = runSources_[static_cast<std::size_t>(k - 1)];
-        if (source.empty()) continue;
+        const SnapshotSource& s = snapshot_.source(k);
+        if (!s.ticked || s.text.empty()) continue;
+        const std::string& source = s.text;
         ++tally_.sources;
         ++tally_.sourcesLost;
         reportShort(fill(txt::ErrSourceNotReached, {source}));
@@ -91,9 +93,18 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // The names in the list are relative to the source, so it must become the
     // current directory; a relative source would depend on where the last
     // copy left the current directory.
-    if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source)) {
+    if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(Dest)) {
         ++tally_.sourcesLost;
         reportShort(failure);
+        return;
+    }
+    noteSourceMedium(Source);
+    // The shell goes by letters: it copies only while both are the run's media.
+    if (const MediaChange change = mediaChange(); change != MediaChange::None) {
+        CopyShortfall swapped;
+        if (change == MediaChange::Target) swapped.targetGone = swapped.targetSwapped = true;
+        else swapped.sourceGone = swapped.sourceSwapped = true;
+        reportShortfall(Source, Dest, swapped);
         return;
     }
     if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
@@ -145,12 +156,13 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
         if (now - served < kServeEveryMs) return;
         served = now;
         window_.processMessages();
-    });
+    }, nullptr, [this] { return mediaChange(); });
     reportShortfall(Source, Dest, shortfall);
 }
 
 void TfrmBackup::reportShortfall(const std::string& Source, const std::string& Dest, const CopyShortfall& shortfall) {
     if (!shortfall.any()) return;
+    if (shortfall.targetSwapped) targetSwapped_ = true;
     tally_.missing += shortfall.missing;
     // A source gone before the check listed a file: whatever the shell got
     // across is all there is of it.
@@ -167,7 +179,7 @@ void TfrmBackup::reportShortfall(const std::string& Source, const std::string& D
 }
 
 bool TfrmBackup::targetPresent(int n) {
-    const std::string t = window_.text(edTarget(n));
+    const std::string& t = snapshot_.targetText(n);
     return !t.empty() && isAbsolutePath(t) && system_.directoryExists(withTrailingDelimiter(t));
 }
 
@@ -181,8 +193,17 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     tally_ = RunTally{};
     runStart_ = start;
     runRecorded_ = false;
-    for (int k = 1; k <= 5; ++k)
-        runSources_[static_cast<std::size_t>(k - 1)] = window_.checked(cbPfad(k)) ? window_.text(edPfad(k)) : "";
+    targetSwapped_ = false;
+    currentSource_ = 0;
+    // What the run works on is taken once: a box unticked or a path changed
+    // meanwhile applies to the next run, never to a step not yet reached.
+    snapshot_ = takeSnapshot([this](int k) { return window_.checked(cbPfad(k)); },
+                             [this](int k) { return window_.text(edPfad(k)); },
+                             [this](int n) { return window_.text(edTarget(n)); });
+    // The sources' media as the run finds them; one not there yet is known
+    // from the moment its copy starts.
+    for (SnapshotSource& s : snapshot_.sources)
+        if (s.ticked && isAbsolutePath(s.text)) s.medium = mediumOf(shellFiles_, s.folder());
     // Should the run never reach its end, the next start knows. A settings
     // file that cannot be written must not cost the backup itself.
     try {
@@ -225,8 +246,8 @@ void TfrmBackup::runSteps() {
     }
 
     const TargetChoice choice = chooseTarget(
-        settings().readInteger(ini::Rotation), [this](int n) { return !window_.text(edTarget(n)).empty(); },
-        [this](int n) { return isAbsolutePath(window_.text(edTarget(n))); },
+        settings().readInteger(ini::Rotation), [this](int n) { return !snapshot_.targetText(n).empty(); },
+        [this](int n) { return isAbsolutePath(snapshot_.targetText(n)); },
         [this](int n) { return targetPresent(n); });
     tally_.targetPresent = choice.present;
     if (!choice.present) reportShort(txt::ErrNoTargets);
@@ -238,17 +259,22 @@ void TfrmBackup::runSteps() {
     const int chosen = choice.target;
     const bool present = choice.present;
     CurrentTargetNo = chosen;
-    CurrentTarget = window_.text(edTarget(chosen));
+    CurrentTarget = snapshot_.targetText(chosen);
 
     const LocalDateTime today = clock_.now();
     const std::string weekday = std::to_string(isoWeekday(today.year, today.month, today.day));
     const std::string W = withTrailingDelimiter(CurrentTarget) + weekday;
+    const TargetPath root = targetFolder(shellFiles_, CurrentTarget), Wp = root / weekday;
+    snapshot_.targetNo = chosen;
+    snapshot_.target = CurrentTarget;
+    snapshot_.weekday = weekday;
+    snapshot_.W = W;
+    if (present) snapshot_.targetMedium = mediumOf(shellFiles_, root.shown);
+
     const std::uintptr_t owner = window_.handle();
 
     // Without a source to copy, deleting last week's backup would only lose it.
-    bool anySource = false;
-    for (int k = 1; k <= 5; ++k) anySource = anySource || (window_.checked(cbPfad(k)) && !window_.text(edPfad(k)).empty());
-    if (!anySource) {
+    if (!snapshot_.anySource()) {
         tally_.noSource = true;
         reportShort(fill(txt::ErrNoSource, {W}));
         settings().writeInteger(ini::Rotation, CurrentTargetNo);
@@ -257,12 +283,17 @@ void TfrmBackup::runSteps() {
 
     // Kept, today's weekday folder is brought level instead of deleted.
     const bool keep = settings().readText(ini::OnlyChanges) == "1";
-    if (keep && system_.directoryExists(W)) {
-        pruneWeekdayFolder(W);
+    std::array<std::string, 5> pNames;
+    bool usable = true;  // nothing of the target stands in the way of the copies
+    if (mediaChange() == MediaChange::Target) {
+        usable = false;
+    } else if (keep && system_.directoryExists(W)) {
+        usable = pruneWeekdayFolder(root, weekday, pNames);
     } else if (system_.directoryExists(W)) {
         window_.setText(Ctl::pnTitle, txt::StatusDeleting);
         dateredundanz(W, owner);
         pause(kPause);
+        usable = !weekdayFolderIsLink(root, weekday, false);  // the deletion told why
     } else {
         // The first backup on this weekday: nothing is wrong.
         logReport(fill(txt::ErrNotDeleted, {weekday}), clock_.now(), EventType::Information, kEventFirstOnWeekday);
@@ -274,25 +305,58 @@ void TfrmBackup::runSteps() {
             reportSourcesNotReached(k);
             break;
         }
-        if (!window_.checked(cbPfad(k))) continue;
+        const SnapshotSource& s = snapshot_.source(k);
+        if (!s.ticked) continue;
         ++tally_.sources;
-        const std::string D = W + sourceLiteral(k);
-        // Folders are only made inside a target that is there: an absent
-        // target folder is not created on whatever drive now has its letter.
-        if (!present || !system_.forceDirectories(D)) {
+        const std::string& source = s.text;
+        if (targetSwapped_ || (present && mediaChange() == MediaChange::Target)) {
             ++tally_.sourcesLost;
-            reportShort(fill(txt::ErrDestination, {window_.text(edPfad(k)), W, k}));
+            reportShort(fill(txt::ErrTargetSwapped, {source, CurrentTarget}));
             continue;
         }
-        const std::string source = window_.text(edPfad(k));
+        // A kept copy keeps its folder's spelling: a Windows target knows it by any.
+        const std::string pName = pNames[static_cast<std::size_t>(k - 1)].empty()
+                                      ? "P" + std::to_string(k)
+                                      : pNames[static_cast<std::size_t>(k - 1)];
+        const std::string D = (Wp / pName).shown + "\\";
+        // Folders are only made inside a target that is there: an absent
+        // target folder is not created on whatever drive now has its letter,
+        // nor one inside a weekday folder that leads elsewhere.
+        if (!present || !usable || !system_.forceDirectories(D)) {
+            ++tally_.sourcesLost;
+            reportShort(fill(txt::ErrDestination, {source, W, k}));
+            continue;
+        }
         window_.setText(Ctl::pnTitle, fill(txt::StatusSavingSource, {source}));
-        const std::string S = source.empty() ? source : withTrailingDelimiter(source);
-        if (keep) mirrorfiles(S, D, source);
-        else copyfiles(S, D, owner);
+        currentSource_ = k;
+        if (keep) mirrorfiles(s.folder(), D, source);
+        else copyfiles(s.folder(), D, owner);
+        currentSource_ = 0;
         pause(kPause);
     }
 
     settings().writeInteger(ini::Rotation, CurrentTargetNo);
+}
+
+void TfrmBackup::noteSourceMedium(const std::string& Source) {
+    if (currentSource_ == 0) return;
+    SnapshotSource& s = snapshot_.source(currentSource_);
+    if (!s.medium) s.medium = mediumOf(shellFiles_, Source);
+}
+
+MediaChange TfrmBackup::mediaChange() {
+    // A medium that is gone is left to the steps that meet it: they report
+    // it as gone. Only another medium in its place is a change.
+    if (snapshot_.targetMedium &&
+        compareMedium(shellFiles_, withTrailingDelimiter(snapshot_.target), *snapshot_.targetMedium) ==
+            MediumState::Changed)
+        return MediaChange::Target;
+    if (currentSource_ != 0) {
+        const SnapshotSource& s = snapshot_.source(currentSource_);
+        if (s.medium && compareMedium(shellFiles_, s.folder(), *s.medium) == MediumState::Changed)
+            return MediaChange::Source;
+    }
+    return MediaChange::None;
 }
 
 }  // namespace zb

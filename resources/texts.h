@@ -130,6 +130,21 @@ inline constexpr const char* ErrSourceGoneOne =
 inline constexpr const char* ErrSourceGoneMany =
     "Quelle %1 während der Sicherung nicht mehr erreichbar: Sicherung nach %2 unvollständig, mindestens %3 "
     "Dateien fehlen";
+// Another medium answers where the source was (a card swapped under the
+// same letter): nothing more is read from it. %1: the source as passed, %2:
+// the destination.
+inline constexpr const char* ErrSourceSwapped =
+    "Quelle %1 während der Sicherung gewechselt: Sicherung nach %2 unvollständig";
+// Another medium answers where the target was: nothing more is written to
+// it or deleted on it. During a source's copy: %1 the source as passed, %2
+// the destination; before a source's turn: %1 the source as typed, %2 the
+// target as typed.
+inline constexpr const char* ErrTargetSwappedDuring =
+    "Sicherung von %1 unvollständig: Ziel %2 während der Sicherung gewechselt, auf dem eingelegten Datenträger "
+    "wird nichts geschrieben oder gelöscht";
+inline constexpr const char* ErrTargetSwapped =
+    "Sicherung von %1 nicht ausgeführt: Ziel %2 während der Sicherung gewechselt, auf dem eingelegten "
+    "Datenträger wird nichts geschrieben oder gelöscht";
 inline constexpr const char* FileSingular = "Datei";
 inline constexpr const char* FilePlural = "Dateien";
 inline constexpr const char* ReasonInUse = "Datei wird von einem anderen Programm verwendet";

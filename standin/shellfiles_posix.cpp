@@ -1,6 +1,7 @@
 #include "standin/shellfiles_posix.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/names.h"
 #include "standin/posix_paths.h"
 
 namespace fs = std::filesystem;
@@ -37,15 +39,6 @@ bool copyOne(const fs::path& from, const fs::path& to) {
 }
 
 using Faults = std::map<std::string, std::uint32_t>;
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
 
 // Beyond this length the shell under Wine leaves a file out and says nothing.
 constexpr std::size_t kShellMaxPath = 259;
@@ -127,7 +120,7 @@ std::string windowsName(const std::string& hostPath) {
     std::error_code ec;
     if (fs::exists(fs::symlink_status(p.parent_path() / name, ec))) return (p.parent_path() / name).string();
     for (const auto& entry : fs::directory_iterator(p.parent_path(), ec))
-        if (sameIgnoringCase(entry.path().filename().string(), name)) return entry.path().string();
+        if (sameName(entry.path().filename().string(), name)) return entry.path().string();
     return (p.parent_path() / name).string();
 }
 
@@ -261,31 +254,50 @@ std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::stri
     const auto source = posix::hostPath(from);
     auto target = posix::hostPath(to);
     if (!source || !target) return ERROR_PATH_NOT_FOUND_;
-    if (const auto fault = faults.find(*source); fault != faults.end()) return fault->second;
     if (windowsNames) target = windowsName(*target);
-    std::error_code ec;
-    if (!replace && fs::exists(fs::symlink_status(*target, ec))) return ERROR_FILE_EXISTS_;
+    struct stat st {};
+    const bool taken = ::lstat(target->c_str(), &st) == 0;
+    if (taken && !replace) return ERROR_FILE_EXISTS_;
+    // As the Win32 side: a file in the way is never written through (it may
+    // be a link, or have a second name outside the backup); the copy is made
+    // under a new name beside it and takes its place once it is complete.
+    std::string into = *target;
+    int fd = -1;
+    for (int n = 0; fd < 0 && n < 100; ++n) {
+        if (taken) into = fs::path(*target).parent_path().string() + "/~zb" + std::to_string(n) + ".tmp";
+        fd = ::open(into.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0 && (errno != EEXIST || !taken)) break;
+    }
+    if (fd < 0) return errno == EEXIST ? ERROR_FILE_EXISTS_ : systemError(std::error_code(errno, std::generic_category()));
+    ::close(fd);
+    const auto fail = [&](std::uint32_t error) {
+        ::unlink(into.c_str());
+        return error;
+    };
+    if (const auto fault = faults.find(*source); fault != faults.end()) return fail(fault->second);
     if (progress) progress(0);
     // A large file in pieces, with its progress as CopyFileExW reports it.
     constexpr std::uintmax_t kPiece = 1 << 20;
+    std::error_code ec;
     const std::uintmax_t size = fs::file_size(*source, ec);
-    if (progress && !ec && size > kPiece) {
+    if (ec) return fail(systemError(ec));
+    {
         std::ifstream in(*source, std::ios::binary);
-        std::ofstream out(*target, std::ios::binary | std::ios::trunc);
+        std::ofstream out(into, std::ios::binary | std::ios::trunc);
+        if (!in) return fail(ERROR_ACCESS_DENIED_);
         std::vector<char> piece(kPiece);
         for (std::uintmax_t done = 0; in && out && done < size;) {
             in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
             out.write(piece.data(), in.gcount());
             done += static_cast<std::uintmax_t>(in.gcount());
-            progress(static_cast<int>(done * 100 / size));
+            if (progress && size > kPiece) progress(static_cast<int>(done * 100 / size));
         }
-        if (!out) return ERROR_DISK_FULL_;
-    } else {
-        fs::copy_file(*source, *target, fs::copy_options::overwrite_existing, ec);
-        if (ec) return systemError(ec);
+        if (!out) return fail(ERROR_DISK_FULL_);
     }
-    fs::last_write_time(*target, fs::last_write_time(*source, ec), ec);
-    fs::permissions(*target, fs::status(*source, ec).permissions(), ec);
+    fs::last_write_time(into, fs::last_write_time(*source, ec), ec);
+    fs::permissions(into, fs::status(*source, ec).permissions(), ec);
+    if (taken && ::rename(into.c_str(), target->c_str()) != 0)
+        return fail(systemError(std::error_code(errno, std::generic_category())));
     return 0;
 }
 

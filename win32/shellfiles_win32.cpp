@@ -204,24 +204,45 @@ public:
         const auto exactSource = longPath(from), exactTarget = longPath(to);
         if (!exactSource || !exactTarget) return kNameNotPossible;
         const std::wstring &source = *exactSource, &target = *exactTarget;
-        // A read-only or hidden file in the way makes the copy fail with
-        // "access denied"; it is our own earlier copy, so it may be replaced.
-        const DWORD old = replace ? GetFileAttributesW(target.c_str()) : INVALID_FILE_ATTRIBUTES;
-        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0)
-            SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        // A large file must not freeze the window, nor keep Windows waiting
-        // for the answer whether the session may end.
-        if (!CopyFileExW(source.c_str(), target.c_str(), progress ? &onProgress : nullptr,
-                         const_cast<CopyProgress*>(&progress), nullptr,
-                         replace ? 0 : COPY_FILE_FAIL_IF_EXISTS))
-            return GetLastError();
-        // Wine leaves the attributes of a replaced file as they were.
-        const DWORD want = GetFileAttributesW(source.c_str()), have = GetFileAttributesW(target.c_str());
+        // What is at the target is never written through: it may be a link,
+        // or a file with a second name outside the backup (an archive of
+        // older days), and a copy that fails halfway must leave it whole.
+        // The copy is made under a name of its own beside it and renamed
+        // over it once it is complete.
+        const bool taken = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES ||
+                           GetLastError() == ERROR_SHARING_VIOLATION;
+        if (taken && !replace) return ERROR_FILE_EXISTS;
+        std::wstring into = target;
+        const auto cut = target.find_last_of(L'\\');
+        for (int n = 0;; ++n) {
+            if (taken) into = target.substr(0, cut + 1) + L"~zb" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(n) + L".tmp";
+            // A large file must not freeze the window, nor keep Windows
+            // waiting for the answer whether the session may end.
+            if (CopyFileExW(source.c_str(), into.c_str(), progress ? &onProgress : nullptr,
+                            const_cast<CopyProgress*>(&progress), nullptr, COPY_FILE_FAIL_IF_EXISTS))
+                break;
+            const DWORD e = GetLastError();
+            if (!taken || (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) || n >= 99) return e;
+        }
+        // Wine leaves the attributes of a copy as they were at its creation.
+        const DWORD want = GetFileAttributesW(source.c_str()), have = GetFileAttributesW(into.c_str());
         if (want != INVALID_FILE_ATTRIBUTES && have != INVALID_FILE_ATTRIBUTES &&
             (want & kKeptAttributes) != (have & kKeptAttributes))
-            SetFileAttributesW(target.c_str(), (want & kKeptAttributes) ? (want & kKeptAttributes) : FILE_ATTRIBUTE_NORMAL);
-        return 0;
+            SetFileAttributesW(into.c_str(), (want & kKeptAttributes) ? (want & kKeptAttributes) : FILE_ATTRIBUTE_NORMAL);
+        if (!taken) return 0;
+        // A read-only mark on our own earlier copy would refuse the rename.
+        const DWORD old = GetFileAttributesW(target.c_str());
+        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            (old & FILE_ATTRIBUTE_READONLY) != 0)
+            SetFileAttributesW(target.c_str(), old & ~FILE_ATTRIBUTE_READONLY);
+        if (MoveFileExW(into.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
+        const DWORD e = GetLastError();
+        SetFileAttributesW(into.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(into.c_str());
+        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0)
+            SetFileAttributesW(target.c_str(), old);
+        return e;
     }
 
     std::uint32_t createFolder(const std::string& like, const std::string& path) override {

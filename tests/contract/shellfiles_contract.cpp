@@ -246,6 +246,34 @@ TEST_F(ShellFilesContract, RemovesFilesEmptyFoldersAndLinksAsLinks) {
     EXPECT_FALSE(name.empty());
 }
 
+// A copy that replaces another is written beside it and renamed over it:
+// a second name of the old one (an archive of older days) keeps the old
+// bytes, a read-only mark does not stop it, and nothing of the way stays.
+TEST_F(ShellFilesContract, AReplacedCopyIsNeverWrittenThrough) {
+    const std::string d = shell->fullPath(dst);
+    test::writeBytes(dst + "a.txt", "last week");
+    fs::create_hard_link(test::host(dst + "a.txt"), test::host(src + "\\archiv.txt"));
+#ifdef _WIN32
+    SetFileAttributesA((dst + "a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+#endif
+    EXPECT_EQ(shell->copyFile(src + "\\a.txt", d + "a.txt", false, {}), ERROR_FILE_EXISTS_);
+    EXPECT_EQ(shell->copyFile(src + "\\a.txt", d + "a.txt", true, {}), 0u);
+    EXPECT_EQ(test::readBytes(dst + "a.txt"), "a");
+    EXPECT_EQ(test::readBytes(src + "\\archiv.txt"), "last week");
+    std::uint32_t error = 0;
+    const auto entries = shell->listFolder(d, error, {});
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 1u);
+    EXPECT_EQ((*entries)[0].name, "a.txt");
+    fs::remove(test::host(src + "\\archiv.txt"));
+#ifndef _WIN32  // Wine 8 makes no links; a Unix one it follows
+    fs::create_symlink(test::host(src + "\\versteckt.txt"), test::host(dst + "b.txt"));
+    EXPECT_EQ(shell->copyFile(src + "\\a.txt", d + "b.txt", true, {}), 0u);
+    EXPECT_EQ(test::readBytes(src + "\\versteckt.txt"), "h");
+    EXPECT_FALSE(fs::is_symlink(test::host(dst + "b.txt")));
+#endif
+}
+
 #ifdef _WIN32
 // Another program's file held open without sharing: the copy names the reason.
 TEST_F(ShellFilesContract, AFileInUseFailsWithASharingViolation) {

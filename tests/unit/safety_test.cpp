@@ -12,7 +12,10 @@
 #include <cstdlib>
 #include <map>
 #include <random>
+#include <set>
+#include <tuple>
 
+#include "core/names.h"
 #include "core/paths.h"
 #include "core/calendar.h"
 #include "run_fixture.h"
@@ -56,6 +59,10 @@ void SafetyTest::runOne(int index, bool keep) {
     // stay those of the seed.
     std::mt19937 links(static_cast<unsigned>(index) * 7919u + 1u);
     auto linkChance = [&](int percent) { return std::uniform_int_distribution<int>(0, 99)(links) < percent; };
+    // So do the adversaries of the names and the media.
+    std::mt19937 adversary(static_cast<unsigned>(index) * 104729u + 7u);
+    auto foe = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(adversary); };
+    shellFiles.windowsNames = foe(3) == 0;
     const std::string caseDir = makeFolder("case" + std::to_string(index));
     const fs::path root = host(caseDir);
     posix::clearDrives();
@@ -67,6 +74,10 @@ void SafetyTest::runOne(int index, bool keep) {
     writeBytes((root / "rel" / "x.txt").string(), "x");
     writeBytes((root / "Daten" / "wichtig.txt").string(), "w");
 
+    // Per weekday folder: a link named as a source's folder, and whether it
+    // stays; whether last week's datei1 has a second name in an archive.
+    std::map<std::string, std::pair<std::string, bool>> linkIn;
+    std::set<std::string> archived;
     // Targets 1..8 on the drive letters E..L.
     TargetKind kinds[9];
     for (int n = 1; n <= 8; ++n) {
@@ -109,6 +120,27 @@ void SafetyTest::runOne(int index, bool keep) {
                 writeBytes((day / "P1" / "alt.txt").string(), "alt");
                 if (chance(20)) shellFiles.undeletable.insert((day / "P1" / "alt.txt").string());
                 if (linkChance(20)) fs::create_directory_symlink(root / "Daten", day / "P1" / "verweis");
+                // A link spelled as a source's folder in any case, that may not
+                // go; a stray folder that Windows would take for P1; last
+                // week's copy of a file with a second name outside, and one
+                // under another case of its name.
+                if (foe(3) == 0) {
+                    std::string name = "P" + std::to_string(1 + foe(5));
+                    if (foe(2) || name == "P1") name[0] = 'p';  // beside the real P1
+                    fs::create_directory_symlink(root / "Daten", day / name);
+                    const bool stays = foe(3) == 0;
+                    if (stays) shellFiles.undeletable.insert((day / name).string());
+                    linkIn[day.string()] = {name, stays};
+                }
+                if (foe(4) == 0) writeBytes((day / (foe(2) ? "P1." : "P1 ") / "x.txt").string(), "x");
+                if (foe(3) == 0) {
+                    const fs::path kept = root / "Archiv" / (L + std::to_string(d));
+                    fs::create_directories(kept.parent_path());
+                    writeBytes(kept.string(), "archiviert");
+                    fs::create_hard_link(kept, day / "P1" / "datei1");
+                    archived.insert(day.string());
+                }
+                if (foe(3) == 0) writeBytes((day / "P1" / "έργο.txt").string(), "voriges");
             }
         }
     }
@@ -120,6 +152,7 @@ void SafetyTest::runOne(int index, bool keep) {
     std::string failing[6];  // the relative path of the file that cannot be copied
     std::uint32_t failure[6] = {};
     bool changing[6] = {};
+    std::string twin[6], twinOf[6];  // the twin that finds its name taken, and the other
     for (int k = 1; k <= 5; ++k) {
         const SourceKind s = static_cast<SourceKind>(pick(5));
         sourceKinds[k] = s;
@@ -147,6 +180,18 @@ void SafetyTest::runOne(int index, bool keep) {
                     shellFiles.faults[host(caseDir + "\\" + name + "\\" + failing[k]).string()] = failure[k];
                 }
                 changing[k] = chance(20);
+                if (shellFiles.windowsNames && failing[k].empty() && foe(2)) {
+                    // Twins a Windows target cannot hold side by side; the
+                    // one the shell copied first keeps the name.
+                    static const char* twins[][2] = {{"ΩΜΈΓΑ.txt", "Ωμέγα.txt"}, {"Ґанок.txt", "ґанок.txt"},
+                                                     {"ԱՇԽԱՐՀ.txt", "աշխարհ.txt"}, {"Ștrudel.txt", "ștrudel.txt"},
+                                                     {"ＡＢＣ.txt", "ａｂｃ.txt"}, {"Ǉubav.txt", "ǉubav.txt"}};
+                    const auto& t = twins[foe(6)];
+                    writeBytes((root / name / t[0]).string(), "eins");
+                    writeBytes((root / name / t[1]).string(), "zweites");
+                    twin[k] = t[1], twinOf[k] = t[0];
+                }
+                if (k == 1) writeBytes((root / name / "ΈΡΓΟ.txt").string(), "umbenannt");
                 text = "C:\\" + name + (chance(50) ? "\\" : "");
                 break;
             case SourceKind::Empty: fs::create_directories(root / name); text = "C:\\" + name; break;
@@ -177,7 +222,49 @@ void SafetyTest::runOne(int index, bool keep) {
         }
     };
 
+    bool ticked[6] = {};
+    for (int k = 1; k <= 5; ++k) ticked[k] = window.checked(cbPfad(k));
+    // Between two steps (the pause after a source's copy): a box unticked,
+    // a source folder replaced by another under its path, or the target's
+    // letter given to another stick. The run must go on with what it started.
+    const int meddle = foe(4), meddleAfter = 1 + foe(3);
+    int copiesDone = 0, swappedSource = 0;
+    std::string swappedTarget;
+    window.onWait = [&](std::uint32_t ms) {
+        clock.advance(ms);
+        if (window.text(Ctl::pnTitle).rfind("Sichere ", 0) != 0 || ++copiesDone != meddleAfter) return;
+        if (meddle == 1) {
+            for (int k = 1; k <= 5; ++k) window.setCheckedState(cbPfad(k), false);
+        } else if (meddle == 2) {
+            for (int k = 5; k >= 1 && !swappedSource; --k)
+                if (sourceKinds[k] == SourceKind::Files && !changing[k])
+                    swappedSource = k;
+            if (!swappedSource) return;
+            const std::string name = "Quelle" + std::to_string(swappedSource);
+            fs::rename(root / name, root / (name + "-erste"));
+            fs::create_directories(root / name);
+            writeBytes((root / name / "andere.txt").string(), "andere Karte");
+        } else if (meddle == 3 && form.currentTargetNo() > 0) {
+            const char letter = static_cast<char>('D' + form.currentTargetNo());
+            swappedTarget = std::string(1, letter);
+            const fs::path stick = root / "anderer-stick";
+            fs::create_directories(stick / "3" / "P2");
+            writeBytes((stick / "3" / "P2" / "alt.txt").string(), "alt");
+            before["anderer-stick"] = "<dir>", before["anderer-stick/3"] = "<dir>",
+            before["anderer-stick/3/P2"] = "<dir>", before["anderer-stick/3/P2/alt.txt"] = "alt";
+            posix::mapDrive(letter, stick.string());
+        }
+    };
+
     form.miExecNowClick(Ctl::miExecNow);
+    window.onWait = [this](std::uint32_t ms) { clock.advance(ms); };
+    if (!swappedTarget.empty()) posix::mapDrive(swappedTarget[0], (root / ("drive" + swappedTarget)).string());
+    if (swappedSource) {
+        const std::string name = "Quelle" + std::to_string(swappedSource);
+        fs::remove_all(root / name);
+        fs::rename(root / (name + "-erste"), root / name);
+    }
+    for (int k = 1; k <= 5; ++k) window.setCheckedState(cbPfad(k), ticked[k]);
 
     // What the run should have done, worked out independently.
     auto present = [&](int n) {
@@ -203,49 +290,72 @@ void SafetyTest::runOne(int index, bool keep) {
     const std::string wd = std::to_string(isoWeekday(2026, 12, day));
     const std::string W = ended ? "" : withTrailingDelimiter(text(chosen)) + wd;
     std::string hostW;
-    bool anySource = false, anyTicked = false, locked = false;  // the old P1 holds a file that cannot be removed
-    for (int k = 1; k <= 5; ++k) {
-        anyTicked = anyTicked || window.checked(cbPfad(k));
-        anySource = anySource || (window.checked(cbPfad(k)) && !window.text(edPfad(k)).empty());
-    }
+    bool anySource = false, locked = false;  // the old P1 holds a file that cannot be removed
+    for (int k = 1; k <= 5; ++k) anySource = anySource || (ticked[k] && !window.text(edPfad(k)).empty());
+    // The link in today's weekday folder, and whether it stays.
+    std::string link;
+    bool linkStays = false;
+    // Where a meddling between two steps took effect: the sources after it.
+    int meddledFrom = 6;
+    for (int k = 1, seen = 0; k <= 5; ++k)
+        if (ticked[k] && ++seen == meddleAfter) meddledFrom = k + 1;
+    auto swappedTargetFor = [&](int k) { return meddle == 3 && k >= meddledFrom; };
+    auto swappedSourceFor = [&](int k) { return meddle == 2 && k == swappedSource && k >= meddledFrom; };
+    for (int k = 1; k <= 5 && !ended; ++k)
+        if (!twin[k].empty() && fs::exists(host(W + "\\P" + std::to_string(k)) / twin[k])) std::swap(twin[k], twinOf[k]);
+    auto blocked = [&](int k) { return linkStays && sameName(link, "P" + std::to_string(k)); };
     if (!ended && !anySource) {
         reports.push_back("Keine Quelle zum Sichern angewählt: nichts gesichert, die vorige Sicherung " + W +
                           " bleibt erhalten");
     } else if (!ended) {
         hostW = host(W).string();
-        for (const auto& u : shellFiles.undeletable) locked = locked || u.rfind(hostW + "/", 0) == 0;
+        for (const auto& u : shellFiles.undeletable) locked = locked || u.rfind(hostW + "/P1/alt.txt", 0) == 0;
+        if (const auto it = linkIn.find(hostW); it != linkIn.end() && present(chosen))
+            std::tie(link, linkStays) = it->second;
         if (present(chosen) && before.count(host(W).lexically_normal().lexically_relative(root).string())) {
-            if (locked && !keep)
+            if ((locked || linkStays) && !keep)
                 reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + W + " [5]");
-            if (locked && keep && anyTicked && !window.checked(cbPfad(1)))
-                reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + W + "\\P1 [5]");
+            // Kept: the strays that stay, in the order of their names.
+            std::map<std::string, bool> strays;
+            if (!ticked[1]) strays["P1"] = locked;
+            if (!link.empty()) strays[link] = linkStays;
+            for (const auto& [name, stays] : strays)
+                if (keep && stays)
+                    reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + W + "\\" + name + " [5]");
         } else {
             reports.push_back("Sicherung vom " + wd + " nicht gelöscht");
         }
         for (int k = 1; k <= 5; ++k) {
-            if (!window.checked(cbPfad(k))) continue;
+            if (!ticked[k]) continue;
             const std::string src = window.text(edPfad(k));
             const std::string D = W + "\\P" + std::to_string(k) + "\\";
+            const std::string S = src.empty() ? src : withTrailingDelimiter(src);
             if (!present(chosen)) {
                 reports.push_back("Sicherung von " + src + " nach " + D + " fehlgeschlagen!");
-            } else if (sourceKinds[k] != SourceKind::Files && sourceKinds[k] != SourceKind::Empty) {
-                reports.push_back("Datei kopieren von " + (src.empty() ? src : withTrailingDelimiter(src)) + " nach " +
-                                  D + " fehlgeschlagen.");
-            } else if (!failing[k].empty() || (keep && k == 1 && locked)) {
-                // A kept copy's file that cannot be removed is reported as missing.
-                const bool stuck = keep && k == 1 && locked;
-                int files = stuck ? 1 : 0;
-                for (const auto& f : fs::recursive_directory_iterator(root / ("Quelle" + std::to_string(k))))
-                    files += f.is_regular_file() ? 1 : 0;
-                const std::string s = withTrailingDelimiter(src);
-                const std::string why = failure[k] == ERROR_DISK_FULL_ ? "Ziellaufwerk ist voll"
-                                                                       : "Datei wird von einem anderen Programm verwendet";
-                const std::string first = failing[k].empty() ? D + "alt.txt (Zugriff verweigert)" : s + failing[k] + " (" + why + ")";
-                const std::string all = std::to_string(files) + (files == 1 ? " Datei" : " Dateien");
-                reports.push_back("Sicherung von " + s + " unvollständig: " +
-                                  (stuck && !failing[k].empty() ? "2 von " + all + " fehlen, darunter "
-                                                                : "1 von " + all + " fehlt: ") +
-                                  first);
+            } else if (swappedTargetFor(k)) {
+                reports.push_back("Sicherung von " + src + " nicht ausgeführt: Ziel " + text(chosen) +
+                                  " während der Sicherung gewechselt, auf dem eingelegten Datenträger wird nichts "
+                                  "geschrieben oder gelöscht");
+            } else if ((sourceKinds[k] != SourceKind::Files && sourceKinds[k] != SourceKind::Empty) || blocked(k)) {
+                reports.push_back("Datei kopieren von " + S + " nach " + D + " fehlgeschlagen.");
+            } else if (swappedSourceFor(k)) {
+                // Nothing of the kept copy goes for what another medium lacks.
+                reports.push_back("Quelle " + S + " während der Sicherung gewechselt: Sicherung nach " + D + " unvollständig");
+            } else if (!failing[k].empty() || !twin[k].empty() || (keep && k == 1 && locked)) {
+                if (!failing[k].empty() || !twin[k].empty()) {
+                    int files = 0;
+                    for (const auto& f : fs::recursive_directory_iterator(root / ("Quelle" + std::to_string(k))))
+                        files += f.is_regular_file() ? 1 : 0;
+                    const std::string why = !twin[k].empty() ? "Name auf dem Ziellaufwerk nicht möglich"
+                                            : failure[k] == ERROR_DISK_FULL_ ? "Ziellaufwerk ist voll"
+                                                                             : "Datei wird von einem anderen Programm verwendet";
+                    reports.push_back("Sicherung von " + S + " unvollständig: 1 von " + std::to_string(files) +
+                                      (files == 1 ? " Datei" : " Dateien") + " fehlt: " + S +
+                                      (twin[k].empty() ? failing[k] : twin[k]) + " (" + why + ")");
+                }
+                // A kept copy's leftover that cannot be removed is told as such.
+                if (keep && k == 1 && locked)
+                    reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + D + "alt.txt [5]");
             }
         }
     }
@@ -277,10 +387,12 @@ void SafetyTest::runOne(int index, bool keep) {
     // Every enabled source that is there is copied completely.
     if (!ended && present(chosen) && anySource) {
         for (int k = 1; k <= 5; ++k) {
-            if (!window.checked(cbPfad(k)) || sourceKinds[k] != SourceKind::Files) continue;
+            if (!ticked[k] || sourceKinds[k] != SourceKind::Files || blocked(k) || swappedTargetFor(k) ||
+                swappedSourceFor(k))
+                continue;
             const fs::path from = root / ("Quelle" + std::to_string(k));
             const fs::path to = host(W + "\\P" + std::to_string(k));
-            std::string left = failing[k];
+            std::string left = twin[k].empty() ? failing[k] : twin[k];
             for (char& c : left)
                 if (c == '\\') c = '/';
             const auto original = snapshot(from), copied = snapshot(to);
@@ -288,12 +400,17 @@ void SafetyTest::runOne(int index, bool keep) {
                 if (!left.empty() && rel == left) continue;
                 EXPECT_TRUE(copied.count(rel) && copied.at(rel) == content) << "missing in the backup: " << rel;
             }
+            // A copy that could not replace last week's leaves it whole.
+            if (keep && k == 1 && failing[k] == "datei1" && archived.count(hostW))
+                EXPECT_EQ(readBytes((to / "datei1").string()), "archiviert");
             // A kept copy ends as a fresh one would.
             for (const auto& [rel, content] : copied)
                 EXPECT_TRUE(!keep || original.count(rel) || (k == 1 && locked && rel == "alt.txt")) << "left over: " << rel;
         }
-        for (int k = 2; k <= 5 && keep && anyTicked; ++k)
-            EXPECT_TRUE(window.checked(cbPfad(k)) || !fs::exists(host(W + "\\P" + std::to_string(k)))) << k;
+        for (int k = 2; k <= 5 && keep; ++k)
+            EXPECT_TRUE(ticked[k] || (linkStays && link == "P" + std::to_string(k)) ||
+                        !fs::exists(host(W + "\\P" + std::to_string(k))))
+                << k;
     }
 }
 
