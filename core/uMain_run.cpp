@@ -179,6 +179,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     ApplicationEvents1Restore(Ctl::frmBackup);
     const LocalDateTime start = clock_.now();
     tally_ = RunTally{};
+    lowSpaceTip_.clear();
     runStart_ = start;
     runRecorded_ = false;
     for (int k = 1; k <= 5; ++k)
@@ -257,6 +258,7 @@ void TfrmBackup::runSteps() {
 
     // Kept, today's weekday folder is brought level instead of deleted.
     const bool keep = settings().readText(ini::OnlyChanges) == "1";
+    if (present && !roomForBackup(W, keep)) return;
     if (keep && system_.directoryExists(W)) {
         pruneWeekdayFolder(W);
     } else if (system_.directoryExists(W)) {
@@ -291,6 +293,7 @@ void TfrmBackup::runSteps() {
         else copyfiles(S, D, owner);
         pause(kPause);
     }
+    if (present) noteSpaceLeft();
 
     settings().writeInteger(ini::Rotation, CurrentTargetNo);
 }
