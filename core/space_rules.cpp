@@ -147,6 +147,7 @@ void SpaceCounter::fresh(const std::string& source) {
         const auto it = std::find(above_.begin(), above_.end(), id);
         if (it != above_.end()) chain = static_cast<int>(it - above_.begin());
     }
+    need.needed += allocated(1, cluster_);  // its folder in the weekday folder
     walk({full, {}, chain}, false);
 }
 
@@ -184,7 +185,7 @@ void SpaceCounter::kept(const std::string& weekdayFolder, const std::vector<std:
             fresh(sources[k]);
             continue;
         }
-        walk({files_.fullPath(sources[k]), join(W, name), -1}, localTimes);
+        keptFolder(sources[k], join(W, name), localTimes);
     }
 }
 

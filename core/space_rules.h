@@ -83,6 +83,10 @@ public:
     // (`sources[k]` empty for an unticked one), and what a fresh weekday
     // folder would not hold goes.
     void kept(const std::string& weekdayFolder, const std::vector<std::string>& sources, bool localTimes);
+    // One source against its kept copy.
+    void keptFolder(const std::string& source, const std::string& copy, bool localTimes) {
+        walk({files_.fullPath(source), files_.fullPath(copy), -1}, localTimes);
+    }
     SpaceNeed need;
 
 private:
