@@ -151,21 +151,27 @@ void SpaceCounter::fresh(const std::string& source) {
     walk({full, {}, chain}, false);
 }
 
+bool SpaceCounter::realFolder(const std::string& full) {
+    const std::string parent = parentOf(full), name = full.substr(full.find_last_of('\\') + 1);
+    std::uint32_t error = 0;
+    const auto entries = files_.listFolder(parent, error, keepAlive_);
+    if (!entries) return false;
+    for (const FileEntry& e : *entries)
+        if (e.name == name) return e.folder && !e.reparsePoint();
+    return false;
+}
+
 void SpaceCounter::deleted(const std::string& weekdayFolder) {
     // A weekday folder that is a link goes as the link and frees nothing.
     const std::string full = files_.fullPath(weekdayFolder);
-    const std::string parent = parentOf(full), name = full.substr(full.find_last_of('\\') + 1);
-    std::uint32_t error = 0;
-    const auto onTarget = files_.listFolder(parent, error, keepAlive_);
-    if (!onTarget) return;
-    for (const FileEntry& e : *onTarget)
-        if (e.name == name && e.folder && !e.reparsePoint()) need.freed += tree(full);
+    if (realFolder(full)) need.freed += tree(full);
 }
 
 void SpaceCounter::kept(const std::string& weekdayFolder, const std::vector<std::string>& sources, bool localTimes) {
     const std::string W = files_.fullPath(weekdayFolder);
     std::uint32_t error = 0;
-    const auto inside = files_.listFolder(W, error, keepAlive_);
+    // A weekday folder that is a link is taken away as the link: nothing in it is kept.
+    const auto inside = realFolder(W) ? files_.listFolder(W, error, keepAlive_) : std::nullopt;
     std::array<bool, 5> ticked{};
     for (std::size_t k = 0; k < sources.size() && k < ticked.size(); ++k) ticked[k] = !sources[k].empty();
     std::vector<const FileEntry*> stray;

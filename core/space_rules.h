@@ -96,6 +96,8 @@ private:
     };
     void walk(Pending first, bool localTimes);
     std::uint64_t tree(const std::string& folder);
+    // An existing folder that is no link.
+    bool realFolder(const std::string& full);
     void serve() const {
         if (keepAlive_) keepAlive_();
     }
