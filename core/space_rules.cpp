@@ -140,6 +140,8 @@ SpaceCounter::SpaceCounter(IShellFiles& files, std::uint32_t cluster, const std:
 }
 
 void SpaceCounter::fresh(const std::string& source) {
+    // A relative source is not copied: it would depend on the current directory.
+    if (!isAbsolutePath(source)) return;
     const std::string full = files_.fullPath(source);
     FileId id;
     int chain = -1;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/paths.h"
 #include "platform/ports.h"
 
 namespace zb {
@@ -85,7 +86,7 @@ public:
     void kept(const std::string& weekdayFolder, const std::vector<std::string>& sources, bool localTimes);
     // One source against its kept copy.
     void keptFolder(const std::string& source, const std::string& copy, bool localTimes) {
-        walk({files_.fullPath(source), files_.fullPath(copy), -1}, localTimes);
+        if (isAbsolutePath(source)) walk({files_.fullPath(source), files_.fullPath(copy), -1}, localTimes);
     }
     SpaceNeed need;
 

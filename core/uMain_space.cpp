@@ -36,8 +36,7 @@ bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
     std::vector<std::string> sources;
     int ticked = 0;
     for (const std::string& s : runSources_) {
-        const bool readable = !s.empty() && isAbsolutePath(s);
-        sources.push_back(readable ? withTrailingDelimiter(s) : std::string());
+        sources.push_back(s.empty() ? s : withTrailingDelimiter(s));
         ticked += !s.empty();
     }
     SpaceCounter count(shellFiles_, volume->clusterBytes, target, serve);
