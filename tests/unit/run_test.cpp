@@ -2,6 +2,7 @@
 // and the error log, on real folders.
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "core/mirror.h"
 #include "core/rotation.h"
@@ -692,11 +693,8 @@ TEST(SpaceRules, RoomInClustersAgainstTheFreeRoomAndWhatTheRunFrees) {
         {(1 << 20) - 1, false, "1023 KB"}, {(1 << 20) - 1, true, "1,0 MB"}, {1932735283, false, "1,7 GB"},
         {1932735284, true, "1,9 GB"},   {100ull << 20, false, "100 MB"}, {3ull << 40, true, "3,0 TB"}};
     for (const auto& [bytes, up, text] : texts) EXPECT_EQ(sizeText(bytes, up), text) << bytes;
-    EXPECT_FALSE(spaceLow({11, 100, 1}, 10));
-    EXPECT_TRUE(spaceLow({9, 100, 1}, 1));    // below a tenth of the drive
-    EXPECT_TRUE(spaceLow({50, 100, 1}, 51));  // below what the run wrote
-    EXPECT_FALSE(spaceLow({0, 0, 0}, 1));     // no figures
-
+    // Low: below a tenth of the drive, or below what the run wrote; without figures never.
+    EXPECT_TRUE(!spaceLow({11, 100, 1}, 10) && spaceLow({9, 100, 1}, 1) && spaceLow({50, 100, 1}, 51) && !spaceLow({}, 1));
     // A kept copy: unchanged files stay, changed ones are replaced, what the
     // source lacks goes, another case is copied anew, a link is left alone.
     const std::vector<FileEntry> source{{"anders", false, 6000, 7}, {"Brief", false, 5, 7}, {"gleich", false, 5, 7},
@@ -708,12 +706,10 @@ TEST(SpaceRules, RoomInClustersAgainstTheFreeRoomAndWhatTheRunFrees) {
     SpaceNeed need;
     std::vector<const FileEntry*> gone;
     const auto below = levelNeed(source, copy, 4096, false, need, gone);
-    EXPECT_EQ(need.needed, 8192u + 4096 + 4096 + 4096);  // anders, Brief, neu, the folder Neu
-    EXPECT_EQ(need.files, 3);
-    EXPECT_EQ(need.freed, 4096u + 4096 + 12288);  // anders, brief, weg
-    EXPECT_EQ(need.largestReplaced, 4096u);
-    ASSERT_EQ(gone.size(), 1u);
-    EXPECT_EQ(gone[0]->name, "altOrdner");
+    // Needed: anders, Brief, neu, the folder Neu; freed: anders, brief, weg.
+    EXPECT_EQ(std::tuple(need.needed, need.files, need.freed, need.largestReplaced),
+              std::tuple(8192u + 3 * 4096, 3, 8192u + 12288, 4096u));
+    EXPECT_TRUE(gone.size() == 1 && gone[0]->name == "altOrdner");
     ASSERT_EQ(below.size(), 2u);
     EXPECT_TRUE(below[0].first->name == "Neu" && !below[0].second);
     EXPECT_TRUE(below[1].first->name == "Ordner" && below[1].second == &copy[4]);
@@ -753,9 +749,8 @@ TEST_F(RunTest, ABackupThatCannotFitLeavesThePreviousOneAsItWas) {
         clock.set({2026, 12, 9, 1, 0, 0, 0});
         run();
         EXPECT_EQ(logLines(), std::vector<std::string>{c.text + ": 09.12.2026"});
-        std::size_t inW = 0;
-        for (const auto& f : fs::recursive_directory_iterator(e)) inW += fs::is_regular_file(f.path());
-        EXPECT_EQ(inW, c.files.size());
+        EXPECT_EQ(std::count_if(fs::recursive_directory_iterator(e), {}, [](const auto& f) { return f.is_regular_file(); }),
+                  static_cast<std::ptrdiff_t>(c.files.size()));
         EXPECT_EQ(fs::exists(w / "P1"), c.old);
         EXPECT_EQ(stored(), "1");
         EXPECT_NE(iniText().find("Ergebnis=fehlgeschlagen\r\nZiel=1\r\nFehlend=3\r\n"), std::string::npos);
