@@ -109,17 +109,6 @@ DWORD removeOne(const std::wstring& path, bool folder) {
     return removed ? 0 : GetLastError();
 }
 
-// The root of the volume that holds an existing path, with its trailing
-// backslash (a folder where a volume is mounted, or a drive's root).
-std::uint32_t volumeRoot(const std::string& path, std::wstring& root) {
-    const std::wstring full = longPath(path);
-    root.assign(full.size() + 2, L'\0');
-    if (!GetVolumePathNameW(full.c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
-    root.resize(wcslen(root.c_str()));
-    if (root.empty() || root.back() != L'\\') root += L'\\';
-    return 0;
-}
-
 class Win32ShellFiles final : public IShellFiles {
 public:
     int shFileOperation(const ShFileOp& op, bool& anyAborted) override {
@@ -254,8 +243,11 @@ public:
     std::uint32_t removeFolder(const std::string& path) override { return removeOne(longPath(path), true); }
 
     std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
-        std::wstring root;
-        if (const std::uint32_t e = volumeRoot(path, root)) return e;
+        const std::wstring full = longPath(path);
+        std::wstring root(full.size() + 2, L'\0');
+        if (!GetVolumePathNameW(full.c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
+        root.resize(wcslen(root.c_str()));
+        if (root.empty() || root.back() != L'\\') root += L'\\';
         wchar_t fs[MAX_PATH + 1] = {};
         if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fs, MAX_PATH + 1))
             return GetLastError();
@@ -265,8 +257,11 @@ public:
 
     std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
                             std::uint32_t& clusterBytes) override {
-        std::wstring root;
-        if (const std::uint32_t e = volumeRoot(path, root)) return e;
+        const std::wstring full = longPath(path);
+        std::wstring root(full.size() + 2, L'\0');
+        if (!GetVolumePathNameW(full.c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
+        root.resize(wcslen(root.c_str()));
+        if (root.empty() || root.back() != L'\\') root += L'\\';
         // Free to this user: a disk quota leaves less than the volume has.
         ULARGE_INTEGER mine{}, total{};
         if (!GetDiskFreeSpaceExW(root.c_str(), &mine, &total, nullptr)) return GetLastError();
