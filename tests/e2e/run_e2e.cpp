@@ -339,12 +339,6 @@ const char* smallDrive() {
     return drive;
 }
 
-DiskSpace spaceOf(const std::string& drive) {
-    DiskSpace d;
-    EXPECT_EQ(makeShellFiles()->diskSpace(drive, d.freeBytes, d.totalBytes, d.clusterBytes), 0u);
-    return d;
-}
-
 // A backup that cannot fit on the 2 MB drive: last week's folder stays as it
 // was, and the run says why it did not start.
 TEST(RunE2E, ABackupThatCannotFitDeletesNothing) {
@@ -358,7 +352,8 @@ TEST(RunE2E, ABackupThatCannotFitDeletesNothing) {
     const std::string source = sb.makeFolder("Gross");
     for (const char* n : {"a.bin", "b.bin", "c.bin", "d.bin"}) writeFile(source + "\\" + n, std::string(700 * 1024, n[0]));
     prepareRun(sb, source, drive);
-    const DiskSpace d = spaceOf(drive);
+    DiskSpace d;
+    ASSERT_EQ(makeShellFiles()->diskSpace(drive, d.freeBytes, d.totalBytes, d.clusterBytes), 0u);
     const std::uint32_t c = d.clusterBytes;
 
     App app(sb.appData());
@@ -409,7 +404,8 @@ TEST(RunE2E, AFullTargetIsReported) {
     const auto at = log.find(pre + counts + source + "\\");
     EXPECT_NE(at, std::string::npos) << log;
     EXPECT_NE(log.find(".bin (Ziellaufwerk ist voll): " + shortDateToday() + "\r\n", at), std::string::npos) << log;
-    const DiskSpace d = spaceOf(drive);
+    DiskSpace d;
+    ASSERT_EQ(makeShellFiles()->diskSpace(drive, d.freeBytes, d.totalBytes, d.clusterBytes), 0u);
     EXPECT_NE(log.find("\r\nZiellaufwerk " + drive + " fast voll: noch " + sizeText(d.freeBytes, false) + " von " +
                        sizeText(d.totalBytes, false) + " frei, die nächste Sicherung passt möglicherweise nicht mehr: " +
                        shortDateToday() + "\r\n"),
