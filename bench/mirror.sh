@@ -122,9 +122,12 @@ sync; timed underWine delete 'T:\wfull'; del=$inner
 rm -rf "$HOME/.local/share/Trash"  # FOF_ALLOWUNDO: Wine moves the folder into the recycle bin
 sync; timed underWine copy 'S:\W\' 'T:\wfull\'
 add W.full "$(awk -v a="$del" -v b="$inner" 'BEGIN { printf "%.6f", a + b }')"
+# The room the next full run needs, told before it deletes that copy.
+sync; timed underWine estimate 'S:\W\' 'T:\wfull'; add W.est "$inner"
 sync; timed underWine mirror 'S:\W\' 'T:\wmi\'; add W.first "$inner"
 sameAsSource "$src/W" "$out/wmi"
 sync; timed underWine mirror 'S:\W\' 'T:\wmi\'; add W.same "$inner"; note[W.same]=$status
+sync; timed underWine estimate-kept 'S:\W\' 'T:\wmi'; add W.estk "$inner"
 changeOnePercent "$src/W" 1
 note[W.changed]=$(changedFiles "$src/W" 1)
 sync; timed underWine mirror 'S:\W\' 'T:\wmi\'; add W.one "$inner"; note[W.one]=$status
@@ -166,13 +169,19 @@ row "full run: dateredundanz + copyfiles (option off)" W.full W.full
 row "mirrorfiles, first run" W.first W.full
 row "mirrorfiles over an unchanged copy" W.same W.full
 row "mirrorfiles after ${note[W.changed]} files (1 %) changed" W.one W.full
+row "the room a full run needs (before it deletes)" W.est W.full
+row "the room a kept run needs (unchanged copy)" W.estk W.full
 echo "    status line at the end: unchanged \"${note[W.same]}\", 1 %: \"${note[W.one]}\""
 peakMB=$(awk -v k="$(largest flat.peak)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
 pct=$(awk -v a="$(median W.same)" -v b="$(median W.full)" 'BEGIN { printf "%.2f", a / b * 100 }')
+est=$(awk -v a="$(median W.est)" -v b="$(median W.full)" 'BEGIN { printf "%.2f", a / b * 100 }')
+estk=$(awk -v a="$(median W.estk)" -v b="$(median W.full)" 'BEGIN { printf "%.2f", a / b * 100 }')
 echo
 echo "Goals (reported, not enforced)"
 printf '  %-70s %s\n' \
     "unchanged tree A under Wine at most 2 % of the full run" "$pct %: $(verdict "$pct" 2)" \
+    "the room a full run needs, under Wine at most 2 % of the full run" "$est %: $(verdict "$est" 2)" \
+    "the room a kept run needs, under Wine at most 2 % of the full run" "$estk %: $(verdict "$estk" 2)" \
     "natively, unchanged tree A at most 1.5 x rsync -a" "$(x A.same A.rsame) x: $(verdict "$(x A.same A.rsame)" 1.5)" \
     "natively, tree A with 1 % changed at most 1.5 x rsync -a" "$(x A.one A.rone) x: $(verdict "$(x A.one A.rone)" 1.5)" \
     "natively, unchanged flat folder at most 1.5 x rsync -a" "$(x flat.same flat.rsame) x: $(verdict "$(x flat.same flat.rsame)" 1.5)" \

@@ -202,6 +202,10 @@ public:
     std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
         return files_.fileSystemName(path, name);
     }
+    std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
+                            std::uint32_t& clusterBytes) override {
+        return files_.diskSpace(path, freeBytes, totalBytes, clusterBytes);
+    }
 
 private:
     PosixShellFiles& files_;

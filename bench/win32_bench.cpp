@@ -8,6 +8,8 @@
 //   win32_bench delete DIR              dateredundanz(DIR)
 //   win32_bench check SRC DST           the check of a complete copy DST against SRC alone
 //   win32_bench run SRC1 SRC2 TARGET    miExecNowClick with two sources onto target 1
+//   win32_bench estimate SRC OLD        the room a run needs: SRC copied anew, the weekday folder OLD deleted
+//   win32_bench estimate-kept SRC COPY  the same for the kept copy COPY brought level with SRC
 //
 // Paths are Windows paths. copy, bare and delete print "seconds S" for the
 // call alone and "inshell S" for the part of it spent in the shell port's
@@ -26,6 +28,7 @@
 #include "core/copycheck.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "core/space_rules.h"
 #include "core/uMain.h"
 #include "core/calendar.h"
 #include "win32/program_win32.h"
@@ -75,6 +78,10 @@ public:
     std::uint32_t removeFolder(const std::string& path) override { return real_->removeFolder(path); }
     std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
         return real_->fileSystemName(path, name);
+    }
+    std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
+                            std::uint32_t& clusterBytes) override {
+        return real_->diskSpace(path, freeBytes, totalBytes, clusterBytes);
     }
     double inShell = 0;
 
@@ -175,6 +182,25 @@ int checkCopy(IShellFiles& files, const std::string& source, const std::string& 
     return 0;
 }
 
+// The estimate a run makes before it deletes or writes anything, alone.
+int estimate(IShellFiles& files, const std::string& source, const std::string& old, bool kept) {
+    const double start = now();
+    const auto volume = diskSpaceOf(files, old);
+    if (!volume) throw std::runtime_error("no figures for " + old);
+    SpaceCounter count(files, volume->clusterBytes, old.substr(0, 3), {});
+    if (kept) {
+        count.keptFolder(source, old, false);
+    } else {
+        count.deleted(old);
+        count.fresh(source);
+    }
+    const double took = now() - start;
+    std::printf("seconds %.6f inshell 0 needed %llu freed %llu files %d\n", took,
+                static_cast<unsigned long long>(count.need.needed), static_cast<unsigned long long>(count.need.freed),
+                count.need.files);
+    return 0;
+}
+
 int timed(Program& p, double seconds) {
     if (!p.log().empty()) {
         std::fprintf(stderr, "the program reported: %s\n", p.log().c_str());
@@ -207,9 +233,11 @@ int dispatch(const std::vector<std::string>& args) {
         return timed(p, now() - start);
     }
     if (args.size() == 4 && args[0] == "run") return backupRun(p, args[1], args[2], args[3]);
+    if (args.size() == 3 && (args[0] == "estimate" || args[0] == "estimate-kept"))
+        return estimate(p.shellFiles, args[1], args[2], args[0] == "estimate-kept");
     std::fprintf(stderr,
                  "usage: win32_bench copy SRC DST | mirror SRC DST | bare SRC DST | delete DIR | check SRC DST | "
-                 "run SRC1 SRC2 TARGET\n");
+                 "run SRC1 SRC2 TARGET | estimate SRC OLD | estimate-kept SRC COPY\n");
     return 2;
 }
 

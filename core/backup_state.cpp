@@ -50,7 +50,7 @@ std::optional<Outcome> outcomeFromWord(const std::string& word) {
 }
 
 Outcome RunTally::outcome() const {
-    if (!targetPresent || noSource || (sources > 0 && sourcesLost == sources)) return Outcome::Failed;
+    if (!targetPresent || noSource || noRoom || (sources > 0 && sourcesLost == sources)) return Outcome::Failed;
     if (sourcesLost > 0 || sourcesShort > 0 || missing > 0) return Outcome::Incomplete;
     return Outcome::Complete;
 }

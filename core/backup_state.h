@@ -24,6 +24,7 @@ struct RunTally {
     int sourcesShort = 0;   // of them: something missing
     int missing = 0;        // files still missing, over all sources
     bool noSource = false;  // no ticked source had a path: nothing was done
+    bool noRoom = false;    // the backup did not fit on the target: nothing was done
     std::string firstReport;  // the first thing that was not backed up
     Outcome outcome() const;
 };

@@ -132,6 +132,12 @@ private:
     // The ticked sources that the run will not reach any more.
     void reportSourcesNotReached(int fromSource);
     void runSteps();
+    // Whether the run's backup fits on the chosen target, told before the
+    // weekday folder W is deleted or written; when it clearly does not, the
+    // run is reported and ends there.
+    [[nodiscard]] bool roomForBackup(const std::string& W, bool keep);
+    // After the copies: a target with little room left is named.
+    void noteSpaceLeft();
     // Today's weekday folder in the target `root`, kept: what a fresh one
     // would not hold goes; `kept` gets the spelling of each source's folder
     // that stays. False when the weekday folder leads elsewhere and stays.
@@ -230,6 +236,10 @@ private:
     bool windowGone_ = false;
     // The last run's outcome line for the tooltip; whether a warning is due.
     std::string lastRunTip_;
+    // What the current run writes by its estimate, and the tooltip's note on
+    // a target left nearly full.
+    std::uint64_t runWrites_ = 0;
+    std::string lowSpaceTip_;
     bool lastRunComplete_ = true;
     std::int32_t missed_ = 0, daysWithout_ = 0;
     std::int64_t weekReportedDay_ = -1;

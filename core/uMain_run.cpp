@@ -191,6 +191,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     ApplicationEvents1Restore(Ctl::frmBackup);
     const LocalDateTime start = clock_.now();
     tally_ = RunTally{};
+    lowSpaceTip_.clear();
     runStart_ = start;
     runRecorded_ = false;
     targetSwapped_ = false;
@@ -287,6 +288,8 @@ void TfrmBackup::runSteps() {
     bool usable = true;  // nothing of the target stands in the way of the copies
     if (mediaChange() == MediaChange::Target) {
         usable = false;
+    } else if (present && !roomForBackup(W, keep)) {
+        return;
     } else if (keep && system_.directoryExists(W)) {
         usable = pruneWeekdayFolder(root, weekday, pNames);
     } else if (system_.directoryExists(W)) {
@@ -334,6 +337,7 @@ void TfrmBackup::runSteps() {
         currentSource_ = 0;
         pause(kPause);
     }
+    if (present) noteSpaceLeft();
 
     settings().writeInteger(ini::Rotation, CurrentTargetNo);
 }

@@ -73,8 +73,9 @@ void TfrmBackup::recordOutcome(const LocalDateTime& start) {
     if (outcome == Outcome::Complete) {
         eventLog_.report(EventType::Information, kEventComplete, fill(txt::EventComplete, {when, target}));
     } else {
-        const std::string text =
-            tally_.noSource ? fill(txt::BalloonNoSource, {when}) : notComplete(outcome, when, target, tally_.missing);
+        const std::string text = tally_.noSource ? fill(txt::BalloonNoSource, {when})
+                                 : tally_.noRoom ? fill(txt::BalloonNoRoom, {when, target})
+                                                 : notComplete(outcome, when, target, tally_.missing);
         // The event is read on other computers, far from the window: it
         // names the target and what the run could not back up.
         std::string event = text;
@@ -260,7 +261,10 @@ void TfrmBackup::fillTrayState() {
     };
     add(reason);
     if (window_.timerEnabled()) add(scheduleStatus(clock_.now()));
-    add(lastRunTip_);
+    // The note on a nearly full target only where the line still fits.
+    if (!lowSpaceTip_.empty() && tip.size() + 1 + lastRunTip_.size() + lowSpaceTip_.size() < sizeof TrayIconData_.szTip)
+        add(lastRunTip_ + lowSpaceTip_);
+    else add(lastRunTip_);
     put(TrayIconData_.szTip, tip);
 }
 

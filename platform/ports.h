@@ -223,6 +223,12 @@ public:
     // The name of the file system that holds an existing path ("NTFS",
     // "FAT32", "exFAT"...); 0 or the system's error code.
     [[nodiscard]] virtual std::uint32_t fileSystemName(const std::string& path, std::string& name) = 0;
+    // The room on the volume that holds an existing path: the bytes this
+    // user may still write (quotas count), the volume's size, and its
+    // cluster, the unit in which a file takes room; 0 or the system's error
+    // code.
+    [[nodiscard]] virtual std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes,
+                                                  std::uint64_t& totalBytes, std::uint32_t& clusterBytes) = 0;
 };
 
 // The current user's registry hive (HKEY_CURRENT_USER), one key at a time.

@@ -266,4 +266,28 @@ inline constexpr const char* BriefMissedMany = "%1 geplante Sicherungen nicht au
 // %1: the whole days since the last complete backup.
 inline constexpr const char* BriefNoCompleteBackup = "Seit %1 Tagen keine vollständige Sicherung.";
 
+// A backup that does not fit on its target: the run deletes and copies
+// nothing. %1: the target as typed, %2: the room the backup needs there,
+// %3: the room it has (free, and what replacing the previous backup frees);
+// sizes as sizeText writes them.
+inline constexpr const char* ErrNoRoom = "Sicherung passt nicht auf Ziellaufwerk %1: %2 benötigt, %3 frei. Nichts gesichert";
+// As above with a previous backup on that weekday; %4: the weekday folder.
+inline constexpr const char* ErrNoRoomKept =
+    "Sicherung passt nicht auf Ziellaufwerk %1: %2 benötigt, %3 frei. Nichts gesichert, die vorige Sicherung %4 "
+    "bleibt erhalten";
+// As above when replacing the previous backup frees room: %4 how much of %3
+// that is, %5 the weekday folder.
+inline constexpr const char* ErrNoRoomFreed =
+    "Sicherung passt nicht auf Ziellaufwerk %1: %2 benötigt, %3 frei, davon %4 aus der vorigen Sicherung %5. "
+    "Nichts gesichert, die vorige Sicherung bleibt erhalten";
+// %1: the short date and time of the run's start, %2: the target's number.
+inline constexpr const char* BalloonNoRoom =
+    "Sicherung fehlgeschlagen am %1 auf Ziel %2: zu wenig Platz auf dem Ziellaufwerk. Einzelheiten im Fenster.";
+// Little room left after a run: less than a tenth of the drive, or less than
+// the run wrote. %1: the target as typed, %2: the room free, %3: the drive's size.
+inline constexpr const char* ErrSpaceLow =
+    "Ziellaufwerk %1 fast voll: noch %2 von %3 frei, die nächste Sicherung passt möglicherweise nicht mehr";
+// Follows the tooltip's last line. %1: the room free.
+inline constexpr const char* TipSpaceLow = ", fast voll (%1 frei)";
+
 }  // namespace zb::txt

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -359,6 +360,25 @@ std::uint32_t PosixShellFiles::fileSystemName(const std::string& path, std::stri
         case 0xEF53: name = "ext4"; break;
         default: name = "Linux"; break;
     }
+    return 0;
+}
+
+std::uint32_t PosixShellFiles::diskSpace(const std::string& path, std::uint64_t& freeBytes,
+                                         std::uint64_t& totalBytes, std::uint32_t& clusterBytes) {
+    const auto host = posix::hostPath(path);
+    struct statvfs vfs {};
+    if (!host || ::statvfs(host->c_str(), &vfs) != 0) return ERROR_PATH_NOT_FOUND_;
+    if (space) {
+        if (space->error) return space->error;
+        freeBytes = space->freeBytes;
+        totalBytes = space->totalBytes;
+        clusterBytes = space->clusterBytes;
+        return 0;
+    }
+    const std::uint64_t block = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
+    freeBytes = static_cast<std::uint64_t>(vfs.f_bavail) * block;
+    totalBytes = static_cast<std::uint64_t>(vfs.f_blocks) * block;
+    clusterBytes = static_cast<std::uint32_t>(block);
     return 0;
 }
 

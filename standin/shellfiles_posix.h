@@ -4,6 +4,7 @@
 // directory, silent overwrite, whole trees, hidden entries included).
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +29,8 @@ public:
     std::uint32_t deleteFile(const std::string& path) override;
     std::uint32_t removeFolder(const std::string& path) override;
     std::uint32_t fileSystemName(const std::string& path, std::string& name) override;
+    std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
+                            std::uint32_t& clusterBytes) override;
 
     // Scripting: host paths that cannot be deleted, as a file that another
     // program holds open; and a copy that the user cancels.
@@ -53,6 +56,14 @@ public:
     // The file system every path is on ("FAT32" for a target whose times
     // move with summer time); empty: the host's, by its kind.
     std::string fileSystem;
+    // The room every volume reports instead of the host's (a small drive), or
+    // the error of one that reports none.
+    struct Space {
+        std::uint64_t freeBytes = 0, totalBytes = 0;
+        std::uint32_t clusterBytes = 4096;
+        std::uint32_t error = 0;
+    };
+    std::optional<Space> space;
     // Record.
     std::vector<ShFileOp> operations;
 };

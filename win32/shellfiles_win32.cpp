@@ -315,6 +315,27 @@ public:
         return 0;
     }
 
+    std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
+                            std::uint32_t& clusterBytes) override {
+        const auto exact = longPath(path);
+        if (!exact) return kNameNotPossible;
+        const std::wstring& full = *exact;
+        std::wstring root(full.size() + 2, L'\0');
+        if (!GetVolumePathNameW(full.c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
+        root.resize(wcslen(root.c_str()));
+        if (root.empty() || root.back() != L'\\') root += L'\\';
+        // Free to this user: a disk quota leaves less than the volume has.
+        ULARGE_INTEGER mine{}, total{};
+        if (!GetDiskFreeSpaceExW(root.c_str(), &mine, &total, nullptr)) return GetLastError();
+        DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+        if (!GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+            return GetLastError();
+        freeBytes = mine.QuadPart;
+        totalBytes = total.QuadPart;
+        clusterBytes = sectorsPerCluster * bytesPerSector;
+        return 0;
+    }
+
     std::string errorText(std::uint32_t error) override {
         wchar_t* buf = nullptr;
         const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

@@ -244,6 +244,15 @@ TEST_F(ShellFilesContract, RemovesFilesEmptyFoldersAndLinksAsLinks) {
     std::string name;
     EXPECT_EQ(shell->fileSystemName(src, name), 0u);
     EXPECT_FALSE(name.empty());
+    // The room of the volume, from a folder deep in it, in the long form too;
+    // its cluster a power of two.
+    std::uint64_t free = 0, total = 0, freeLong = 0, totalLong = 0;
+    std::uint32_t cluster = 0, clusterLong = 0;
+    EXPECT_EQ(shell->diskSpace(src + "\\sub\\tief", free, total, cluster), 0u);
+    EXPECT_EQ(shell->diskSpace(shell->fullPath(src), freeLong, totalLong, clusterLong), 0u);
+    EXPECT_TRUE(total > 0 && free <= total) << free << " " << total;
+    EXPECT_EQ(std::pair(totalLong, clusterLong), std::pair(total, cluster));
+    EXPECT_TRUE(cluster >= 512 && (cluster & (cluster - 1)) == 0) << cluster;
 }
 
 // A copy that replaces another is written beside it and renamed over it:

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../contract/contract_util.h"
+#include "core/space_rules.h"
 #include "driver.h"
 #include "platform/ports.h"
 
@@ -332,34 +333,84 @@ TEST(RunE2E, AFolderOfAnyScriptIsTypedKeptBackedUpAndItsFileNamed) {
     app.screenshot(app.main(), "names-after-run");
 }
 
-// A target that fills up: what did not fit is named, with the reason.
-TEST(RunE2E, AFullTargetIsReported) {
-    const char* full = std::getenv("ZB_FULL_DRIVE");
-    if (!full) {
-        const char* why = std::getenv("ZB_FULL_DRIVE_SKIPPED");
-        GTEST_SKIP() << "no small drive that fills up: " << (why ? why : "not run by the Wine test runner");
-    }
-    const std::string drive = std::string(full) + ":\\";
+const char* smallDrive() {
+    const char *drive = std::getenv("ZB_FULL_DRIVE"), *why = std::getenv("ZB_FULL_DRIVE_SKIPPED");
+    if (!drive) std::printf("no small drive: %s\n", why ? why : "not run by the Wine test runner");
+    return drive;
+}
+
+// A backup that cannot fit on the 2 MB drive: last week's folder stays as it
+// was, and the run says why it did not start.
+TEST(RunE2E, ABackupThatCannotFitDeletesNothing) {
+    const char* small = smallDrive();
+    if (!small) GTEST_SKIP();
+    const std::string drive = std::string(small) + ":\\", wd = std::to_string(isoWeekdayToday());
+    fs::remove_all(drive + wd), fs::remove(drive + "Fremd.bin");
+    fs::create_directories(drive + wd + "\\P1");
+    writeFile(drive + wd + "\\P1\\alt.txt", std::string(100 * 1024, 'a'));
     Sandbox sb;
     const std::string source = sb.makeFolder("Gross");
-    const char* names[] = {"a.bin", "b.bin", "c.bin", "d.bin"};
-    for (const char* n : names) writeFile(source + "\\" + n, std::string(700 * 1024, n[0]));  // 2.8 MB onto 2 MB
+    for (const char* n : {"a.bin", "b.bin", "c.bin", "d.bin"}) writeFile(source + "\\" + n, std::string(700 * 1024, n[0]));
     prepareRun(sb, source, drive);
+    DiskSpace d;
+    ASSERT_EQ(makeShellFiles()->diskSpace(drive, d.freeBytes, d.totalBytes, d.clusterBytes), 0u);
+    const std::uint32_t c = d.clusterBytes;
 
     App app(sb.appData());
     runOnce(app);
+    EXPECT_EQ(readFile(drive + wd + "\\P1\\alt.txt"), std::string(100 * 1024, 'a'));
+    EXPECT_FALSE(fs::exists(drive + wd + "\\P1\\a.bin"));
+    const std::uint64_t needed = 4 * allocated(700 * 1024, c) + allocated(1, c) + kSpaceReserve,
+                        old = allocated(100 * 1024, c) + 2 * allocated(1, c);
+    EXPECT_EQ(app.text(Ctl::mmo1), "Sicherung passt nicht auf Ziellaufwerk " + drive + ": " + sizeText(needed, true) +
+                                       " benötigt, " + sizeText(d.freeBytes + old, false) + " frei, davon " +
+                                       sizeText(old, false) + " aus der vorigen Sicherung " + drive + wd +
+                                       ". Nichts gesichert, die vorige Sicherung bleibt erhalten: " + shortDateToday() +
+                                       "\r\n");
+}
 
-    const std::string wd = std::to_string(isoWeekdayToday());
+// A backup that fits by the estimate, but another program fills the drive
+// while last week's folder is deleted: what did not fit is named, with the
+// reason, and so is the drive left full.
+TEST(RunE2E, AFullTargetIsReported) {
+    const char* small = smallDrive();
+    if (!small) GTEST_SKIP();
+    const std::string drive = std::string(small) + ":\\", wd = std::to_string(isoWeekdayToday());
+    fs::remove_all(drive + wd), fs::remove(drive + "Fremd.bin");
+    fs::create_directories(drive + wd + "\\P1");
+    writeFile(drive + wd + "\\P1\\alt.bin", std::string(900 * 1024, 'a'));
+    Sandbox sb;
+    const std::string source = sb.makeFolder("Gross");
+    const char* names[] = {"a.bin", "b.bin", "c.bin"};
+    for (const char* n : names) writeFile(source + "\\" + n, std::string(256 * 1024, n[0]));  // 768 KB
+    prepareRun(sb, source, drive);
+
+    App app(sb.appData());
+    app.main();
+    ASSERT_TRUE(app.waitMainVisible(false));
+    chooseBackupNow(app);
+    ASSERT_TRUE(app.waitText(Ctl::pnTitle, "Lösche alte Sicherung...", 20s));
+    ASSERT_TRUE(waitFor([&] { return !fs::exists(drive + wd); }, 4s));
+    writeFile(drive + "Fremd.bin", std::string(1600 * 1024, 'f'));
+    ASSERT_TRUE(app.waitMainVisible(false, 60s));
+
     int whole = 0;
-    for (const char* n : names) whole += readFile(drive + wd + "\\P1\\" + n) == std::string(700 * 1024, n[0]);
+    for (const char* n : names) whole += readFile(drive + wd + "\\P1\\" + n) == std::string(256 * 1024, n[0]);
     ASSERT_GE(whole, 1);
-    ASSERT_LE(whole, 3);
+    ASSERT_LE(whole, 2);
     const std::string log = app.text(Ctl::mmo1);
     const std::string pre = "Sicherung von " + source + "\\ unvollständig: ";
-    const std::string counts = 4 - whole == 1 ? "1 von 4 Dateien fehlt: " : std::to_string(4 - whole) + " von 4 Dateien fehlen, darunter ";
+    const std::string counts = 3 - whole == 1 ? "1 von 3 Dateien fehlt: " : "2 von 3 Dateien fehlen, darunter ";
     const auto at = log.find(pre + counts + source + "\\");
     EXPECT_NE(at, std::string::npos) << log;
     EXPECT_NE(log.find(".bin (Ziellaufwerk ist voll): " + shortDateToday() + "\r\n", at), std::string::npos) << log;
+    DiskSpace d;
+    ASSERT_EQ(makeShellFiles()->diskSpace(drive, d.freeBytes, d.totalBytes, d.clusterBytes), 0u);
+    EXPECT_NE(log.find("\r\nZiellaufwerk " + drive + " fast voll: noch " + sizeText(d.freeBytes, false) + " von " +
+                       sizeText(d.totalBytes, false) + " frei, die nächste Sicherung passt möglicherweise nicht mehr: " +
+                       shortDateToday() + "\r\n"),
+              std::string::npos)
+        << log;
 }
 
 // A camera card swapped under its letter while the run copies from it: the

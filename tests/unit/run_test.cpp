@@ -2,9 +2,11 @@
 // and the error log, on real folders.
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "core/mirror.h"
 #include "core/rotation.h"
+#include "core/space_rules.h"
 #include "run_fixture.h"
 
 namespace zb::test {
@@ -395,11 +397,15 @@ TEST_F(RunTest, ASourceThatHoldsTheTargetLeavesTheBackupOut) {
         {"C:\\Quelle\\", "C:\\Verweis\\Ordner\\Sicherung", "Ordner\\Sicherung\\3\\P1"},  // a link on the way
         {"S:\\", "C:\\Quelle", "3\\P1"},  // the source is the target: weekday folders are backups
     };
+    // Room for the sources, not for the backups in them.
+    shellFiles.space = PosixShellFiles::Space{2 << 20, 4 << 20, 4096};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target);
         fs::remove_all(host(src + "\\Ordner\\Sicherung\\3"));
         fs::remove_all(host(src + "\\3"));
         fs::create_directories(host(src + "\\5\\P1"));
+        fs::remove(host(src + "\\5\\P1\\gross.bin")), fs::remove(host(src + "\\Ordner\\Sicherung\\5\\P1\\gross.bin"));
+        writeBytes(src + (c.backup[0] == '3' ? "\\5" : "\\Ordner\\Sicherung\\5") + "\\P1\\gross.bin", std::string(3 << 20, 'g'));
         window.setText(Ctl::mmo1, "");
         target(1, c.target);
         source(1, c.source);
@@ -670,6 +676,113 @@ TEST_F(RunTest, ARunCutOffIsNeverComplete) {
 }
 
 // Without a source there is nothing to replace last week's backup with.
+TEST(SpaceRules, RoomInClustersAgainstTheFreeRoomAndWhatTheRunFrees) {
+    const std::pair<std::uint64_t, std::uint64_t> rounded[] = {{0, 0}, {1, 4096}, {4096, 4096}, {4097, 8192}};
+    for (const auto& [size, room] : rounded) EXPECT_EQ(allocated(size, 4096), room) << size;
+    const struct {
+        std::optional<DiskSpace> volume;
+        SpaceNeed need;
+        bool fits;
+    } cases[] = {
+        {std::nullopt, {1ull << 40}, true},                            // no figures: no refusal
+        {DiskSpace{3 << 20, 8 << 20, 4096}, {2 << 20}, true},          // the reserve still fits
+        {DiskSpace{3 << 20, 8 << 20, 4096}, {(2 << 20) + 1}, false},   // one byte more does not
+        {DiskSpace{1 << 20, 8 << 20, 4096}, {4 << 20, 5 << 20}, true},   // the deleted folder is larger
+        {DiskSpace{1 << 20, 8 << 20, 4096}, {4 << 20, 3 << 20}, false},  // ... or smaller than the sources
+        {DiskSpace{1 << 20, 8 << 20, 4096}, {2 << 20, 3 << 20, 1 << 20}, true},  // the largest replaced copy
+        {DiskSpace{1 << 20, 8 << 20, 4096}, {2 << 20, 3 << 20, 2 << 20}, false},  // is not free while it is written
+    };
+    for (const auto& c : cases) EXPECT_EQ(judgeRoom(c.volume, c.need).fits, c.fits) << c.need.needed;
+    const std::tuple<std::uint64_t, bool, std::string> texts[] = {
+        {0, false, "0 Bytes"},          {1023, true, "1023 Bytes"},      {1024, false, "1,0 KB"},
+        {(1 << 20) - 1, false, "1023 KB"}, {(1 << 20) - 1, true, "1,0 MB"}, {1932735283, false, "1,7 GB"},
+        {1932735284, true, "1,9 GB"},   {100ull << 20, false, "100 MB"}, {3ull << 40, true, "3,0 TB"}};
+    for (const auto& [bytes, up, text] : texts) EXPECT_EQ(sizeText(bytes, up), text) << bytes;
+    // Low: below a tenth of the drive, or below what the run wrote; without figures never.
+    EXPECT_TRUE(!spaceLow({11, 100, 1}, 10) && spaceLow({9, 100, 1}, 1) && spaceLow({50, 100, 1}, 51) && !spaceLow({}, 1));
+    // A kept copy: unchanged files stay, changed ones are replaced, what the
+    // source lacks goes, another case is copied anew, a link is left alone.
+    const std::vector<FileEntry> source{{"anders", false, 6000, 7}, {"Brief", false, 5, 7}, {"gleich", false, 5, 7},
+                                        {"neu", false, 1, 7},       {"Neu", true},          {"Ordner", true},
+                                        {"verweis", true, 0, 0, 0, true}};
+    const std::vector<FileEntry> copy{{"altOrdner", true}, {"anders", false, 100, 7}, {"brief", false, 5, 7},
+                                      {"gleich", false, 5, 7}, {"Ordner", true},     {"verweis", true, 0, 0, 0, true},
+                                      {"weg", false, 9000, 7}};
+    SpaceNeed need;
+    std::vector<const FileEntry*> gone;
+    const auto below = levelNeed(source, copy, 4096, false, need, gone);
+    // Needed: anders, Brief, neu, the folder Neu; freed: anders, brief, weg.
+    EXPECT_EQ(std::tuple(need.needed, need.files, need.freed, need.largestReplaced),
+              std::tuple(8192u + 3 * 4096, 3, 8192u + 12288, 4096u));
+    EXPECT_TRUE(gone.size() == 1 && gone[0]->name == "altOrdner");
+    ASSERT_EQ(below.size(), 2u);
+    EXPECT_TRUE(below[0].first->name == "Neu" && !below[0].second);
+    EXPECT_TRUE(below[1].first->name == "Ordner" && below[1].second == &copy[4]);
+}
+
+// A backup that cannot fit deletes nothing and copies nothing; it says why,
+// with both figures, and fails. The rotation moves on.
+TEST_F(RunTest, ABackupThatCannotFitLeavesThePreviousOneAsItWas) {
+    const fs::path e = drive('E'), w = e / "3";
+    const std::string src = sourceFolder("Quelle");  // a.txt, sub\c.txt
+    writeBytes(src + "\\gross.bin", std::string(10000, 'g'));
+    source(1, src);
+    target(1, "E:\\");
+    shellFiles.space = PosixShellFiles::Space{500 << 10, 8 << 20, 4096};
+    const std::string fits = "Sicherung passt nicht auf Ziellaufwerk E:\\: 1,1 MB benötigt, ";
+    const struct {
+        bool kept, old;                                           // last week's weekday folder there
+        std::vector<std::pair<const char*, std::size_t>> files;  // in its P1
+        std::string text;
+    } cases[] = {
+        {false, false, {}, fits + "500 KB frei. Nichts gesichert"},
+        {true, true, {}, fits + "500 KB frei. Nichts gesichert, die vorige Sicherung E:\\3 bleibt erhalten"},
+        {false, true, {{"alt.txt", 100}},
+         fits + "512 KB frei, davon 12,0 KB aus der vorigen Sicherung E:\\3. Nichts gesichert, die vorige Sicherung "
+                "bleibt erhalten"},
+        {true, true, {{"a.txt", 2}, {"weg.bin", 20000}},
+         fits + "520 KB frei, davon 20,0 KB aus der vorigen Sicherung E:\\3. Nichts gesichert, die vorige Sicherung "
+                "bleibt erhalten"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        fs::remove_all(w);
+        if (c.old) fs::create_directories(w / "P1");
+        for (const auto& [name, size] : c.files) writeBytes((w / "P1" / name).string(), std::string(size, 'x'));
+        writeIni(c.kept ? "[Backup]\r\nNurAenderungen=1\r\nredundanz=3\r\n" : "[Backup]\r\nredundanz=3\r\n");
+        window.setText(Ctl::mmo1, "");
+        clock.set({2026, 12, 9, 1, 0, 0, 0});
+        run();
+        EXPECT_EQ(logLines(), std::vector<std::string>{c.text + ": 09.12.2026"});
+        EXPECT_EQ(std::count_if(fs::recursive_directory_iterator(e), {}, [](const auto& f) { return f.is_regular_file(); }),
+                  static_cast<std::ptrdiff_t>(c.files.size()));
+        EXPECT_EQ(fs::exists(w / "P1"), c.old);
+        EXPECT_EQ(stored(), "1");
+        EXPECT_NE(iniText().find("Ergebnis=fehlgeschlagen\r\nZiel=1\r\nFehlend=3\r\n"), std::string::npos);
+        EXPECT_EQ(eventLog.events.back(),
+                  (PosixEventLog::Event{EventType::Error, 3,
+                                        "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende "
+                                        "Dateien: 3. Erste Meldung: " + c.text}));
+        EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo),
+                  "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1: zu wenig Platz auf dem Ziellaufwerk. "
+                  "Einzelheiten im Fenster.");
+    }
+
+    // A drive that gives no figures is used as before; one left nearly full is named.
+    for (const std::uint32_t error : {21u, 0u}) {
+        shellFiles.space = PosixShellFiles::Space{2 << 20, 100 << 20, 4096, error};
+        window.setText(Ctl::mmo1, "");
+        run();
+        EXPECT_EQ(readBytes((w / "P1" / "gross.bin").string()), std::string(10000, 'g'));
+        EXPECT_FALSE(fs::exists(w / "P1" / "weg.bin"));
+    }
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Ziellaufwerk E:\\ fast voll: noch 2,0 MB von 100 MB frei, die "
+                                                   "nächste Sicherung passt möglicherweise nicht mehr: 09.12.2026"});
+    EXPECT_EQ(eventLog.events.back().id, 1u);
+    EXPECT_NE(std::string(tray.icons.begin()->second.szTip).find("Ziel 1, fast voll (2,0 MB frei)"), std::string::npos)
+        << tray.icons.begin()->second.szTip;
+}
+
 TEST_F(RunTest, NoSourceEnabledKeepsTheOldBackupAndFails) {
     const fs::path e = drive('E');
     fs::create_directories(e / "3" / "P5");

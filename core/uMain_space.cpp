@@ -1,0 +1,82 @@
+// The room a run needs on its target: a backup that cannot fit is not
+// started, so that last week's backup of the weekday is not deleted for one
+// that could never be whole; a target left nearly full is named.
+#include "core/message.h"
+#include "core/mirror.h"
+#include "core/paths.h"
+#include "core/space_rules.h"
+#include "core/uMain.h"
+#include "resources/texts.h"
+
+namespace zb {
+
+namespace {
+
+constexpr std::uint32_t kServeEveryMs = 50;
+constexpr std::uint32_t kEventSpaceLow = 12;
+
+}  // namespace
+
+bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
+    runWrites_ = 0;
+    const std::string target = withTrailingDelimiter(CurrentTarget);
+    const auto volume = diskSpaceOf(shellFiles_, target);
+    // A target that gives no figures is used as it always was.
+    if (!volume) return true;
+
+    std::uint32_t served = clock_.tickCount();
+    const std::function<void()> serve = [this, &served] {
+        const std::uint32_t now = clock_.tickCount();
+        if (now - served < kServeEveryMs) return;
+        served = now;
+        window_.processMessages();
+    };
+    // The sources as the run found them at its start; one that cannot be
+    // read adds nothing here, and its copy reports it.
+    std::vector<std::string> sources;
+    int ticked = 0;
+    for (const SnapshotSource& s : snapshot_.sources) {
+        const bool used = s.ticked && !s.text.empty();
+        sources.push_back(used ? s.folder() : std::string());
+        ticked += used;
+    }
+    SpaceCounter count(shellFiles_, volume->clusterBytes, target, serve);
+    const bool old = system_.directoryExists(W);
+    if (keep && old) {
+        std::string fileSystem;
+        const bool localTimes = shellFiles_.fileSystemName(W, fileSystem) == 0 && keepsLocalTimes(fileSystem);
+        count.kept(W, sources, localTimes);
+    } else {
+        if (old) count.deleted(W);
+        for (const std::string& s : sources)
+            if (!s.empty()) count.fresh(s);
+    }
+    runWrites_ = count.need.needed;
+    const RoomVerdict verdict = judgeRoom(volume, count.need);
+    if (verdict.fits) return true;
+
+    const std::string needed = sizeText(verdict.needed, true), available = sizeText(verdict.available, false);
+    std::string text;
+    if (!old) text = fill(txt::ErrNoRoom, {CurrentTarget, needed, available});
+    else if (verdict.fromOld == 0) text = fill(txt::ErrNoRoomKept, {CurrentTarget, needed, available, W});
+    else text = fill(txt::ErrNoRoomFreed, {CurrentTarget, needed, available, sizeText(verdict.fromOld, false), W});
+    tally_.noRoom = true;
+    tally_.sources = tally_.sourcesLost = ticked;
+    tally_.missing = count.need.files;
+    reportShort(text);
+    // The rotation moves on as after any run on this target: the next run
+    // tries the next one, which may have the room.
+    settings().writeInteger(ini::Rotation, CurrentTargetNo);
+    return false;
+}
+
+void TfrmBackup::noteSpaceLeft() {
+    const auto after = diskSpaceOf(shellFiles_, withTrailingDelimiter(CurrentTarget));
+    if (!after || !spaceLow(*after, runWrites_)) return;
+    const std::string free = sizeText(after->freeBytes, false);
+    logReport(fill(txt::ErrSpaceLow, {CurrentTarget, free, sizeText(after->totalBytes, false)}), clock_.now(),
+              EventType::Warning, kEventSpaceLow);
+    lowSpaceTip_ = fill(txt::TipSpaceLow, {free});
+}
+
+}  // namespace zb
