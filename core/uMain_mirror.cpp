@@ -76,7 +76,7 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
     // report: a relative source would depend on the current directory.
     // The same report for a destination reached through a link.
     if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(shellFiles_, Dest, 2)) {
-        ++tally_.sourcesLost;
+        tally_.lose(runSource_);
         reportShort(fill(txt::ErrCopy, {Source, Dest}));
         return;
     }

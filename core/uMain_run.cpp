@@ -56,7 +56,7 @@ void TfrmBackup::reportSourcesNotReached(int fromSource) {
         const std::string& source = runSources_[static_cast<std::size_t>(k - 1)];
         if (source.empty()) continue;
         ++tally_.sources;
-        ++tally_.sourcesLost;
+        tally_.lose(k);
         reportShort(fill(txt::ErrSourceNotReached, {source}));
     }
 }
@@ -92,7 +92,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // current directory; a relative source would depend on where the last
     // copy left the current directory.
     if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source)) {
-        ++tally_.sourcesLost;
+        tally_.lose(runSource_);
         reportShort(failure);
         return;
     }
@@ -129,7 +129,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // then nothing is copied behind the user's back.
     const bool userCancelled = aborted && (result == 0 || result == kUserCancelled || result == kOpCancelled);
     if (userCancelled && !nothingToCopy) {
-        ++tally_.sourcesLost;
+        tally_.lose(runSource_);
         reportShort(failure);
         return;
     }
@@ -152,6 +152,8 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
 void TfrmBackup::reportShortfall(const std::string& Source, const std::string& Dest, const CopyShortfall& shortfall) {
     if (!shortfall.any()) return;
     tally_.missing += shortfall.missing;
+    // Counted from the listings at hand: there may be more.
+    if (shortfall.sourceGone) tally_.missingAtLeast = true;
     // A source gone before the check listed a file: whatever the shell got
     // across is all there is of it.
     const auto nothingIn = [this](const std::string& folder) {
@@ -161,7 +163,7 @@ void TfrmBackup::reportShortfall(const std::string& Source, const std::string& D
     };
     if (shortfall.targetGone || (shortfall.files > 0 && shortfall.missing >= shortfall.files) ||
         (shortfall.sourceGone && shortfall.missing >= shortfall.files && nothingIn(Dest)))
-        ++tally_.sourcesLost;
+        tally_.lose(runSource_);
     else ++tally_.sourcesShort;
     reportShort(shortfallText(shellFiles_, Source, Dest, shortfall));
 }
@@ -183,10 +185,15 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     runRecorded_ = false;
     for (int k = 1; k <= 5; ++k)
         runSources_[static_cast<std::size_t>(k - 1)] = window_.checked(cbPfad(k)) ? window_.text(edPfad(k)) : "";
-    // Should the run never reach its end, the next start knows. A settings
-    // file that cannot be written must not cost the backup itself.
+    runFolder_.clear();
+    runSource_ = 0;
+    // Should the run never reach its end, the next start knows, and shows
+    // what the run reported. A settings file that cannot be written must not
+    // cost the backup itself.
+    markRunning({});
     try {
-        settings().writeText(ini::Running, stamp(start));
+        startKeptReports();
+        keeping_ = true;
     } catch (...) {
     }
     try {
@@ -250,9 +257,15 @@ void TfrmBackup::runSteps() {
     for (int k = 1; k <= 5; ++k) anySource = anySource || (window_.checked(cbPfad(k)) && !window_.text(edPfad(k)).empty());
     if (!anySource) {
         tally_.noSource = true;
-        reportShort(fill(txt::ErrNoSource, {W}));
+        tally_.earlierKept = present && system_.directoryExists(W);
+        reportShort(tally_.earlierKept ? fill(txt::ErrNoSource, {W}) : std::string(txt::ErrNoSourceNoneKept));
         settings().writeInteger(ini::Rotation, CurrentTargetNo);
         return;
+    }
+
+    if (present) {
+        runFolder_ = W;
+        markRunning(W);
     }
 
     // Kept, today's weekday folder is brought level instead of deleted.
@@ -263,7 +276,7 @@ void TfrmBackup::runSteps() {
         window_.setText(Ctl::pnTitle, txt::StatusDeleting);
         dateredundanz(W, owner);
         pause(kPause);
-    } else {
+    } else if (present) {
         // The first backup on this weekday: nothing is wrong.
         logReport(fill(txt::ErrNotDeleted, {weekday}), clock_.now(), EventType::Information, kEventFirstOnWeekday);
     }
@@ -276,11 +289,12 @@ void TfrmBackup::runSteps() {
         }
         if (!window_.checked(cbPfad(k))) continue;
         ++tally_.sources;
+        runSource_ = k;
         const std::string D = W + sourceLiteral(k);
         // Folders are only made inside a target that is there: an absent
         // target folder is not created on whatever drive now has its letter.
         if (!present || !system_.forceDirectories(D)) {
-            ++tally_.sourcesLost;
+            tally_.lose(k);
             reportShort(fill(txt::ErrDestination, {window_.text(edPfad(k)), W, k}));
             continue;
         }

@@ -152,7 +152,6 @@ TEST_F(RunTest, NoTargetPresentGoesOnWithTargetTwoAndReportsEachStep) {
     run();
     EXPECT_EQ(logLines(), (std::vector<std::string>{
                               "Sicherungslaufwerke nicht gefunden: 09.12.2026",
-                              "Sicherung vom 3 nicht gelöscht: 09.12.2026",
                               "Sicherung von " + src + " nach O:\\Sicherung\\3\\P1\\ fehlgeschlagen!: 09.12.2026",
                               "Sicherung von C:\\fehlt nach O:\\Sicherung\\3\\P4\\ fehlgeschlagen!: 09.12.2026",
                           }));
@@ -454,7 +453,7 @@ TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
     EXPECT_EQ(readBytes((p1 / "gleich.txt").string()), "alt!");  // not written again
     EXPECT_EQ(readBytes((p1 / "stunde.txt").string()), "alt!");  // the summer-time hour on exFAT
     EXPECT_EQ(readBytes((outside / "wichtig.txt").string()), "w");
-    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (7 geprüft, 5 kopiert)"));
+    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (7 Dateien geprüft, 5 kopiert)"));
     EXPECT_FALSE(std::count(statuses.begin(), statuses.end(), "Lösche alte Sicherung..."));
 
     // Unchanged, the next run writes only what is new, a large file with its
@@ -469,8 +468,8 @@ TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
     run();
     EXPECT_TRUE(logLines().empty());
     EXPECT_TRUE(fs::exists(p1 / "sub" / "c.txt") && !fs::exists(p1 / "gesperrt.txt") && !fs::exists(e / "3" / "P3"));
-    EXPECT_EQ(window.text(Ctl::pnTitle), "Sichere C:\\Quelle... (8 geprüft, 2 kopiert)");
-    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (3 geprüft, 0 kopiert, aktuelle Datei 33 %)"));
+    EXPECT_EQ(window.text(Ctl::pnTitle), "Sichere C:\\Quelle... (8 Dateien geprüft, 2 kopiert)");
+    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (3 Dateien geprüft, 0 kopiert, aktuelle Datei 33 %)"));
 
     // A source folder that is a link which cannot be taken away: nothing goes through it.
     fs::remove_all(p1);
@@ -516,8 +515,8 @@ TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {
 TEST_F(RunTest, EachRunsOutcomeIsStoredLoggedAndShownInTheTray) {
     const fs::path e = drive('E');
     const std::string src = sourceFolder("Quelle");
-    const std::string lost = "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1: nichts konnte gesichert "
-                             "werden. Einzelheiten im Fenster.";
+    const std::string lost = "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziellaufwerk 1: Nichts konnte gesichert "
+                             "werden. Einzelheiten im Protokoll.";
     const struct {
         const char* what;
         const char* target1;
@@ -530,24 +529,24 @@ TEST_F(RunTest, EachRunsOutcomeIsStoredLoggedAndShownInTheTray) {
         std::string event;  // when it differs from the balloon
     } cases[] = {
         {"complete", "E:\\", nullptr, false, "Ergebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n", EventType::Information,
-         1, "Sicherung vollständig am 09.12.2026 01:00 auf Ziel 1."},
+         1, "Sicherung vollständig am 09.12.2026 01:00 auf Ziellaufwerk 1."},
         {"a file in use", "E:\\", nullptr, true, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=1\r\n",
          EventType::Warning, 2,
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: 1 Datei fehlt. Einzelheiten im Fenster.",
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende Dateien: 1. Erste Meldung: "
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziellaufwerk 1: 1 Datei fehlt. Einzelheiten im Protokoll.",
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziellaufwerk 1 (E:\\), fehlende Dateien: 1, nicht gesicherte Pfade: 0. Erste Meldung: "
          "Sicherung von C:\\Quelle\\ unvollständig: 1 von 2 Dateien fehlt: C:\\Quelle\\a.txt (Datei wird von "
          "einem anderen Programm verwendet)"},
         {"one of two sources missing", "E:\\", "C:\\Fehlt", false, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n",
          EventType::Warning, 2,
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: nicht jede Quelle wurde gesichert. "
-         "Einzelheiten im Fenster.",
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende Dateien: 0. Erste Meldung: Datei "
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziellaufwerk 1: Nicht jeder Pfad wurde gesichert. "
+         "Einzelheiten im Protokoll.",
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziellaufwerk 1 (E:\\), fehlende Dateien: 0, nicht gesicherte Pfade: 1 (Pfad 2). Erste Meldung: Datei "
          "kopieren von C:\\Fehlt\\ nach E:\\3\\P2\\ fehlgeschlagen."},
         {"no target", "X:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=0\r\nFehlend=0\r\n", EventType::Error, 3,
-         "Sicherung fehlgeschlagen am 09.12.2026 01:00: kein Ziellaufwerk gefunden."},
+         "Sicherung fehlgeschlagen am 09.12.2026 01:00: Kein Ziellaufwerk gefunden."},
         {"the target gone during the copy", "E:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=1\r\nFehlend=2\r\n",
          EventType::Error, 3, lost,
-         "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende Dateien: 2. Erste Meldung: "
+         "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziellaufwerk 1 (E:\\), fehlende Dateien: 2, nicht gesicherte Pfade: 1 (Pfad 1). Erste Meldung: "
          "Sicherung von C:\\Quelle\\ unvollständig: Ziel E:\\3\\P1\\ nicht mehr erreichbar, 2 von 2 Dateien fehlen"},
     };
     for (const auto& c : cases) {
@@ -625,43 +624,88 @@ TEST_F(RunTest, ARunCutOffIsNeverComplete) {
     EXPECT_TRUE(fs::exists(e / "3" / "P1" / "a.txt"));
     EXPECT_FALSE(fs::exists(e / "3" / "P2"));
     EXPECT_EQ(logLines().back(),
-              "Sicherung von C:\\Zweite nicht ausgeführt: Programm während der Sicherung beendet: 09.12.2026");
+              "Sicherung von C:\\Zweite nicht ausgeführt: Das Programm wurde während der Sicherung beendet: 09.12.2026");
     EXPECT_EQ(eventLog.events.back().id, 2u);
     EXPECT_TRUE(!form.backupRunning() && tray.icons.empty());
     EXPECT_TRUE(iniText().find("Ergebnis=unvollst\xE4ndig\r\n") != std::string::npos && iniText().find("Laeuft=") == std::string::npos);
 
     // Windows ends the session during a run: the outcome is written before
     // the process is ended, once.
-    const std::string notEnded = "Sicherung vom 09.12.2026 01:00 nicht beendet: Computer oder Programm während der "
-                                 "Sicherung beendet, die Sicherung ist unvollständig";
+    const std::string notEnded = "Sicherung vom 09.12.2026 01:00 nicht beendet: Computer oder Programm wurde während "
+                                 "der Sicherung beendet. Der Ordner E:\\3 auf Ziellaufwerk 1 ist unvollständig oder "
+                                 "fehlt";
     eventLog.events.clear();
     TfrmBackup again{portsWith(window, tray)};  // a window gone stays gone
     clock.set({2026, 12, 9, 1, 0, 0, 0});
     shellFiles.afterShellCopy = [&, ended = false]() mutable {
         if (std::exchange(ended, true)) return;
-        EXPECT_NE(iniText().find("Laeuft=2026-12-09 01:00:00\r\n"), std::string::npos);
+        EXPECT_NE(iniText().find("Laeuft=2026-12-09 01:00:00 1 E:\\3\r\n"), std::string::npos);
         again.WMEndSession(true);
         again.WindowDestroyed();  // as Windows does next
     };
     again.miExecNowClick(Ctl::miExecNow);
     EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Warning, 2, notEnded}));
     EXPECT_EQ(std::count_if(eventLog.events.begin(), eventLog.events.end(), [](const auto& v) { return v.id < 10; }), 1);
-    EXPECT_NE(iniText().find("[Status]\r\nLetzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig\r\nAktiv="), std::string::npos);
+    EXPECT_NE(iniText().find("[Status]\r\nLetzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig\r\nZiel=1\r\n"),
+              std::string::npos);
+    // The next start tells it as after a power loss: the balloon, and in the
+    // pane what the run reported, target and folder named.
+    const std::string balloon = "Sicherung unvollständig: Die Sicherung vom 09.12.2026 01:00 wurde nicht beendet. Der "
+                                "Ordner E:\\3 auf Ziellaufwerk 1 ist unvollständig oder fehlt. Einzelheiten im Protokoll.";
+    const auto startAgain = [&] {
+        PosixWindow w;
+        PosixTray t;
+        TfrmBackup next{portsWith(w, t)};
+        next.FormCreate(Ctl::frmBackup);
+        next.ApplicationEvents1Minimize(Ctl::frmBackup);
+        return std::make_pair(w.text(Ctl::mmo1), std::string(t.icons.begin()->second.szInfo));
+    };
+    clock.advance(3600000);
+    for (int start = 0; start < 2; ++start)
+        EXPECT_EQ(startAgain(), std::make_pair("Meldungen der letzten Sicherung vom 09.12.2026 01:00:\r\n" + notEnded +
+                                                   ": 09.12.2026\r\n",
+                                               balloon));
 
-    // The power lost during a run: the next start finds the mark.
+    // The power lost during a run: the next start finds the mark, also one
+    // from before the target was chosen, or with a date that cannot be.
     shellFiles.afterShellCopy = nullptr;
-    writeIni("[Status]\r\nLetzte=2026-12-02 01:00:00\r\nErgebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n"
-             "LetzteVollstaendige=2026-12-02 01:00:00\r\nLaeuft=2026-12-09 01:00:00\r\n");
-    eventLog.events.clear();
-    TfrmBackup next{portsWith(window, tray)};
-    next.FormCreate(Ctl::frmBackup);
-    next.ApplicationEvents1Minimize(Ctl::frmBackup);
-    EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Warning, 2, notEnded}));
-    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo),
-              "Sicherung unvollständig: die Sicherung vom 09.12.2026 01:00 wurde nicht beendet.");
-    EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.warningIcon());
-    EXPECT_NE(iniText().find("Letzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig\r\nLetzteVollstaendige=2026-12-02 "
-                             "01:00:00\r\nSeit="), std::string::npos);
+    const struct {
+        const char* mark;
+        std::string report, balloon, status;
+    } marks[] = {
+        {"2026-12-09 01:00:00 1 E:\\3", notEnded, balloon, "Letzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig"},
+        {"2026-12-09 01:00:00",
+         "Sicherung vom 09.12.2026 01:00 nicht beendet: Computer oder Programm wurde während der Sicherung beendet, die "
+         "Sicherung ist unvollständig",
+         "Sicherung unvollständig: Die Sicherung vom 09.12.2026 01:00 wurde nicht beendet.",
+         "Letzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig"},
+        {"2026-02-31 01:00:00 2 F:\\3",
+         "Sicherung mit unbekanntem Beginn nicht beendet: Computer oder Programm wurde während der Sicherung beendet. "
+         "Der Ordner F:\\3 auf Ziellaufwerk 2 ist unvollständig oder fehlt",
+         "Sicherung unvollständig: Die Sicherung mit unbekanntem Beginn wurde nicht beendet. Der Ordner F:\\3 auf "
+         "Ziellaufwerk 2 ist unvollständig oder fehlt. Einzelheiten im Protokoll.",
+         "[Status]\r\nErgebnis=unvollst\xE4ndig"},
+        {"2027-12-09 01:00:00",
+         "Sicherung mit unbekanntem Beginn nicht beendet: Computer oder Programm wurde während der Sicherung beendet, "
+         "die Sicherung ist unvollständig",
+         "Sicherung unvollständig: Die Sicherung mit unbekanntem Beginn wurde nicht beendet.",
+         "[Status]\r\nErgebnis=unvollst\xE4ndig"},
+    };
+    for (const auto& m : marks) {
+        SCOPED_TRACE(m.mark);
+        writeIni("[Status]\r\nLetzte=2026-12-02 01:00:00\r\nErgebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n"
+                 "LetzteVollstaendige=2026-12-02 01:00:00\r\nLaeuft=" + std::string(m.mark) + "\r\n");
+        eventLog.events.clear();
+        tray.icons.clear();
+        TfrmBackup next{portsWith(window, tray)};
+        next.FormCreate(Ctl::frmBackup);
+        next.ApplicationEvents1Minimize(Ctl::frmBackup);
+        EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Warning, 2, m.report}));
+        EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), m.balloon);
+        EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.warningIcon());
+        EXPECT_NE(iniText().find(m.status), std::string::npos) << iniText();
+        EXPECT_EQ(iniText().find("Laeuft="), std::string::npos);
+    }
 }
 
 // Without a source there is nothing to replace last week's backup with.
@@ -673,13 +717,28 @@ TEST_F(RunTest, NoSourceEnabledKeepsTheOldBackupAndFails) {
     run();
     EXPECT_TRUE(fs::exists(e / "3" / "P5"));
     EXPECT_EQ(stored(), "1");
-    EXPECT_EQ(logLines(), std::vector<std::string>{"Keine Quelle zum Sichern angewählt: nichts gesichert, die vorige "
-                                                   "Sicherung E:\\3 bleibt erhalten: 09.12.2026"});
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Kein Pfad zum Sichern angewählt: Nichts wurde gesichert, die "
+                                                   "vorige Sicherung E:\\3 bleibt erhalten: 09.12.2026"});
     EXPECT_NE(iniText().find("Ergebnis=fehlgeschlagen\r\n"), std::string::npos);
-    const std::string text = "Sicherung fehlgeschlagen am 09.12.2026 01:00: keine Quelle angewählt, die vorige "
-                             "Sicherung bleibt erhalten.";
+    const std::string text = "Sicherung fehlgeschlagen am 09.12.2026 01:00: Kein Pfad angewählt. Die vorige Sicherung "
+                             "auf Ziellaufwerk 1 bleibt erhalten.";
     EXPECT_EQ(eventLog.events.back(), (PosixEventLog::Event{EventType::Error, 3, text}));
     EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), text);
+
+    // Told with its own reason at the next start; no backup to keep, none claimed.
+    tray.icons.clear();
+    TfrmBackup next{portsWith(window, tray)};
+    next.FormCreate(Ctl::frmBackup);
+    next.ApplicationEvents1Minimize(Ctl::frmBackup);
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), text);
+    fs::remove_all(e / "3");
+    window.setText(Ctl::mmo1, "");
+    target(1, "E:\\");  // the start loaded the settings into the fields
+    source(2, "");
+    run();
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Kein Pfad zum Sichern angewählt: Nichts wurde gesichert: 09.12.2026"});
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo),
+              "Sicherung fehlgeschlagen am 09.12.2026 01:00: Kein Pfad angewählt, nichts wurde gesichert.");
 }
 
 TEST_F(RunTest, ErrorLogKeepsOneEntryPerDayAndEveryLine) {

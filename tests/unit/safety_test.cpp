@@ -209,8 +209,11 @@ void SafetyTest::runOne(int index, bool keep) {
         anySource = anySource || (window.checked(cbPfad(k)) && !window.text(edPfad(k)).empty());
     }
     if (!ended && !anySource) {
-        reports.push_back("Keine Quelle zum Sichern angewählt: nichts gesichert, die vorige Sicherung " + W +
-                          " bleibt erhalten");
+        // Only a backup that is there is said to stay.
+        const bool kept = present(chosen) && before.count(host(W).lexically_normal().lexically_relative(root).string());
+        reports.push_back(kept ? "Kein Pfad zum Sichern angewählt: Nichts wurde gesichert, die vorige Sicherung " + W +
+                                     " bleibt erhalten"
+                               : std::string("Kein Pfad zum Sichern angewählt: Nichts wurde gesichert"));
     } else if (!ended) {
         hostW = host(W).string();
         for (const auto& u : shellFiles.undeletable) locked = locked || u.rfind(hostW + "/", 0) == 0;
@@ -219,7 +222,7 @@ void SafetyTest::runOne(int index, bool keep) {
                 reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + W + " [5]");
             if (locked && keep && anyTicked && !window.checked(cbPfad(1)))
                 reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + W + "\\P1 [5]");
-        } else {
+        } else if (present(chosen)) {
             reports.push_back("Sicherung vom " + wd + " nicht gelöscht");
         }
         for (int k = 1; k <= 5; ++k) {

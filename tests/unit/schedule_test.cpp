@@ -278,8 +278,8 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
     makeFolder("Quelle");
     clock.set({2026, 12, 7, 8, 0, 0, 0});  // Monday morning: the computer was off at 01:00
     form.FormCreate(Ctl::frmBackup);
-    const std::string missed = "Geplante Sicherung am Montag, 07.12.2026 um 01:00 Uhr nicht ausgeführt: Computer aus, "
-                               "im Ruhezustand oder Programm nicht gestartet";
+    const std::string missed = "Geplante Sicherung am Montag, 07.12.2026 um 01:00 Uhr nicht ausgeführt: Der Computer "
+                               "war aus oder im Ruhezustand, oder das Programm lief nicht";
     const std::string week = "Seit 7 Tagen keine vollständige Sicherung, die letzte war am 30.11.2026 01:00";
     EXPECT_EQ(logLines(), (std::vector<std::string>{missed + ": 07.12.2026", week + ": 07.12.2026"}));
     EXPECT_EQ(eventLog.events, (std::vector<PosixEventLog::Event>{{EventType::Warning, 4, missed},
@@ -287,13 +287,13 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
     ASSERT_EQ(tray.icons.size(), 1u);
     const TrayIconData& icon = tray.icons.begin()->second;
     EXPECT_EQ(icon.hIcon, tray.warningIcon());
-    // The reason first; the last run's line no longer fits.
+    // The reason first, then when and where the last run was; the schedule's line no longer fits.
     EXPECT_EQ(std::string(icon.szTip), "ZELKOR Backup\nEine geplante Sicherung nicht ausgeführt.\n"
-                                        "Aktiviert. Für heute ist kein weiteres Backup vorgesehen...");
+                                        "Zuletzt vollständig am 30.11.2026 01:00, Ziellaufwerk 1");
     EXPECT_EQ(tray.calls.back().message, NIM_MODIFY_);
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
-              "Geplante Sicherung nicht ausgeführt: Montag, 07.12.2026 um 01:00 Uhr. "
-              "Seit 7 Tagen keine vollständige Sicherung: die letzte war am 30.11.2026 01:00.");
+              "Geplante Sicherung am Montag, 07.12.2026 um 01:00 Uhr nicht ausgeführt. "
+              "Seit 7 Tagen keine vollständige Sicherung. Die letzte war am 30.11.2026 01:00.");
     EXPECT_EQ(tray.calls.back().data.dwInfoFlags, NIIF_WARNING_);
     EXPECT_NE(iniText().find("Aktiv=2026-12-07 08:00:00\r\n"), std::string::npos);
 
@@ -309,7 +309,7 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
     clock.set({2026, 12, 10, 7, 0, 0, 0});
     form.PowerBroadcast(0x12);
     EXPECT_EQ(logLines().front(), "Geplante Sicherung am Mittwoch, 09.12.2026 um 01:00 Uhr nicht ausgeführt: "
-                                  "Computer aus, im Ruhezustand oder Programm nicht gestartet: 10.12.2026");
+                                  "Der Computer war aus oder im Ruhezustand, oder das Programm lief nicht: 10.12.2026");
 
     // The next complete run: the normal icon, no balloon, no more warnings.
     const std::size_t calls = tray.calls.size();
@@ -357,12 +357,12 @@ TEST_F(ScheduleTest, TenYearsAwayAreToldInAFewLinesAndTheWarningOutlivesARestart
     form.FormCreate(Ctl::frmBackup);
     ASSERT_EQ(logLines().size(), 9u);
     EXPECT_EQ(logLines()[0], "3645 frühere geplante Sicherungen nicht ausgeführt, die erste am Donnerstag, 08.12.2016 um "
-                        "01:00 Uhr: Computer aus, im Ruhezustand oder Programm nicht gestartet: 07.12.2026");
+                        "01:00 Uhr: Der Computer war aus oder im Ruhezustand, oder das Programm lief nicht: 07.12.2026");
     EXPECT_EQ(eventLog.events.size(), 9u);
     EXPECT_NE(iniText().find("Verpasst=3652\r\n"), std::string::npos);
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
-              "Sicherung unvollständig am 06.12.2016 01:00 auf Ziel 1: 12 Dateien fehlen. Einzelheiten im Fenster. "
-              "Geplante Sicherung nicht ausgeführt: 3652 Starts, zuletzt Montag, 07.12.2026 um 01:00 Uhr. "
+              "Sicherung unvollständig am 06.12.2016 01:00 auf Ziellaufwerk 1: 12 Dateien fehlen. Einzelheiten im "
+              "Protokoll. 3652 geplante Sicherungen nicht ausgeführt, zuletzt am Montag, 07.12.2026 um 01:00 Uhr. "
               "Seit 3660 Tagen keine vollständige Sicherung.");
 
     // The last run was fine after all; the program starts again a minute later.
@@ -370,7 +370,7 @@ TEST_F(ScheduleTest, TenYearsAwayAreToldInAFewLinesAndTheWarningOutlivesARestart
     clock.advance(60000);
     TfrmBackup again(portsWith(window, tray));
     again.FormCreate(Ctl::frmBackup);
-    EXPECT_EQ(logLines().size(), 10u);  // only the week once more
+    EXPECT_EQ(logLines().size(), 9u);  // the week is told once a day, also across starts
     EXPECT_EQ(std::string(tray.icons.begin()->second.szTip).substr(0, 58),
               "ZELKOR Backup\n3652 geplante Sicherungen nicht ausgeführt.");
     again.miExecNowClick(Ctl::miExecNow);
