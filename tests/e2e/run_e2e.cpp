@@ -162,7 +162,7 @@ TEST(RunE2E, AKeptWeekdayFolderIsBroughtLevel) {
     EXPECT_EQ(readFile(p1 + "neu.txt"), "neu.txt");
     EXPECT_FALSE(fs::exists(p1 + "weg") || fs::exists(p1 + "alt.txt"));
     EXPECT_EQ(app.text(Ctl::mmo1), "");
-    EXPECT_EQ(app.text(Ctl::pnTitle), "Sichere " + source + "... (3 geprüft, 2 kopiert)");
+    EXPECT_EQ(app.text(Ctl::pnTitle), "Sichere " + source + "... (3 Dateien geprüft, 2 kopiert)");
 }
 
 // Names the shell's ANSI world cannot hold, a tree deeper than 260
@@ -219,13 +219,13 @@ TEST(RunE2E, OddNamesDeepPathsAndAFileInUse) {
     EXPECT_GE(sb.iniValue("Status", "Aktiv"), started);
     EXPECT_LE(sb.iniValue("Status", "Aktiv"), stamp(after));
     const std::string outcome = "Sicherung unvollständig am " + shortDate(fromStamp(started)) + " " +
-                                started.substr(11, 5) + " auf Ziel 1: 1 Datei fehlt. Einzelheiten im Fenster.";
+                                started.substr(11, 5) + " auf Ziellaufwerk 1: 1 Datei fehlt. Einzelheiten im Protokoll.";
     ASSERT_TRUE(balloon);
     EXPECT_EQ(balloon->text, outcome);
     app.screenshot(balloon->hwnd, "balloon-incomplete");
     if (std::getenv("WINELOADER")) {  // Windows keeps its events in its own log
         const std::string event = "Sicherung unvollständig am " + shortDate(fromStamp(started)) + " " +
-                                  started.substr(11, 5) + " auf Ziel 1 (M:\\), fehlende Dateien: 1. Erste Meldung: " +
+                                  started.substr(11, 5) + " auf Ziellaufwerk 1 (M:\\), fehlende Dateien: 1, nicht gesicherte Pfade: 0. Erste Meldung: " +
                                   report;
         const std::string head = wineEvent("trace", "Sicherung vom " + wd + " nicht gelöscht") + wineEvent("warn", report);
         const std::string all = wineEvents(events), last = wineEvent("warn", event);
