@@ -78,7 +78,12 @@ void TfrmBackup::lookAfterAbsence(const std::optional<LocalDateTime>& alive) {
     const auto due = lookAtSchedule(known ? *alive : now, false);
     // Run from the message loop: the window can show the run only once
     // start-up or wake is over.
-    if (due && window_.timerEnabled()) window_.postTimerTick();
+    if (due && window_.timerEnabled()) {
+        // That tick looks from the start on: one a box held past its minute
+        // is still run.
+        lookFrom_ = *due;
+        window_.postTimerTick();
+    }
     heldFrom_.reset();
 }
 

@@ -805,3 +805,70 @@ TEST(ChooseTarget, RotatesOverOneTwoThreeAndFallsBackDownwardsThenFromEight) {
 
 }  // namespace
 }  // namespace zb::test
+
+namespace zb::test {
+namespace {
+
+// What each kind of run is told as: the balloon and the event, with only
+// what is true, and the marks of runs that did not end.
+TEST(RunReports, EachOutcomeInItsOwnWordsAndOnlyWhatIsTrue) {
+    const auto tally = [](int sources, unsigned lost, int shortOnes, int missing, bool atLeast) {
+        RunTally t;
+        t.targetPresent = true;
+        t.sources = sources;
+        for (int k = 1; k <= 5; ++k)
+            if (lost >> (k - 1) & 1u) t.lose(k);
+        t.sourcesShort = shortOnes;
+        t.missing = missing;
+        t.missingAtLeast = atLeast;
+        return t;
+    };
+    const std::string w = "09.12.2026 01:00", head = "Sicherung unvollständig am " + w + " auf Ziellaufwerk 2";
+    const struct {
+        RunTally t;
+        std::string balloon, event;
+    } cases[] = {
+        {tally(2, 0b10, 1, 3, true), head + ": Mindestens 3 Dateien fehlen. Einzelheiten im Protokoll.",
+         head + " (N:\\), fehlende Dateien: mindestens 3, nicht gesicherte Pfade: 1 (Pfad 2)."},
+        {tally(1, 0, 1, 1, true), head + ": Mindestens 1 Datei fehlt. Einzelheiten im Protokoll.",
+         head + " (N:\\), fehlende Dateien: mindestens 1, nicht gesicherte Pfade: 0."},
+        {tally(3, 0b101, 0, 0, false), head + ": Nicht jeder Pfad wurde gesichert. Einzelheiten im Protokoll.",
+         head + " (N:\\), fehlende Dateien: 0, nicht gesicherte Pfade: 2 (Pfad 1, Pfad 3)."},
+        {tally(1, 0b1, 0, 0, false),
+         "Sicherung fehlgeschlagen am " + w + " auf Ziellaufwerk 2: Nichts konnte gesichert werden. Einzelheiten im "
+         "Protokoll.",
+         "Sicherung fehlgeschlagen am " + w + " auf Ziellaufwerk 2 (N:\\), fehlende Dateien: 0, nicht gesicherte Pfade: "
+         "1 (Pfad 1)."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(runBalloon(c.t, w, 2), c.balloon);
+        EXPECT_EQ(runEvent(c.t, w, 2, "N:\\"), c.event);
+    }
+    RunTally none;
+    none.targetPresent = true;
+    none.noSource = true;
+    EXPECT_EQ(runEvent(none, w, 2, "N:\\"), runBalloon(none, w, 2));
+
+    // ReportEventW refuses a longer insertion string: cut, never lost.
+    const std::string deep = "Erste Meldung: C:\\" + std::string(40000, 'x');
+    EXPECT_EQ(eventText(deep).size(), kEventTextMost);
+    EXPECT_EQ(eventText(deep).substr(kEventTextMost - 4), "x…");
+    EXPECT_EQ(eventText("kurz"), "kurz");
+
+    // Impossible dates are no dates; a mark of a run is told whatever its date says.
+    for (const char* bad : {"2026-02-29 01:00:00", "2026-04-31 01:00:00", "2026-13-01 01:00:00"})
+        EXPECT_FALSE(fromStamp(bad)) << bad;
+    EXPECT_TRUE(fromStamp("2028-02-29 01:00:00"));
+    const LocalDateTime now{2026, 12, 9, 8, 0, 0, 0};
+    EXPECT_FALSE(runningMark("", now));
+    const auto odd = runningMark("kaputt", now);
+    ASSERT_TRUE(odd);
+    EXPECT_TRUE(!odd->start && odd->target == 0);
+    const auto mark = runningMark(runningText({2026, 12, 9, 1, 0, 0, 0}, 3, "N:\\Sich erung\\3"), now);
+    ASSERT_TRUE(mark && mark->start);
+    EXPECT_EQ(mark->target, 3);
+    EXPECT_EQ(mark->folder, "N:\\Sich erung\\3");
+}
+
+}  // namespace
+}  // namespace zb::test

@@ -383,3 +383,119 @@ TEST_F(ScheduleTest, TenYearsAwayAreToldInAFewLinesAndTheWarningOutlivesARestart
 
 }  // namespace
 }  // namespace zb::test
+
+namespace zb::test {
+namespace {
+
+// A start minute passed while a box of the start-up was open runs late
+// within the late-tick rule, or is told as such; one passed while the timer
+// was stopped is told as such; a run dated ahead holds no start.
+TEST_F(ScheduleTest, AStartNotRunIsToldWithItsTrueReason) {
+    const std::string src = sourceFolder("Quelle");
+    const struct {
+        const char* what;
+        std::uint32_t boxMs;  // how long the start-up's box stays open
+        LocalDateTime at;     // the program starts
+        const char* status;
+        bool runs;
+        std::string line;
+    } cases[] = {
+        {"answered 3 minutes after the start", 3 * 60000, {2026, 12, 7, 7, 59, 50, 0}, "", true, ""},
+        {"answered 6 minutes after the start", 6 * 60000, {2026, 12, 7, 7, 59, 50, 0}, "", false,
+         "Geplante Sicherung am Montag, 07.12.2026 um 08:00 Uhr nicht ausgeführt: Die Startzeit verging, während eine "
+         "Meldung offen war"},
+        {"the timer stopped before the start", 0, {2026, 12, 7, 9, 0, 0, 0}, "Gestoppt=2026-12-07 07:30:00\r\n", false,
+         "Geplante Sicherung am Montag, 07.12.2026 um 08:00 Uhr nicht ausgeführt: Der Timer war gestoppt"},
+        {"a last run dated later today", 0, {2026, 12, 7, 8, 0, 10, 0}, "Letzte=2026-12-07 12:00:00\r\n", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeIni("[Backup]\r\nMon=1\r\nP1A=1\r\nP1P=" + src + "\r\nTAR1=E:\\\r\nTAR2=X:\\\r\nZEI=08:00:00\r\n[Status]\r\n"
+                 "Aktiv=2026-12-07 07:00:00\r\n" + c.status);
+        clock.set(c.at);
+        window.onMessageBox = [&](const Box&) { clock.advance(c.boxMs); };
+        window.setText(Ctl::mmo1, "");
+        window.postedTicks = 0;
+        runStarts.clear();
+        TfrmBackup start{portsWith(window, tray)};
+        start.FormCreate(Ctl::frmBackup);
+        if (window.postedTicks > 0) start.TimerTimer(Ctl::Timer);
+        EXPECT_EQ(runStarts.size(), c.runs ? 1u : 0u);
+        const auto lines = logLines();
+        const auto told = std::find_if(lines.begin(), lines.end(),
+                                       [](const std::string& l) { return l.find("nicht ausgeführt:") != std::string::npos; });
+        EXPECT_EQ(told == lines.end() ? "" : *told, c.line.empty() ? "" : c.line + ": 07.12.2026");
+        EXPECT_EQ(iniText().find("Gestoppt="), std::string::npos);
+    }
+
+    // Stopped and activated again in the same session.
+    window.onMessageBox = nullptr;
+    target(2, "");
+    clock.set({2026, 12, 14, 7, 30, 0, 0});
+    form.Click(Ctl::btnStopTimer);
+    EXPECT_NE(iniText().find("Gestoppt=2026-12-14 07:30:00\r\n"), std::string::npos);
+    clock.set({2026, 12, 14, 9, 0, 0, 0});
+    window.setText(Ctl::mmo1, "");
+    form.Click(Ctl::btnActive);
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Geplante Sicherung am Montag, 14.12.2026 um 08:00 Uhr nicht "
+                                                   "ausgeführt: Der Timer war gestoppt: 14.12.2026"});
+    EXPECT_EQ(iniText().find("Gestoppt="), std::string::npos);
+}
+
+// Nothing found is lost: a balloon waits for a notification area that is
+// not up yet, and what a wake finds during a run shares the run's balloon.
+TEST_F(ScheduleTest, NoBalloonIsLost) {
+    writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nP1A=1\r\nP1P=" + sourceFolder("Quelle") + "\r\nTAR1=E:\\\r\nZEI=01:00:00\r\n"
+             "[Status]\r\nAktiv=2026-12-06 20:00:00\r\n");
+    clock.set({2026, 12, 7, 8, 0, 0, 0});
+    tray.shellUp = false;
+    form.FormCreate(Ctl::frmBackup);
+    const std::string missed = "Geplante Sicherung am Montag, 07.12.2026 um 01:00 Uhr nicht ausgeführt.";
+    tray.shellUp = true;
+    form.TaskbarCreated();
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), missed);
+
+    // Asleep during a run over a start; the run then misses a file.
+    source(2, "C:\\Fehlt");
+    shellFiles.afterShellCopy = [&, once = false]() mutable {
+        if (std::exchange(once, true)) return;
+        form.PowerBroadcast(4);
+        clock.set({2026, 12, 8, 9, 0, 0, 0});
+        form.PowerBroadcast(0x12);
+    };
+    form.miExecNowClick(Ctl::miExecNow);
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo),
+              "Sicherung unvollständig am 07.12.2026 08:00 auf Ziellaufwerk 1: Nicht jeder Pfad wurde gesichert. "
+              "Einzelheiten im Protokoll. Geplante Sicherung am Dienstag, 08.12.2026 um 01:00 Uhr nicht ausgeführt.");
+}
+
+// While the last run is not complete, the next start shows what it reported.
+TEST_F(ScheduleTest, TheNextStartShowsTheReportsTheBalloonPointsTo) {
+    writeIni("[Backup]\r\nP1A=1\r\nP1P=C:\\Fehlt\r\nTAR1=E:\\\r\n");
+    form.FormCreate(Ctl::frmBackup);
+    form.miExecNowClick(Ctl::miExecNow);
+    const std::vector<std::string> reported = logLines();
+    ASSERT_EQ(reported.size(), 2u);
+    for (const bool complete : {false, true}) {
+        SCOPED_TRACE(complete);
+        PosixWindow w;
+        PosixTray t;
+        w.onWait = window.onWait;
+        TfrmBackup next{portsWith(w, t)};
+        next.FormCreate(Ctl::frmBackup);
+        EXPECT_EQ(w.text(Ctl::mmo1), complete ? "" : "Meldungen der letzten Sicherung vom 09.12.2026 01:00:\r\n" +
+                                                         reported[0] + "\r\n" + reported[1] + "\r\n");
+        sourceFolder("Fehlt");
+        if (!complete) next.miExecNowClick(Ctl::miExecNow);
+    }
+    // Beyond the kept ones, a count.
+    ASSERT_TRUE(profile->writeString(iniPath(), "Protokoll", "Anzahl", "52"));
+    ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Ergebnis", "unvollständig"));
+    PosixWindow w;
+    TfrmBackup next{portsWith(w, tray)};
+    next.FormCreate(Ctl::frmBackup);
+    EXPECT_NE(w.text(Ctl::mmo1).find("\r\n… und 2 weitere Meldungen\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zb::test
