@@ -154,7 +154,7 @@ private:
     // The run's reports, kept for the next start while its outcome is not complete.
     void keepReport(const std::string& line);
     void startKeptReports();
-    void showKeptReports(SettingsFile& ini, const std::optional<LocalDateTime>& start);
+    void showKeptReports(SettingsFile& ini, const std::optional<LocalDateTime>& start, bool cutOff);
     // Notes in Status that the run goes on: its start and, once chosen, its
     // target and weekday folder. Never raises.
     void markRunning(const std::string& folder);

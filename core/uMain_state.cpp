@@ -84,9 +84,10 @@ void TfrmBackup::startKeptReports() {
     ini.writeInteger(ini::ReportCount, 0);
 }
 
-void TfrmBackup::showKeptReports(SettingsFile& ini, const std::optional<LocalDateTime>& start) {
+void TfrmBackup::showKeptReports(SettingsFile& ini, const std::optional<LocalDateTime>& start, bool cutOff) {
     const int count = std::max(0, ini.readInteger(ini::ReportCount));
-    if (count == 0) return;
+    // A run cut off reports that next, under the same heading.
+    if (count == 0 && !cutOff) return;
     window_.appendLine(Ctl::mmo1, fill(txt::LogLastRun, {sinceText(start)}));
     for (int n = 1; n <= std::min(count, ini::kKeptReports); ++n)
         window_.appendLine(Ctl::mmo1, ini.readString(ini::Reports, std::to_string(n), ""));
@@ -180,7 +181,7 @@ void TfrmBackup::loadState() {
     const LocalDateTime now = clock_.now();
     // The mark itself proves that a run did not end, whatever its date says.
     if (const auto mark = runningMark(ini.readText(ini::Running), now)) {
-        showKeptReports(ini, mark->start);
+        showKeptReports(ini, mark->start, true);
         recordNotEnded(mark->start, mark->target, mark->folder);
         return;
     }
@@ -199,7 +200,7 @@ void TfrmBackup::loadState() {
     // The user was away when it happened, perhaps because the computer
     // switched itself off after the run: the balloon again, and what the
     // run reported where the balloon points.
-    showKeptReports(ini, start);
+    showKeptReports(ini, start, false);
     std::string text = ini.readText(ini::LastReport);
     // Written by an earlier version: a run that ended has its count, one
     // cut off by the end of the session has none.

@@ -697,10 +697,14 @@ TEST_F(RunTest, ARunCutOffIsNeverComplete) {
                  "LetzteVollstaendige=2026-12-02 01:00:00\r\nLaeuft=" + std::string(m.mark) + "\r\n");
         eventLog.events.clear();
         tray.icons.clear();
+        window.setText(Ctl::mmo1, "");
         TfrmBackup next{portsWith(window, tray)};
         next.FormCreate(Ctl::frmBackup);
         next.ApplicationEvents1Minimize(Ctl::frmBackup);
         EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Warning, 2, m.report}));
+        const std::string since = m.report.substr(10, m.report.find(" nicht beendet") - 10);
+        EXPECT_EQ(window.text(Ctl::mmo1).substr(0, window.text(Ctl::mmo1).find("\r\n") + 2 + m.report.size() + 14),
+                  "Meldungen der letzten Sicherung " + since + ":\r\n" + m.report + ": 09.12.2026\r\n");
         EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), m.balloon);
         EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.warningIcon());
         EXPECT_NE(iniText().find(m.status), std::string::npos) << iniText();
