@@ -369,16 +369,12 @@ Function SecureInstallDir
   InitPluginsDir
   File "/oname=$PLUGINSDIR\Ordnerrechte.exe" "${RIGHTS}"
   ClearErrors
-  DetailPrint "Rechte des Installationsordners werden gesetzt ..."
-  ; The helper's command line means nothing to the user.
-  SetDetailsPrint none
   ExecWait '"$PLUGINSDIR\Ordnerrechte.exe" "$INSTDIR"' $0
-  SetDetailsPrint both
   ${If} ${Errors}
   ${OrIf} $0 <> 0
     RMDir "$INSTDIR"
     ${IfNot} ${Silent}
-      MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nDas Setup wird jetzt beendet. Starten Sie es erneut und wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
+      MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
     ${EndIf}
     SetErrorLevel 2
     Quit
