@@ -710,6 +710,8 @@ TEST_F(RunTest, ARunCutOffIsNeverComplete) {
         EXPECT_NE(iniText().find(m.status), std::string::npos) << iniText();
         EXPECT_EQ(iniText().find("Laeuft="), std::string::npos);
     }
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szTip).substr(0, 54),
+              "ZELKOR Backup\nZuletzt unvollständig, Beginn unbekannt");
 }
 
 // Without a source there is nothing to replace last week's backup with.

@@ -379,6 +379,15 @@ TEST_F(ScheduleTest, TenYearsAwayAreToldInAFewLinesAndTheWarningOutlivesARestart
     ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Aktiv", "1900-01-01 00:00:00"));
     again.PowerBroadcast(0x12);
     EXPECT_NE(iniText().find("Verpasst=0\r\n"), std::string::npos);
+    // Eight missed: the oldest one is summed up on its own.
+    ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Aktiv", "2026-12-09 02:00:00"));
+    clock.set({2026, 12, 17, 10, 0, 0, 0});
+    TfrmBackup third(portsWith(window, tray));
+    third.FormCreate(Ctl::frmBackup);
+    EXPECT_NE(window.text(Ctl::mmo1).find("\r\nEine frühere geplante Sicherung am Donnerstag, 10.12.2026 um 01:00 Uhr "
+                                          "nicht ausgeführt: Der Computer war aus oder im Ruhezustand, oder das "
+                                          "Programm lief nicht: 17.12.2026\r\n"),
+              std::string::npos);
 }
 
 }  // namespace

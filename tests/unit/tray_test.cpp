@@ -303,6 +303,11 @@ TEST_F(TrayTest, AMissingSavedSourceKeepsTheWindowShown) {
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
               off + " Seit 10 Tagen keine vollständige Sicherung. Die letzte war am 27.11.2026 09:00.");
     EXPECT_EQ(std::string(tray.icons.begin()->second.szTip), "ZELKOR Backup\nTimer nicht aktiviert.");
+    // A ticked path without a folder, named as such.
+    savedSchedule("P3A=1\r\n");
+    TfrmBackup again{portsWith(window, tray)};
+    again.FormCreate(Ctl::frmBackup);
+    EXPECT_EQ(eventLog.events.back().text, "Timer nicht aktiviert: Für Pfad 3 ist kein Ordner angegeben.");
 }
 
 // Values from the future, before 2000 or below zero are damage: never shown,
