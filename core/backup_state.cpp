@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/calendar.h"
+#include "core/message.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -77,7 +78,86 @@ std::optional<LocalDateTime> fromStamp(const std::string& s) {
     if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59 || t.second > 59 ||
         t.hour < 0 || t.minute < 0 || t.second < 0)
         return std::nullopt;
+    // "2026-02-31" would silently become 3 March.
+    int y = 0, m = 0, d = 0;
+    civilFromDays(daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)), y, m, d);
+    if (m != t.month) return std::nullopt;
     return t;
+}
+
+std::string dayStamp(const LocalDateTime& t) { return stamp(t).substr(0, 10); }
+
+void RunTally::lose(int source) {
+    ++sourcesLost;
+    if (source >= 1 && source <= 5) lostSources |= 1u << (source - 1);
+}
+
+std::string runningText(const LocalDateTime& start, int target, const std::string& folder) {
+    if (target == 0) return stamp(start);
+    return stamp(start) + " " + std::to_string(target) + " " + folder;
+}
+
+std::optional<RunningMark> runningMark(const std::string& s, const LocalDateTime& now) {
+    if (s.empty()) return std::nullopt;
+    RunningMark mark;
+    mark.start = trustedMoment(s.substr(0, 19), now);
+    // " N folder": a target of 1 to 8 and the folder the run wrote.
+    if (s.size() > 22 && s[19] == ' ' && s[20] >= '1' && s[20] <= '8' && s[21] == ' ') {
+        mark.target = s[20] - '0';
+        mark.folder = s.substr(22);
+    }
+    return mark;
+}
+
+std::string runBalloon(const RunTally& tally, const std::string& when, int target) {
+    if (tally.noSource)
+        return tally.earlierKept ? fill(txt::BalloonNoSource, {when, target}) : fill(txt::BalloonNoSourceNoneKept, {when});
+    if (tally.noRoom) return fill(txt::BalloonNoRoom, {when, target});
+    const Outcome outcome = tally.outcome();
+    if (outcome == Outcome::Failed)
+        return target == 0 ? fill(txt::BalloonNoTarget, {when}) : fill(txt::BalloonNothingCopied, {when, target});
+    if (tally.missing == 0) return fill(txt::BalloonSourceLost, {when, target});
+    if (tally.missingAtLeast)
+        return fill(tally.missing == 1 ? txt::BalloonIncompleteAtLeastOne : txt::BalloonIncompleteAtLeast,
+                    {when, target, tally.missing});
+    if (tally.missing == 1) return fill(txt::BalloonIncompleteOne, {when, target});
+    return fill(txt::BalloonIncomplete, {when, target, tally.missing});
+}
+
+std::string runEvent(const RunTally& tally, const std::string& when, int target, const std::string& typed) {
+    const Outcome outcome = tally.outcome();
+    if (outcome == Outcome::Complete) return fill(txt::EventComplete, {when, target});
+    // Without a target, or without a source, the balloon says all there is.
+    if (target == 0 || tally.noSource) return runBalloon(tally, when, target);
+    std::string paths;
+    int lost = 0;
+    for (int k = 1; k <= 5; ++k) {
+        if ((tally.lostSources >> (k - 1) & 1u) == 0) continue;
+        if (lost++ > 0) paths += ", ";
+        paths += fill(txt::PathNo, {k});
+    }
+    const std::string missing =
+        tally.missingAtLeast ? fill(txt::AtLeast, {tally.missing}) : std::to_string(tally.missing);
+    std::string event = fill(outcome == Outcome::Incomplete ? txt::EventIncomplete : txt::EventFailed,
+                             {when, target, typed, missing, lost == 0 ? std::string("0") : fill(txt::PathList, {lost, paths})});
+    if (!tally.firstReport.empty()) event += " " + fill(txt::EventFirstReport, {tally.firstReport});
+    return event;
+}
+
+std::string notEndedBalloon(const std::string& since, int target, const std::string& folder) {
+    if (target == 0) return fill(txt::BalloonRunNotEnded, {since});
+    return fill(txt::BalloonRunNotEndedOn, {since, folder, target});
+}
+
+std::string notEndedReport(const std::string& since, int target, const std::string& folder) {
+    if (target == 0) return fill(txt::ErrRunNotEnded, {since});
+    return fill(txt::ErrRunNotEndedOn, {since, folder, target});
+}
+
+std::string eventText(const std::string& s) {
+    // A UTF-8 text has at least as many bytes as UTF-16 units.
+    if (s.size() <= kEventTextMost) return s;
+    return cutUtf8(s, kEventTextMost - 3) + "…";
 }
 
 std::int64_t secondsOf(const LocalDateTime& t) {

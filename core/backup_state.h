@@ -25,17 +25,50 @@ struct RunTally {
     int missing = 0;        // files still missing, over all sources
     bool noSource = false;  // no ticked source had a path: nothing was done
     bool noRoom = false;    // the backup did not fit on the target: nothing was done
+    bool earlierKept = false;  // then: today's weekday folder from before is still there
+    bool missingAtLeast = false;  // `missing` is a lower bound: a source went away
+    unsigned lostSources = 0;     // bit k-1: source k not backed up at all
     std::string firstReport;  // the first thing that was not backed up
     Outcome outcome() const;
+    void lose(int source);
 };
+
+// The mark of a run that has not ended: its start, and once chosen its
+// target and weekday folder ("JJJJ-MM-TT hh:mm:ss N Ordner"). Any text at
+// all is such a mark: the start is empty when it cannot be trusted.
+struct RunningMark {
+    std::optional<LocalDateTime> start;
+    int target = 0;      // 0 before the choice
+    std::string folder;  // the weekday folder on it
+};
+std::string runningText(const LocalDateTime& start, int target, const std::string& folder);
+std::optional<RunningMark> runningMark(const std::string& s, const LocalDateTime& now);
+
+// What the user is told of a run that was not complete, in the balloon, and
+// what the event log holds of any run. `when` is the short date and time of
+// its start; `target` its number, 0 without one; `typed` the target as typed.
+std::string runBalloon(const RunTally& tally, const std::string& when, int target);
+std::string runEvent(const RunTally& tally, const std::string& when, int target, const std::string& typed);
+// A run that did not reach its end; `since` is "vom <when>" or the unknown
+// start; `target` 0 when it had not chosen one yet.
+std::string notEndedBalloon(const std::string& since, int target, const std::string& folder);
+std::string notEndedReport(const std::string& since, int target, const std::string& folder);
+
+// An insertion string of the event log: ReportEventW refuses one of more
+// than 31,839 characters, so a longer one is cut and ends in "…".
+inline constexpr std::size_t kEventTextMost = 31839;
+std::string eventText(const std::string& s);
 
 // "hh:mm", as the start time and the schedule's texts show a time.
 std::string hhmm(int hour, int minute);
 
 // "JJJJ-MM-TT hh:mm:ss", local time, as the settings file stores a moment;
-// nothing for a text that is no such moment.
+// nothing for a text that is no such moment, nor for a day the month lacks.
 std::string stamp(const LocalDateTime& t);
 std::optional<LocalDateTime> fromStamp(const std::string& s);
+
+// "JJJJ-MM-TT", the day of a moment, as the settings file stores a day.
+std::string dayStamp(const LocalDateTime& t);
 
 // A moment of the settings file read with distrust: nothing for a text that
 // is no moment, a year before 2000 or a time more than a day after `now`

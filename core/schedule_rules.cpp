@@ -41,10 +41,22 @@ StartsFound lookAtSchedule(const ScheduleLook& look, const UtcOffset& offset) {
     // starts of the time seen again were settled the first time.
     if (to < from) return found;
     const std::int64_t settled = look.settled ? secondsOf(*look.settled) : INT64_MIN;
+    const auto why = [&](std::int64_t s) {
+        if (look.heldFrom && s + 60 > secondsOf(*look.heldFrom)) return MissedWhy::Held;
+        if (look.stoppedAt && s >= secondsOf(*look.stoppedAt)) return MissedWhy::Stopped;
+        return MissedWhy::Off;
+    };
     const auto miss = [&](std::int64_t s) {
-        if (found.missed++ == 0) found.firstMissed = fromSeconds(s);
+        if (found.missed++ == 0) {
+            found.firstMissed = fromSeconds(s);
+            found.firstWhy = why(s);
+        }
         found.lastMissed.push_back(fromSeconds(s));
-        if (found.lastMissed.size() > kMissedShown) found.lastMissed.erase(found.lastMissed.begin());
+        found.why.push_back(why(s));
+        if (found.lastMissed.size() > kMissedShown) {
+            found.lastMissed.erase(found.lastMissed.begin());
+            found.why.erase(found.why.begin());
+        }
     };
     std::optional<std::int64_t> newest;
     for (std::int64_t day = floorDiv(from - 60, kDay); day <= floorDiv(to, kDay); ++day) {
@@ -59,7 +71,8 @@ StartsFound lookAtSchedule(const ScheduleLook& look, const UtcOffset& offset) {
         newest = s;
     }
     if (!newest) return found;
-    if (to < *newest + 60 || look.previousRecent) found.runNow = fromSeconds(*newest);
+    const bool heldLate = look.heldRecent && why(*newest) == MissedWhy::Held;
+    if (to < *newest + 60 || look.previousRecent || heldLate) found.runNow = fromSeconds(*newest);
     else miss(*newest);
     return found;
 }

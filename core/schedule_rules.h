@@ -38,12 +38,24 @@ struct ScheduleLook {
     std::optional<LocalDateTime> settled;
     std::array<bool, 7> weekdays{};
     TimeOfDay start;
+    // Since when the program was up but held by a box of its start-up, and
+    // whether that is at most kLateTickMs ago: a start minute not over by
+    // then is run late, or told as passed while the box was open.
+    std::optional<LocalDateTime> heldFrom;
+    bool heldRecent = false;
+    // Since when the timer was stopped.
+    std::optional<LocalDateTime> stoppedAt;
 };
+
+// Why a start was missed.
+enum class MissedWhy { Off, Stopped, Held };
 
 struct StartsFound {
     int missed = 0;
     LocalDateTime firstMissed;
+    MissedWhy firstWhy = MissedWhy::Off;
     std::vector<LocalDateTime> lastMissed;  // the newest, at most kMissedShown, oldest first
+    std::vector<MissedWhy> why;             // of each of lastMissed
     std::optional<LocalDateTime> runNow;    // the start to run now
 };
 

@@ -77,5 +77,18 @@ inline constexpr Setting Running{Status, "Laeuft", Type::Text};
 inline constexpr Setting Since{Status, "Seit", Type::Text};
 // Scheduled starts missed since the last complete backup.
 inline constexpr Setting Missed{Status, "Verpasst", Type::Integer};
+// What the balloon said of the last run while it is not complete: told
+// again at each start, with its own reason.
+inline constexpr Setting LastReport{Status, "Meldung", Type::Text};
+// The day ("JJJJ-MM-TT") a week without a complete backup was last reported.
+inline constexpr Setting WeekWarned{Status, "Gewarnt", Type::Text};
+// When "Timer stoppen" was pressed; removed on activation.
+inline constexpr Setting Stopped{Status, "Gestoppt", Type::Text};
+
+// The reports of the last run, one a key "1" to "50", for the log pane of
+// the next start while that run is not complete.
+inline constexpr const char* Reports = "Protokoll";
+inline constexpr Setting ReportCount{Reports, "Anzahl", Type::Integer};
+inline constexpr int kKeptReports = 50;
 
 }  // namespace zb::ini

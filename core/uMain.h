@@ -165,9 +165,19 @@ private:
     // The outcome of a run that began at `start`, into section Status, the
     // event log and, when not complete, a balloon.
     void recordOutcome(const LocalDateTime& start);
-    // A run that began at `start` and did not reach its end: the program was
-    // ended, the power lost, or the session ends now.
-    void recordNotEnded(const LocalDateTime& start);
+    // A run that began at `start` (not known when empty) and did not reach
+    // its end: the program was ended, the power lost, or the session ends
+    // now. `target` and `folder` once it had chosen them, else 0 and empty.
+    void recordNotEnded(const std::optional<LocalDateTime>& start, int target, const std::string& folder);
+    // "vom <date time>", or the unknown start.
+    std::string sinceText(const std::optional<LocalDateTime>& start);
+    // The run's reports, kept for the next start while its outcome is not complete.
+    void keepReport(const std::string& line);
+    void startKeptReports();
+    void showKeptReports(SettingsFile& ini, const std::optional<LocalDateTime>& start, bool cutOff);
+    // Notes in Status that the run goes on: its start and, once chosen, its
+    // target and weekday folder. Never raises.
+    void markRunning(const std::string& folder);
     // The checks and the activation of ActivateBackup; the text of the check
     // that failed, empty when the schedule is active.
     std::string activate();
@@ -177,6 +187,8 @@ private:
     // Looks at the schedule from `previous` to now: reports the starts missed
     // and returns the one to run now, if any.
     std::optional<LocalDateTime> lookAtSchedule(const LocalDateTime& previous, bool recent);
+    // The timer's stop, in Status: the starts after it were not missed by accident.
+    void noteStopped(const std::optional<LocalDateTime>& at);
     // At start-up and on waking, from the last mark of life: the starts
     // missed meanwhile, and a run due in this minute, which the message loop
     // starts once start-up or wake is over.
@@ -199,7 +211,8 @@ private:
     void fillTrayState();
     // Shows the state in the icon, if it is there, and a waiting balloon.
     void refreshTray();
-    void balloon(const std::string& text);
+    // Takes the waiting findings of `gravity` back: a newer one replaces them.
+    void dropFindings(Gravity gravity);
     std::string whenText(const LocalDateTime& t);
     // The status line of an active schedule at that moment.
     std::string scheduleStatus(const LocalDateTime& now);
@@ -242,8 +255,18 @@ private:
     std::string lowSpaceTip_;
     bool lastRunComplete_ = true;
     std::int32_t missed_ = 0, daysWithout_ = 0;
-    std::int64_t weekReportedDay_ = -1;
-    std::string balloon_;  // waits for the icon
+    // Findings told in one balloon once the icon is there.
+    std::vector<Finding> waiting_;
+    // The run's weekday folder once chosen on a present target.
+    std::string runFolder_;
+    // Whether the run's reports are kept for the next start.
+    bool keeping_ = false;
+    // When start-up began, before any of its boxes: a start minute passed
+    // while one was open is run late or told as such.
+    std::optional<LocalDateTime> heldFrom_;
+    std::uint32_t heldTick_ = 0;
+    // When the timer was stopped, while it is.
+    std::optional<LocalDateTime> stoppedAt_;
     std::vector<Finding> findings_;
     // The previous look at the schedule, by the local and the real clock;
     // none after the computer went to sleep.

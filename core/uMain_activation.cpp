@@ -13,19 +13,30 @@ bool TfrmBackup::folderExists(const std::string& path) {
     return isAbsolutePath(path) && system_.directoryExists(path);
 }
 
-void TfrmBackup::ActivateBackup(Ctl) { (void)activate(); }
+void TfrmBackup::ActivateBackup(Ctl) {
+    const auto stopped = stoppedAt_;
+    if (!activate().empty()) return;
+    // The starts passed while the timer was stopped are told as such.
+    if (stopped) (void)lookAtSchedule(*stopped, false);
+    stoppedAt_.reset();
+    showFindings();
+}
 
 std::string TfrmBackup::activate() {
-    const auto refuse = [this](const std::string& text) {
+    // The box as it always was; the report names the cause as it is.
+    const auto refuse = [this](const std::string& text, const std::string& report) {
         box(MsgKind::Error, text);
-        return text;
+        return report.empty() ? text : report;
     };
-    if (!anyWeekdayTicked()) return refuse(txt::ErrNoDay);
+    if (!anyWeekdayTicked()) return refuse(txt::ErrNoDay, {});
     bool anyPath = false;
     for (int k = 1; k <= 5; ++k) anyPath = anyPath || window_.checked(cbPfad(k));
-    if (!anyPath) return refuse(txt::ErrNoPath);
+    if (!anyPath) return refuse(txt::ErrNoPath, {});
     for (int k = 1; k <= 5; ++k) {
-        if (window_.checked(cbPfad(k)) && !folderExists(window_.text(edPfad(k)))) return refuse(fill(txt::ErrPathN, {k}));
+        const std::string path = window_.text(edPfad(k));
+        if (window_.checked(cbPfad(k)) && !folderExists(path))
+            return refuse(fill(txt::ErrPathN, {k}),
+                          path.empty() ? fill(txt::ReasonPathEmpty, {k}) : fill(txt::ReasonPathMissing, {k, path}));
     }
     for (int n = 1; n <= 8; ++n) {
         const std::string target = window_.text(edTarget(n));
@@ -34,6 +45,7 @@ std::string TfrmBackup::activate() {
     }
     SettingsFile ini = settings();
     saveSettings(ini);
+    ini.remove(ini::Stopped);
     // Starts are counted as missed only under the schedule in force: the
     // one saved now begins here.
     const LocalDateTime now = clock_.now();
@@ -132,6 +144,7 @@ void TfrmBackup::cbUnmountUSBClick(Ctl) {
 void TfrmBackup::btnResetRedClick(Ctl) { settings().writeInteger(ini::Rotation, 1); }
 
 void TfrmBackup::btnStopTimerClick(Ctl) {
+    if (window_.timerEnabled()) noteStopped(clock_.now());
     window_.setTimerEnabled(false);
     window_.setText(Ctl::pnTitle, txt::StatusTimerStopped);
     window_.processMessages();

@@ -91,7 +91,7 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
     // report: a relative source would depend on the current directory.
     // The same report for a destination reached through a link.
     if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(Dest)) {
-        ++tally_.sourcesLost;
+        tally_.lose(currentSource_);
         reportShort(fill(txt::ErrCopy, {Source, Dest}));
         return;
     }

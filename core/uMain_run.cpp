@@ -58,7 +58,7 @@ void TfrmBackup::reportSourcesNotReached(int fromSource) {
         if (!s.ticked || s.text.empty()) continue;
         const std::string& source = s.text;
         ++tally_.sources;
-        ++tally_.sourcesLost;
+        tally_.lose(k);
         reportShort(fill(txt::ErrSourceNotReached, {source}));
     }
 }
@@ -94,7 +94,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // current directory; a relative source would depend on where the last
     // copy left the current directory.
     if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(Dest)) {
-        ++tally_.sourcesLost;
+        tally_.lose(currentSource_);
         reportShort(failure);
         return;
     }
@@ -140,7 +140,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // then nothing is copied behind the user's back.
     const bool userCancelled = aborted && (result == 0 || result == kUserCancelled || result == kOpCancelled);
     if (userCancelled && !nothingToCopy) {
-        ++tally_.sourcesLost;
+        tally_.lose(currentSource_);
         reportShort(failure);
         return;
     }
@@ -164,6 +164,8 @@ void TfrmBackup::reportShortfall(const std::string& Source, const std::string& D
     if (!shortfall.any()) return;
     if (shortfall.targetSwapped) targetSwapped_ = true;
     tally_.missing += shortfall.missing;
+    // Counted from the listings at hand: there may be more.
+    if (shortfall.sourceGone) tally_.missingAtLeast = true;
     // A source gone before the check listed a file: whatever the shell got
     // across is all there is of it.
     const auto nothingIn = [this](const std::string& folder) {
@@ -173,7 +175,7 @@ void TfrmBackup::reportShortfall(const std::string& Source, const std::string& D
     };
     if (shortfall.targetGone || (shortfall.files > 0 && shortfall.missing >= shortfall.files) ||
         (shortfall.sourceGone && shortfall.missing >= shortfall.files && nothingIn(Dest)))
-        ++tally_.sourcesLost;
+        tally_.lose(currentSource_);
     else ++tally_.sourcesShort;
     reportShort(shortfallText(shellFiles_, Source, Dest, shortfall));
 }
@@ -205,10 +207,14 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     // from the moment its copy starts.
     for (SnapshotSource& s : snapshot_.sources)
         if (s.ticked && isAbsolutePath(s.text)) s.medium = mediumOf(shellFiles_, s.folder());
-    // Should the run never reach its end, the next start knows. A settings
-    // file that cannot be written must not cost the backup itself.
+    runFolder_.clear();
+    // Should the run never reach its end, the next start knows, and shows
+    // what the run reported. A settings file that cannot be written must not
+    // cost the backup itself.
+    markRunning({});
     try {
-        settings().writeText(ini::Running, stamp(start));
+        startKeptReports();
+        keeping_ = true;
     } catch (...) {
     }
     try {
@@ -277,9 +283,15 @@ void TfrmBackup::runSteps() {
     // Without a source to copy, deleting last week's backup would only lose it.
     if (!snapshot_.anySource()) {
         tally_.noSource = true;
-        reportShort(fill(txt::ErrNoSource, {W}));
+        tally_.earlierKept = present && system_.directoryExists(W);
+        reportShort(tally_.earlierKept ? fill(txt::ErrNoSource, {W}) : std::string(txt::ErrNoSourceNoneKept));
         settings().writeInteger(ini::Rotation, CurrentTargetNo);
         return;
+    }
+
+    if (present) {
+        runFolder_ = W;
+        markRunning(W);
     }
 
     // Kept, today's weekday folder is brought level instead of deleted.
@@ -297,7 +309,7 @@ void TfrmBackup::runSteps() {
         dateredundanz(W, owner);
         pause(kPause);
         usable = !weekdayFolderIsLink(root, weekday, false);  // the deletion told why
-    } else {
+    } else if (present) {
         // The first backup on this weekday: nothing is wrong.
         logReport(fill(txt::ErrNotDeleted, {weekday}), clock_.now(), EventType::Information, kEventFirstOnWeekday);
     }
@@ -313,7 +325,7 @@ void TfrmBackup::runSteps() {
         ++tally_.sources;
         const std::string& source = s.text;
         if (targetSwapped_ || (present && mediaChange() == MediaChange::Target)) {
-            ++tally_.sourcesLost;
+            tally_.lose(k);
             reportShort(fill(txt::ErrTargetSwapped, {source, CurrentTarget}));
             continue;
         }
@@ -326,7 +338,7 @@ void TfrmBackup::runSteps() {
         // target folder is not created on whatever drive now has its letter,
         // nor one inside a weekday folder that leads elsewhere.
         if (!present || !usable || !system_.forceDirectories(D)) {
-            ++tally_.sourcesLost;
+            tally_.lose(k);
             reportShort(fill(txt::ErrDestination, {source, W, k}));
             continue;
         }

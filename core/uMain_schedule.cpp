@@ -49,14 +49,18 @@ std::array<bool, 7> TfrmBackup::weekdays() const {
 std::optional<LocalDateTime> TfrmBackup::settledStart(const LocalDateTime& now) {
     // A run that began in the future is damage or a clock set back: it must
     // not keep today's start from running.
-    const std::optional<LocalDateTime> ran = trustedMoment(settings().readText(ini::LastRun), now);
+    std::optional<LocalDateTime> ran = trustedMoment(settings().readText(ini::LastRun), now);
+    if (ran && secondsOf(*ran) > secondsOf(now)) ran.reset();
     if (!settled_ || (ran && secondsOf(*ran) > secondsOf(*settled_))) return ran;
     return settled_;
 }
 
 std::optional<LocalDateTime> TfrmBackup::lookAtSchedule(const LocalDateTime& previous, bool recent) {
     const LocalDateTime now = clock_.now();
-    const ScheduleLook look{previous, recent, now, settledStart(now), weekdays(), window_.time(Ctl::dtpTarget)};
+    ScheduleLook look{previous, recent, now, settledStart(now), weekdays(), window_.time(Ctl::dtpTarget)};
+    look.heldFrom = heldFrom_;
+    look.heldRecent = heldFrom_ && clock_.tickCount() - heldTick_ <= kLateTickMs;
+    look.stoppedAt = stoppedAt_;
     const StartsFound found =
         zb::lookAtSchedule(look, [this](std::int64_t utc) { return clock_.utcOffsetMinutes(utc); });
     lookFrom_ = now;
@@ -74,7 +78,24 @@ void TfrmBackup::lookAfterAbsence(const std::optional<LocalDateTime>& alive) {
     const auto due = lookAtSchedule(known ? *alive : now, false);
     // Run from the message loop: the window can show the run only once
     // start-up or wake is over.
-    if (due && window_.timerEnabled()) window_.postTimerTick();
+    if (due && window_.timerEnabled()) {
+        // That tick looks from the start on: one a box held past its minute
+        // is still run.
+        lookFrom_ = *due;
+        window_.postTimerTick();
+    }
+    heldFrom_.reset();
+}
+
+void TfrmBackup::noteStopped(const std::optional<LocalDateTime>& at) {
+    stoppedAt_ = at;
+    try {
+        SettingsFile ini = settings();
+        if (at) ini.writeText(ini::Stopped, stamp(*at));
+        else ini.remove(ini::Stopped);
+    } catch (...) {
+        // Without the note a start passed meanwhile is told as missed while away.
+    }
 }
 
 void TfrmBackup::TimerTimer(Ctl) {

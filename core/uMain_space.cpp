@@ -35,7 +35,8 @@ bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
     // read adds nothing here, and its copy reports it.
     std::vector<std::string> sources;
     int ticked = 0;
-    for (const SnapshotSource& s : snapshot_.sources) {
+    for (int k = 1; k <= 5; ++k) {
+        const SnapshotSource& s = snapshot_.source(k);
         const bool used = s.ticked && !s.text.empty();
         sources.push_back(used ? s.folder() : std::string());
         ticked += used;
@@ -61,7 +62,9 @@ bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
     else if (verdict.fromOld == 0) text = fill(txt::ErrNoRoomKept, {CurrentTarget, needed, available, W});
     else text = fill(txt::ErrNoRoomFreed, {CurrentTarget, needed, available, sizeText(verdict.fromOld, false), W});
     tally_.noRoom = true;
-    tally_.sources = tally_.sourcesLost = ticked;
+    tally_.sources = ticked;
+    for (int k = 1; k <= 5; ++k)
+        if (!sources[static_cast<std::size_t>(k - 1)].empty()) tally_.lose(k);
     tally_.missing = count.need.files;
     reportShort(text);
     // The rotation moves on as after any run on this target: the next run

@@ -74,6 +74,9 @@ void TfrmBackup::Click(Ctl sender) {
 void TfrmBackup::FormCreate(Ctl) {
     BackupRunning = false;
     EndSessionPending = false;
+    // Boxes may hold the start-up past a start minute from here on.
+    heldFrom_ = clock_.now();
+    heldTick_ = clock_.tickCount();
     window_.setText(Ctl::pnTitle, txt::StatusInit);
     window_.processMessages();
 
@@ -94,11 +97,13 @@ void TfrmBackup::FormCreate(Ctl) {
     loadSettings(ini);
     loadState();
     missed_ = trustedCount(ini.readText(ini::Missed)).value_or(0);
+    stoppedAt_ = trustedMoment(ini.readText(ini::Stopped), clock_.now());
     // The activation notes that the program runs: what happened while it was
     // away counts from the mark it found.
     const auto alive = fromStamp(ini.readText(ini::Alive));
     if (anyWeekdayTicked()) activateAtStartUp();
     lookAfterAbsence(alive);
+    if (window_.timerEnabled()) stoppedAt_.reset();
     reportWeekWithoutCompleteBackup();
     markAlive();
     showFindings();

@@ -23,7 +23,7 @@ void TfrmBackup::ApplicationEvents1Minimize(Ctl) {
     TrayIconData_.uCallbackMessage = WM_TRAYNOTIFY;
     fillTrayState();
     (void)tray_.notifyIcon(NIM_ADD_, TrayIconData_);
-    if (!balloon_.empty()) refreshTray();
+    if (!waiting_.empty()) refreshTray();
 }
 
 void TfrmBackup::ApplicationEvents1Restore(Ctl) {
@@ -43,7 +43,10 @@ void TfrmBackup::WMTrayNotify(std::uintptr_t, std::intptr_t lParam) {
 void TfrmBackup::TaskbarCreated() {
     // A restarted shell has forgotten our icon; without it a hidden window
     // could not be reached any more.
-    if (!window_.shown() && TrayIconData_.cbSize != 0) (void)tray_.notifyIcon(NIM_ADD_, TrayIconData_);
+    if (window_.shown() || TrayIconData_.cbSize == 0) return;
+    (void)tray_.notifyIcon(NIM_ADD_, TrayIconData_);
+    // A balloon that found no notification area at logon comes now.
+    if (!waiting_.empty()) refreshTray();
 }
 
 void TfrmBackup::removeTrayIcon() {

@@ -131,7 +131,7 @@ Var AbortQuestion
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "${APP} wird aus dem unten angegebenen Ordner entfernt. Klicken Sie auf „Deinstallieren“, um die Deinstallation zu starten."
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "${APP} wird aus dem unten angegebenen Ordner entfernt. Ihre Einstellungen und Ihre Sicherungen bleiben erhalten. Klicken Sie auf „Deinstallieren“, um die Deinstallation zu starten."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -199,10 +199,18 @@ Function ${un}CheckNotRunning
       SetErrorLevel ${EXIT_PROGRAM_RUNS}
       Quit
     ${EndIf}
+    ; MessageBox takes its title from the caption, which is still empty
+    ; while .onInit runs: the box is asked for with its own title.
     ${If} $R9 = 1
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${APP} läuft gerade. Damit keine Datensicherung unterbrochen wird, beendet die ${what} das Programm nicht selbst.$\r$\n$\r$\nBitte beenden Sie ${APP}: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie „Beenden“ und bestätigen Sie mit „Ja“. Ist das Fenster offen, klicken Sie dort auf „Ende“. Läuft gerade eine Sicherung, warten Sie, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern." IDRETRY continue
+      StrCpy $R7 "${APP} läuft gerade. Damit keine Datensicherung unterbrochen wird, beendet die ${what} das Programm nicht selbst.$\r$\n$\r$\nBitte beenden Sie ${APP}: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie „Beenden“ und bestätigen Sie mit „Ja“. Ist das Fenster offen, klicken Sie dort auf „Ende“. Läuft gerade eine Sicherung, warten Sie, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern."
     ${Else}
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$INSTDIR\${EXE_NAME} wird gerade verwendet, vermutlich läuft ${APP} unter einem anderen Benutzerkonto. Beenden Sie das Programm dort und klicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern." IDRETRY continue
+      StrCpy $R7 "$INSTDIR\${EXE_NAME} wird gerade verwendet, vermutlich läuft ${APP} unter einem anderen Benutzerkonto. Beenden Sie das Programm dort und klicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern."
+    ${EndIf}
+    StrCpy $R8 "${what} von ${APP}"
+    ; MB_RETRYCANCEL | MB_ICONEXCLAMATION; IDRETRY is 4.
+    System::Call 'user32::MessageBoxW(p $HWNDPARENT, w R7, w R8, i 0x35) i .R6'
+    ${If} $R6 = 4
+      Goto continue
     ${EndIf}
     SetErrorLevel ${EXIT_PROGRAM_RUNS}
     Quit
@@ -261,13 +269,13 @@ Function .onInit
     StrCpy $DoneSubtitle "Die Aktualisierung wurde erfolgreich abgeschlossen."
     StrCpy $AbortTitle "Abbruch der Aktualisierung"
     StrCpy $AbortSubtitle "Die Aktualisierung wurde nicht vollständig abgeschlossen."
-    StrCpy $FinishTitle "Die Aktualisierung von ${APP} wird abgeschlossen"
+    StrCpy $FinishTitle "Die Aktualisierung von ${APP} ist abgeschlossen"
     StrCpy $FinishText "${APP} wurde auf Version ${VERSION} aktualisiert.$\r$\n$\r$\nKlicken Sie auf „Fertigstellen“, um den Assistenten zu schließen."
     StrCpy $AbortQuestion "Sind Sie sicher, dass Sie die Aktualisierung von ${APP} abbrechen möchten?"
   ${Else}
     StrCpy $SetupCaption "Installation von ${APP} ${VERSION}"
     StrCpy $WelcomeTitle "$(MUI_TEXT_WELCOME_INFO_TITLE)"
-    StrCpy $WelcomeText "Dieser Assistent installiert ${APP} ${VERSION} auf Ihrem Computer.$\r$\n$\r$\nWenn ${APP} schon installiert ist, wird es aktualisiert. Ihre Einstellungen (Sicherungsplan, Pfade, Ziellaufwerke) und Ihre Sicherungen bleiben erhalten.$\r$\n$\r$\nKlicken Sie auf „Weiter“, um fortzufahren."
+    StrCpy $WelcomeText "Dieser Assistent installiert ${APP} ${VERSION} auf Ihrem Computer.$\r$\n$\r$\nKlicken Sie auf „Weiter“, um fortzufahren."
     StrCpy $DirPageTitle "Installationsordner auswählen"
     StrCpy $DirPageSubtext "Wählen Sie den Ordner, in den ${APP} ${VERSION} installiert werden soll."
     StrCpy $DirPageText "${APP} wird in den folgenden Ordner installiert. Klicken Sie auf „Durchsuchen ...“, um einen anderen Ordner zu wählen.$\r$\n$\r$\nKlicken Sie auf „Installieren“, um fortzufahren."
@@ -277,7 +285,7 @@ Function .onInit
     StrCpy $DoneSubtitle "$(MUI_TEXT_FINISH_SUBTITLE)"
     StrCpy $AbortTitle "$(MUI_TEXT_ABORT_TITLE)"
     StrCpy $AbortSubtitle "$(MUI_TEXT_ABORT_SUBTITLE)"
-    StrCpy $FinishTitle "$(MUI_TEXT_FINISH_INFO_TITLE)"
+    StrCpy $FinishTitle "Die Installation von ${APP} ist abgeschlossen"
     StrCpy $FinishText "${APP} ${VERSION} wurde auf Ihrem Computer installiert.$\r$\n$\r$\nKlicken Sie auf „Fertigstellen“, um den Assistenten zu schließen."
     StrCpy $AbortQuestion "$(MUI_TEXT_ABORTWARNING)"
   ${EndIf}
@@ -340,7 +348,7 @@ Function SpaceTexts
   ${EndIf}
 FunctionEnd
 
-; $R0: a size in KB. Sets $R1 to it with one decimal after a comma, "1,8 MB".
+; $R0: a size in KB. Sets $R1 to it in German notation, "1,83 MB".
 Function SizeText
   ${If} $R0 L< 1024
     StrCpy $R1 "$R0 KB"
@@ -355,15 +363,27 @@ Function SizeText
     StrCpy $R2 "GB"
     StrCpy $R3 1048576
   ${EndIf}
+  ; Three significant digits, cut as Windows cuts them ("2,23 MB"), so the
+  ; page agrees with the size the system's list of programs shows.
   System::Int64Op $R0 / $R3
   Pop $R4
-  System::Int64Op $R0 * 10
+  System::Int64Op $R0 * 100
   Pop $R5
   System::Int64Op $R5 / $R3
   Pop $R5
-  System::Int64Op $R5 % 10
+  System::Int64Op $R5 % 100
   Pop $R5
-  StrCpy $R1 "$R4,$R5 $R2"
+  ${If} $R4 L>= 100
+    StrCpy $R1 "$R4 $R2"
+  ${ElseIf} $R4 L>= 10
+    System::Int64Op $R5 / 10
+    Pop $R5
+    StrCpy $R1 "$R4,$R5 $R2"
+  ${ElseIf} $R5 L< 10
+    StrCpy $R1 "$R4,0$R5 $R2"
+  ${Else}
+    StrCpy $R1 "$R4,$R5 $R2"
+  ${EndIf}
 FunctionEnd
 
 Function un.onInit

@@ -87,9 +87,9 @@ inline constexpr const char* StatusSaving = "Sichere Daten...";
 inline constexpr const char* StatusSavingSource = "Sichere %1...";
 // A run that keeps the weekday folder: %1 the source as typed, %2 the files
 // checked so far, %3 of them copied.
-inline constexpr const char* StatusSavingCounted = "Sichere %1... (%2 geprüft, %3 kopiert)";
+inline constexpr const char* StatusSavingCounted = "Sichere %1... (%2 Dateien geprüft, %3 kopiert)";
 // The same while a large file is copied; %4 how far it is, in percent.
-inline constexpr const char* StatusSavingPercent = "Sichere %1... (%2 geprüft, %3 kopiert, aktuelle Datei %4 %)";
+inline constexpr const char* StatusSavingPercent = "Sichere %1... (%2 Dateien geprüft, %3 kopiert, aktuelle Datei %4 %)";
 inline constexpr const char* ErrNoTargets = "Sicherungslaufwerke nicht gefunden";
 // %1: the weekday number.
 inline constexpr const char* ErrNotDeleted = "Sicherung vom %1 nicht gelöscht";
@@ -176,10 +176,13 @@ inline constexpr const char* AskBackupAndShutdown =
 inline constexpr const char* OutcomeComplete = "vollständig";
 inline constexpr const char* OutcomeIncomplete = "unvollständig";
 inline constexpr const char* OutcomeFailed = "fehlgeschlagen";
-// %1: the weekday's name, %2: the short date, %3: the start time hh:mm.
-inline constexpr const char* ErrMissedRun =
-    "Geplante Sicherung am %1, %2 um %3 Uhr nicht ausgeführt: Computer aus, im Ruhezustand oder Programm nicht "
-    "gestartet";
+// %1: the weekday's name, %2: the short date, %3: the start time hh:mm,
+// %4: why it was not run (one of the three reasons below).
+inline constexpr const char* ErrMissedRun = "Geplante Sicherung am %1, %2 um %3 Uhr nicht ausgeführt: %4";
+inline constexpr const char* ReasonMissedOff =
+    "Der Computer war aus oder im Ruhezustand, oder das Programm lief nicht";
+inline constexpr const char* ReasonMissedHeld = "Die Startzeit verging, während eine Meldung offen war";
+inline constexpr const char* ReasonMissedStopped = "Der Timer war gestoppt";
 // %1: the whole days since, 7 or more; %2: the short date and the time of the last complete backup.
 inline constexpr const char* ErrNoCompleteBackup = "Seit %1 Tagen keine vollständige Sicherung, die letzte war am %2";
 inline constexpr const char* Monday = "Montag";
@@ -192,79 +195,120 @@ inline constexpr const char* Sunday = "Sonntag";
 // The balloon over the tray icon. %1: the short date and time of the run's
 // start, %2: the target's number, %3: the files still missing.
 inline constexpr const char* BalloonIncomplete =
-    "Sicherung unvollständig am %1 auf Ziel %2: %3 Dateien fehlen. Einzelheiten im Fenster.";
+    "Sicherung unvollständig am %1 auf Ziellaufwerk %2: %3 Dateien fehlen. Einzelheiten im Protokoll.";
 inline constexpr const char* BalloonIncompleteOne =
-    "Sicherung unvollständig am %1 auf Ziel %2: 1 Datei fehlt. Einzelheiten im Fenster.";
+    "Sicherung unvollständig am %1 auf Ziellaufwerk %2: 1 Datei fehlt. Einzelheiten im Protokoll.";
 // No file is counted missing when a source could not be read at all.
 inline constexpr const char* BalloonSourceLost =
-    "Sicherung unvollständig am %1 auf Ziel %2: nicht jede Quelle wurde gesichert. Einzelheiten im Fenster.";
+    "Sicherung unvollständig am %1 auf Ziellaufwerk %2: Nicht jeder Pfad wurde gesichert. Einzelheiten im "
+    "Protokoll.";
 // %1: the short date and time of the run's start.
-inline constexpr const char* BalloonNoTarget = "Sicherung fehlgeschlagen am %1: kein Ziellaufwerk gefunden.";
+inline constexpr const char* BalloonNoTarget = "Sicherung fehlgeschlagen am %1: Kein Ziellaufwerk gefunden.";
 // %1: the short date and time, %2: the target's number.
 inline constexpr const char* BalloonNothingCopied =
-    "Sicherung fehlgeschlagen am %1 auf Ziel %2: nichts konnte gesichert werden. Einzelheiten im Fenster.";
+    "Sicherung fehlgeschlagen am %1 auf Ziellaufwerk %2: Nichts konnte gesichert werden. Einzelheiten im "
+    "Protokoll.";
 // %1: the weekday, short date and time of the newest missed start; %2: how many there were.
-inline constexpr const char* BalloonMissedOne = "Geplante Sicherung nicht ausgeführt: %1.";
-inline constexpr const char* BalloonMissedMany = "Geplante Sicherung nicht ausgeführt: %2 Starts, zuletzt %1.";
+inline constexpr const char* BalloonMissedOne = "Geplante Sicherung am %1 nicht ausgeführt.";
+inline constexpr const char* BalloonMissedMany = "%2 geplante Sicherungen nicht ausgeführt, zuletzt am %1.";
 // %1: the whole days since; %2: the short date and time of the last complete backup.
-inline constexpr const char* BalloonNoCompleteBackup = "Seit %1 Tagen keine vollständige Sicherung: die letzte war am %2.";
+inline constexpr const char* BalloonNoCompleteBackup = "Seit %1 Tagen keine vollständige Sicherung. Die letzte war am %2.";
 // As above when there has never been a complete backup; %2: when the program
 // first kept the state of the backups.
-inline constexpr const char* ErrNoCompleteBackupYet = "Seit %1 Tagen keine vollständige Sicherung, noch keine seit dem %2";
+inline constexpr const char* ErrNoCompleteBackupYet =
+    "Seit %1 Tagen keine vollständige Sicherung: Seit dem ersten Start des Programms am %2 gab es noch keine";
 inline constexpr const char* BalloonNoCompleteBackupYet =
-    "Seit %1 Tagen keine vollständige Sicherung: noch keine seit dem %2.";
+    "Seit %1 Tagen keine vollständige Sicherung: Seit dem ersten Start des Programms am %2 gab es noch keine.";
 // %1: the weekday, %2: the short date, %3: the time hh:mm (inside the balloons above).
 inline constexpr const char* WhenStart = "%1, %2 um %3 Uhr";
 // What the event log holds for a complete run. %1: the short date and time, %2: the target's number.
-inline constexpr const char* EventComplete = "Sicherung vollständig am %1 auf Ziel %2.";
+inline constexpr const char* EventComplete = "Sicherung vollständig am %1 auf Ziellaufwerk %2.";
 // The tooltip's last line. %1: the outcome, %2: the short date and time, %3: the target's number.
-inline constexpr const char* TipLastRun = "Zuletzt %1 am %2, Ziel %3";
+inline constexpr const char* TipLastRun = "Zuletzt %1 am %2, Ziellaufwerk %3";
 // As above, when the target is not known (a run that did not end).
 inline constexpr const char* TipLastRunNoTarget = "Zuletzt %1 am %2";
 
 // A run that cannot be trusted to be complete, told where nobody looks at
-// the window. %1: the short date and time of the run's start.
+// the window. %1: the run's start, SinceWhen or UnknownBegin.
 // A run that never reached its end: the program was ended or the power lost
 // in the middle of it, or Windows ended the session.
 inline constexpr const char* ErrRunNotEnded =
-    "Sicherung vom %1 nicht beendet: Computer oder Programm während der Sicherung beendet, die Sicherung ist "
+    "Sicherung %1 nicht beendet: Computer oder Programm wurde während der Sicherung beendet, die Sicherung ist "
     "unvollständig";
-inline constexpr const char* BalloonRunNotEnded = "Sicherung unvollständig: die Sicherung vom %1 wurde nicht beendet.";
+inline constexpr const char* BalloonRunNotEnded = "Sicherung unvollständig: Die Sicherung %1 wurde nicht beendet.";
 // The window went away while a run still had sources to copy. %1: the source.
 inline constexpr const char* ErrSourceNotReached =
-    "Sicherung von %1 nicht ausgeführt: Programm während der Sicherung beendet";
+    "Sicherung von %1 nicht ausgeführt: Das Programm wurde während der Sicherung beendet";
 // No ticked source with a path: the weekday folder (%1) is left as it is.
 inline constexpr const char* ErrNoSource =
-    "Keine Quelle zum Sichern angewählt: nichts gesichert, die vorige Sicherung %1 bleibt erhalten";
+    "Kein Pfad zum Sichern angewählt: Nichts wurde gesichert, die vorige Sicherung %1 bleibt erhalten";
+// %1: the short date and time, %2: the target's number.
 inline constexpr const char* BalloonNoSource =
-    "Sicherung fehlgeschlagen am %1: keine Quelle angewählt, die vorige Sicherung bleibt erhalten.";
+    "Sicherung fehlgeschlagen am %1: Kein Pfad angewählt. Die vorige Sicherung auf Ziellaufwerk %2 bleibt erhalten.";
 // The events of a run that was not complete, for someone reading the event
 // log on another computer. %1: the short date and time, %2: the target's
-// number, %3: the target as typed, %4: the files still missing.
-inline constexpr const char* EventIncomplete = "Sicherung unvollständig am %1 auf Ziel %2 (%3), fehlende Dateien: %4.";
-inline constexpr const char* EventFailed = "Sicherung fehlgeschlagen am %1 auf Ziel %2 (%3), fehlende Dateien: %4.";
+// number, %3: the target as typed, %4: the files still missing (a number, or
+// AtLeast), %5: the paths not backed up at all (a number, then PathList).
+inline constexpr const char* EventIncomplete =
+    "Sicherung unvollständig am %1 auf Ziellaufwerk %2 (%3), fehlende Dateien: %4, nicht gesicherte Pfade: %5.";
+inline constexpr const char* EventFailed =
+    "Sicherung fehlgeschlagen am %1 auf Ziellaufwerk %2 (%3), fehlende Dateien: %4, nicht gesicherte Pfade: %5.";
 // Follows the event's text: the first report of the run (a source, what of
 // it is missing and why).
 inline constexpr const char* EventFirstReport = "Erste Meldung: %1";
-
+// The start of a run in the texts above: %1 the short date and time; or not known.
+inline constexpr const char* SinceWhen = "vom %1";
+inline constexpr const char* UnknownBegin = "mit unbekanntem Beginn";
+// A run that did not end after it had chosen its target. %1: its start
+// (SinceWhen or UnknownBegin), %2: the weekday folder, %3: the target's number.
+inline constexpr const char* ErrRunNotEndedOn =
+    "Sicherung %1 nicht beendet: Computer oder Programm wurde während der Sicherung beendet. Der Ordner %2 auf "
+    "Ziellaufwerk %3 ist unvollständig oder fehlt";
+inline constexpr const char* BalloonRunNotEndedOn =
+    "Sicherung unvollständig: Die Sicherung %1 wurde nicht beendet. Der Ordner %2 auf Ziellaufwerk %3 ist "
+    "unvollständig oder fehlt. Einzelheiten im Protokoll.";
+// The tooltip's last line when the start of the last run is not known. %1: the outcome.
+inline constexpr const char* TipLastRunUnknown = "Zuletzt %1, Beginn unbekannt";
+// No ticked source with a path, and no backup of this weekday to keep.
+inline constexpr const char* ErrNoSourceNoneKept = "Kein Pfad zum Sichern angewählt: Nichts wurde gesichert";
+// %1: the short date and time.
+inline constexpr const char* BalloonNoSourceNoneKept =
+    "Sicherung fehlgeschlagen am %1: Kein Pfad angewählt, nichts wurde gesichert.";
+// A count that is a lower bound (a source went away during the run): %1 the count.
+inline constexpr const char* AtLeast = "mindestens %1";
+inline constexpr const char* BalloonIncompleteAtLeast =
+    "Sicherung unvollständig am %1 auf Ziellaufwerk %2: Mindestens %3 Dateien fehlen. Einzelheiten im Protokoll.";
+inline constexpr const char* BalloonIncompleteAtLeastOne =
+    "Sicherung unvollständig am %1 auf Ziellaufwerk %2: Mindestens 1 Datei fehlt. Einzelheiten im Protokoll.";
+// The paths of an event not backed up: %1 how many, %2 their list of "Pfad N", ", " between them.
+inline constexpr const char* PathList = "%1 (%2)";
+inline constexpr const char* PathNo = "Pfad %1";
+// The log pane at start-up, over the kept reports of the last run while it
+// is not complete. %1: its start, SinceWhen or UnknownBegin.
+inline constexpr const char* LogLastRun = "Meldungen der letzten Sicherung %1:";
+// %1: the reports of that run not kept, beyond the first ones.
+inline constexpr const char* LogMoreReports = "… und %1 weitere Meldungen";
 // Scheduled starts and the schedule itself, beyond the single run: more
 // missed starts than are reported one by one, a schedule that did not come
 // on, and the few words for each warning when several share one balloon,
 // and for the tooltip's line that says why the icon warns.
 // %1: how many starts before the ones reported one by one; %2: the first of
-// them (WhenStart).
-inline constexpr const char* ErrMissedEarlier =
-    "%1 frühere geplante Sicherungen nicht ausgeführt, die erste am %2: Computer aus, im Ruhezustand oder Programm "
-    "nicht gestartet";
+// them (WhenStart), %3: why (a reason of ErrMissedRun).
+inline constexpr const char* ErrMissedEarlier = "%1 frühere geplante Sicherungen nicht ausgeführt, die erste am %2: %3";
 // %1: why, the text of the check that failed, on one line.
-inline constexpr const char* ErrNotActivated = "Zeitplan nicht aktiviert: %1";
-inline constexpr const char* BriefNotActivated = "Zeitplan nicht aktiviert.";
+inline constexpr const char* ErrNotActivated = "Timer nicht aktiviert: %1";
+inline constexpr const char* BriefNotActivated = "Timer nicht aktiviert.";
 inline constexpr const char* BriefLastRun = "Letzte Sicherung nicht vollständig.";
 inline constexpr const char* BriefMissedOne = "Eine geplante Sicherung nicht ausgeführt.";
 // %1: the scheduled starts missed since the last complete backup.
 inline constexpr const char* BriefMissedMany = "%1 geplante Sicherungen nicht ausgeführt.";
 // %1: the whole days since the last complete backup.
 inline constexpr const char* BriefNoCompleteBackup = "Seit %1 Tagen keine vollständige Sicherung.";
+// One start before the ones reported one by one: %2 when (WhenStart), %3 why.
+inline constexpr const char* ErrMissedEarlierOne = "Eine frühere geplante Sicherung am %2 nicht ausgeführt: %3";
+// Why a ticked path stops the start-up's activation. %1: its number, %2: its folder.
+inline constexpr const char* ReasonPathMissing = "Der Ordner %2 von Pfad %1 fehlt.";
+inline constexpr const char* ReasonPathEmpty = "Für Pfad %1 ist kein Ordner angegeben.";
 
 // A backup that does not fit on its target: the run deletes and copies
 // nothing. %1: the target as typed, %2: the room the backup needs there,
@@ -282,7 +326,8 @@ inline constexpr const char* ErrNoRoomFreed =
     "Nichts gesichert, die vorige Sicherung bleibt erhalten";
 // %1: the short date and time of the run's start, %2: the target's number.
 inline constexpr const char* BalloonNoRoom =
-    "Sicherung fehlgeschlagen am %1 auf Ziel %2: zu wenig Platz auf dem Ziellaufwerk. Einzelheiten im Fenster.";
+    "Sicherung fehlgeschlagen am %1 auf Ziellaufwerk %2: Zu wenig Platz, nichts wurde gelöscht. Einzelheiten im "
+    "Protokoll.";
 // Little room left after a run: less than a tenth of the drive, or less than
 // the run wrote. %1: the target as typed, %2: the room free, %3: the drive's size.
 inline constexpr const char* ErrSpaceLow =

@@ -49,7 +49,8 @@ std::optional<std::string> PosixWindow::pickFolder() {
 bool PosixTray::notifyIcon(std::uint32_t message, const TrayIconData& data) {
     const auto key = std::make_pair(data.hWnd, data.uID);
     bool ok = false;
-    if (message == NIM_ADD_) ok = icons.emplace(key, data).second;
+    if (!shellUp) ok = false;
+    else if (message == NIM_ADD_) ok = icons.emplace(key, data).second;
     else if (message == NIM_DELETE_) ok = icons.erase(key) > 0;
     else if (auto it = icons.find(key); message == NIM_MODIFY_ && it != icons.end()) ok = (it->second = data, true);
     calls.push_back({message, data, ok});

@@ -103,6 +103,7 @@ public:
     };
     std::vector<Call> calls;
     std::map<std::pair<std::uintptr_t, std::uint32_t>, TrayIconData> icons;
+    bool shellUp = true;  // false: no notification area yet (a logon), every call fails
 
     bool notifyIcon(std::uint32_t message, const TrayIconData& data) override;
     std::uintptr_t appIcon() override { return 0x1C0; }

@@ -171,7 +171,7 @@ TEST(StartupE2E, StartsMissedWhileTheProgramWasNotRunningAreReported) {
             continue;
         last = std::string(names[s.wDayOfWeek]) + ", " + shortDate(s) + " um 06:30 Uhr";
         line = "Geplante Sicherung am " + last +
-               " nicht ausgeführt: Computer aus, im Ruhezustand oder Programm nicht gestartet";
+               " nicht ausgeführt: Der Computer war aus oder im Ruhezustand, oder das Programm lief nicht";
         log += line + ": " + shortDate(now) + "\r\n";
         events += wineEvent("warn", line);
         ++missed;
@@ -183,7 +183,7 @@ TEST(StartupE2E, StartsMissedWhileTheProgramWasNotRunningAreReported) {
     ASSERT_TRUE(app.waitMainVisible(false));
     auto balloon = waitBalloon();
     ASSERT_TRUE(balloon);
-    EXPECT_EQ(balloon->text, "Geplante Sicherung nicht ausgeführt: 2 Starts, zuletzt " + last + ".");
+    EXPECT_EQ(balloon->text, "2 geplante Sicherungen nicht ausgeführt, zuletzt am " + last + ".");
     app.screenshot(balloon->hwnd, "balloon-missed");
     EXPECT_TRUE(app.trayIconPresent());
     EXPECT_EQ(app.text(Ctl::mmo1), log);

@@ -229,7 +229,7 @@ Klicken Sie auf „Aktualisieren“, um fortzufahren.
 folder: C:\Program Files\ZELKOR Backup (fixed)
 EOF
     ) && sed -n '8,9p' "$tmp/page" |
-        grep -Ec '^(Benötigter|Verfügbarer) Speicher: [0-9]+(,[0-9] [MGT]B| KB)$' | grep -qx 2 ||
+        grep -Ec '^(Benötigter|Verfügbarer) Speicher: [0-9]+((,[0-9]{1,2})? [MGT]B| KB)$' | grep -qx 2 ||
         { cat "$tmp/page"; return 1; }
 }
 check "on an update the folder page and its button say so, with sizes in German" update_page

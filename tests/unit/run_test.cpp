@@ -154,7 +154,6 @@ TEST_F(RunTest, NoTargetPresentGoesOnWithTargetTwoAndReportsEachStep) {
     run();
     EXPECT_EQ(logLines(), (std::vector<std::string>{
                               "Sicherungslaufwerke nicht gefunden: 09.12.2026",
-                              "Sicherung vom 3 nicht gelöscht: 09.12.2026",
                               "Sicherung von " + src + " nach O:\\Sicherung\\3\\P1\\ fehlgeschlagen!: 09.12.2026",
                               "Sicherung von C:\\fehlt nach O:\\Sicherung\\3\\P4\\ fehlgeschlagen!: 09.12.2026",
                           }));
@@ -461,7 +460,7 @@ TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
     EXPECT_EQ(readBytes((p1 / "gleich.txt").string()), "alt!");  // not written again
     EXPECT_EQ(readBytes((p1 / "stunde.txt").string()), "alt!");  // the summer-time hour on exFAT
     EXPECT_EQ(readBytes((outside / "wichtig.txt").string()), "w");
-    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (7 geprüft, 5 kopiert)"));
+    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (7 Dateien geprüft, 5 kopiert)"));
     EXPECT_FALSE(std::count(statuses.begin(), statuses.end(), "Lösche alte Sicherung..."));
 
     // Unchanged, the next run writes only what is new, a large file with its
@@ -476,8 +475,8 @@ TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
     run();
     EXPECT_TRUE(logLines().empty());
     EXPECT_TRUE(fs::exists(p1 / "sub" / "c.txt") && !fs::exists(p1 / "gesperrt.txt") && !fs::exists(e / "3" / "P3"));
-    EXPECT_EQ(window.text(Ctl::pnTitle), "Sichere C:\\Quelle... (8 geprüft, 2 kopiert)");
-    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (3 geprüft, 0 kopiert, aktuelle Datei 33 %)"));
+    EXPECT_EQ(window.text(Ctl::pnTitle), "Sichere C:\\Quelle... (8 Dateien geprüft, 2 kopiert)");
+    EXPECT_TRUE(std::count(statuses.begin(), statuses.end(), "Sichere C:\\Quelle... (3 Dateien geprüft, 0 kopiert, aktuelle Datei 33 %)"));
 
     // A source folder that is a link which cannot be taken away: nothing goes through it.
     fs::remove_all(p1);
@@ -527,8 +526,8 @@ TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {
 TEST_F(RunTest, EachRunsOutcomeIsStoredLoggedAndShownInTheTray) {
     const fs::path e = drive('E');
     const std::string src = sourceFolder("Quelle");
-    const std::string lost = "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1: nichts konnte gesichert "
-                             "werden. Einzelheiten im Fenster.";
+    const std::string lost = "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziellaufwerk 1: Nichts konnte gesichert "
+                             "werden. Einzelheiten im Protokoll.";
     const struct {
         const char* what;
         const char* target1;
@@ -541,24 +540,24 @@ TEST_F(RunTest, EachRunsOutcomeIsStoredLoggedAndShownInTheTray) {
         std::string event;  // when it differs from the balloon
     } cases[] = {
         {"complete", "E:\\", nullptr, false, "Ergebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n", EventType::Information,
-         1, "Sicherung vollständig am 09.12.2026 01:00 auf Ziel 1."},
+         1, "Sicherung vollständig am 09.12.2026 01:00 auf Ziellaufwerk 1."},
         {"a file in use", "E:\\", nullptr, true, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=1\r\n",
          EventType::Warning, 2,
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: 1 Datei fehlt. Einzelheiten im Fenster.",
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende Dateien: 1. Erste Meldung: "
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziellaufwerk 1: 1 Datei fehlt. Einzelheiten im Protokoll.",
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziellaufwerk 1 (E:\\), fehlende Dateien: 1, nicht gesicherte Pfade: 0. Erste Meldung: "
          "Sicherung von C:\\Quelle\\ unvollständig: 1 von 2 Dateien fehlt: C:\\Quelle\\a.txt (Datei wird von "
          "einem anderen Programm verwendet)"},
         {"one of two sources missing", "E:\\", "C:\\Fehlt", false, "Ergebnis=unvollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n",
          EventType::Warning, 2,
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1: nicht jede Quelle wurde gesichert. "
-         "Einzelheiten im Fenster.",
-         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende Dateien: 0. Erste Meldung: Datei "
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziellaufwerk 1: Nicht jeder Pfad wurde gesichert. "
+         "Einzelheiten im Protokoll.",
+         "Sicherung unvollständig am 09.12.2026 01:00 auf Ziellaufwerk 1 (E:\\), fehlende Dateien: 0, nicht gesicherte Pfade: 1 (Pfad 2). Erste Meldung: Datei "
          "kopieren von C:\\Fehlt\\ nach E:\\3\\P2\\ fehlgeschlagen."},
         {"no target", "X:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=0\r\nFehlend=0\r\n", EventType::Error, 3,
-         "Sicherung fehlgeschlagen am 09.12.2026 01:00: kein Ziellaufwerk gefunden."},
+         "Sicherung fehlgeschlagen am 09.12.2026 01:00: Kein Ziellaufwerk gefunden."},
         {"the target gone during the copy", "E:\\", nullptr, false, "Ergebnis=fehlgeschlagen\r\nZiel=1\r\nFehlend=2\r\n",
          EventType::Error, 3, lost,
-         "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende Dateien: 2. Erste Meldung: "
+         "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziellaufwerk 1 (E:\\), fehlende Dateien: 2, nicht gesicherte Pfade: 1 (Pfad 1). Erste Meldung: "
          "Sicherung von C:\\Quelle\\ unvollständig: Ziel E:\\3\\P1\\ nicht mehr erreichbar, 2 von 2 Dateien fehlen"},
     };
     for (const auto& c : cases) {
@@ -636,43 +635,94 @@ TEST_F(RunTest, ARunCutOffIsNeverComplete) {
     EXPECT_TRUE(fs::exists(e / "3" / "P1" / "a.txt"));
     EXPECT_FALSE(fs::exists(e / "3" / "P2"));
     EXPECT_EQ(logLines().back(),
-              "Sicherung von C:\\Zweite nicht ausgeführt: Programm während der Sicherung beendet: 09.12.2026");
+              "Sicherung von C:\\Zweite nicht ausgeführt: Das Programm wurde während der Sicherung beendet: 09.12.2026");
     EXPECT_EQ(eventLog.events.back().id, 2u);
     EXPECT_TRUE(!form.backupRunning() && tray.icons.empty());
     EXPECT_TRUE(iniText().find("Ergebnis=unvollst\xE4ndig\r\n") != std::string::npos && iniText().find("Laeuft=") == std::string::npos);
 
     // Windows ends the session during a run: the outcome is written before
     // the process is ended, once.
-    const std::string notEnded = "Sicherung vom 09.12.2026 01:00 nicht beendet: Computer oder Programm während der "
-                                 "Sicherung beendet, die Sicherung ist unvollständig";
+    const std::string notEnded = "Sicherung vom 09.12.2026 01:00 nicht beendet: Computer oder Programm wurde während "
+                                 "der Sicherung beendet. Der Ordner E:\\3 auf Ziellaufwerk 1 ist unvollständig oder "
+                                 "fehlt";
     eventLog.events.clear();
     TfrmBackup again{portsWith(window, tray)};  // a window gone stays gone
     clock.set({2026, 12, 9, 1, 0, 0, 0});
     shellFiles.afterShellCopy = [&, ended = false]() mutable {
         if (std::exchange(ended, true)) return;
-        EXPECT_NE(iniText().find("Laeuft=2026-12-09 01:00:00\r\n"), std::string::npos);
+        EXPECT_NE(iniText().find("Laeuft=2026-12-09 01:00:00 1 E:\\3\r\n"), std::string::npos);
         again.WMEndSession(true);
         again.WindowDestroyed();  // as Windows does next
     };
     again.miExecNowClick(Ctl::miExecNow);
     EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Warning, 2, notEnded}));
     EXPECT_EQ(std::count_if(eventLog.events.begin(), eventLog.events.end(), [](const auto& v) { return v.id < 10; }), 1);
-    EXPECT_NE(iniText().find("[Status]\r\nLetzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig\r\nAktiv="), std::string::npos);
+    EXPECT_NE(iniText().find("[Status]\r\nLetzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig\r\nZiel=1\r\n"),
+              std::string::npos);
+    // The next start tells it as after a power loss: the balloon, and in the
+    // pane what the run reported, target and folder named.
+    const std::string balloon = "Sicherung unvollständig: Die Sicherung vom 09.12.2026 01:00 wurde nicht beendet. Der "
+                                "Ordner E:\\3 auf Ziellaufwerk 1 ist unvollständig oder fehlt. Einzelheiten im Protokoll.";
+    const auto startAgain = [&] {
+        PosixWindow w;
+        PosixTray t;
+        TfrmBackup next{portsWith(w, t)};
+        next.FormCreate(Ctl::frmBackup);
+        next.ApplicationEvents1Minimize(Ctl::frmBackup);
+        return std::make_pair(w.text(Ctl::mmo1), std::string(t.icons.begin()->second.szInfo));
+    };
+    clock.advance(3600000);
+    for (int start = 0; start < 2; ++start)
+        EXPECT_EQ(startAgain(), std::make_pair("Meldungen der letzten Sicherung vom 09.12.2026 01:00:\r\n" + notEnded +
+                                                   ": 09.12.2026\r\n",
+                                               balloon));
 
-    // The power lost during a run: the next start finds the mark.
+    // The power lost during a run: the next start finds the mark, also one
+    // from before the target was chosen, or with a date that cannot be.
     shellFiles.afterShellCopy = nullptr;
-    writeIni("[Status]\r\nLetzte=2026-12-02 01:00:00\r\nErgebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n"
-             "LetzteVollstaendige=2026-12-02 01:00:00\r\nLaeuft=2026-12-09 01:00:00\r\n");
-    eventLog.events.clear();
-    TfrmBackup next{portsWith(window, tray)};
-    next.FormCreate(Ctl::frmBackup);
-    next.ApplicationEvents1Minimize(Ctl::frmBackup);
-    EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Warning, 2, notEnded}));
-    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo),
-              "Sicherung unvollständig: die Sicherung vom 09.12.2026 01:00 wurde nicht beendet.");
-    EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.warningIcon());
-    EXPECT_NE(iniText().find("Letzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig\r\nLetzteVollstaendige=2026-12-02 "
-                             "01:00:00\r\nSeit="), std::string::npos);
+    const struct {
+        const char* mark;
+        std::string report, balloon, status;
+    } marks[] = {
+        {"2026-12-09 01:00:00 1 E:\\3", notEnded, balloon, "Letzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig"},
+        {"2026-12-09 01:00:00",
+         "Sicherung vom 09.12.2026 01:00 nicht beendet: Computer oder Programm wurde während der Sicherung beendet, die "
+         "Sicherung ist unvollständig",
+         "Sicherung unvollständig: Die Sicherung vom 09.12.2026 01:00 wurde nicht beendet.",
+         "Letzte=2026-12-09 01:00:00\r\nErgebnis=unvollst\xE4ndig"},
+        {"2026-02-31 01:00:00 2 F:\\3",
+         "Sicherung mit unbekanntem Beginn nicht beendet: Computer oder Programm wurde während der Sicherung beendet. "
+         "Der Ordner F:\\3 auf Ziellaufwerk 2 ist unvollständig oder fehlt",
+         "Sicherung unvollständig: Die Sicherung mit unbekanntem Beginn wurde nicht beendet. Der Ordner F:\\3 auf "
+         "Ziellaufwerk 2 ist unvollständig oder fehlt. Einzelheiten im Protokoll.",
+         "[Status]\r\nErgebnis=unvollst\xE4ndig"},
+        {"2027-12-09 01:00:00",
+         "Sicherung mit unbekanntem Beginn nicht beendet: Computer oder Programm wurde während der Sicherung beendet, "
+         "die Sicherung ist unvollständig",
+         "Sicherung unvollständig: Die Sicherung mit unbekanntem Beginn wurde nicht beendet.",
+         "[Status]\r\nErgebnis=unvollst\xE4ndig"},
+    };
+    for (const auto& m : marks) {
+        SCOPED_TRACE(m.mark);
+        writeIni("[Status]\r\nLetzte=2026-12-02 01:00:00\r\nErgebnis=vollst\xE4ndig\r\nZiel=1\r\nFehlend=0\r\n"
+                 "LetzteVollstaendige=2026-12-02 01:00:00\r\nLaeuft=" + std::string(m.mark) + "\r\n");
+        eventLog.events.clear();
+        tray.icons.clear();
+        window.setText(Ctl::mmo1, "");
+        TfrmBackup next{portsWith(window, tray)};
+        next.FormCreate(Ctl::frmBackup);
+        next.ApplicationEvents1Minimize(Ctl::frmBackup);
+        EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Warning, 2, m.report}));
+        const std::string since = m.report.substr(10, m.report.find(" nicht beendet") - 10);
+        EXPECT_EQ(window.text(Ctl::mmo1).substr(0, window.text(Ctl::mmo1).find("\r\n") + 2 + m.report.size() + 14),
+                  "Meldungen der letzten Sicherung " + since + ":\r\n" + m.report + ": 09.12.2026\r\n");
+        EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), m.balloon);
+        EXPECT_EQ(tray.icons.begin()->second.hIcon, tray.warningIcon());
+        EXPECT_NE(iniText().find(m.status), std::string::npos) << iniText();
+        EXPECT_EQ(iniText().find("Laeuft="), std::string::npos);
+    }
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szTip).substr(0, 54),
+              "ZELKOR Backup\nZuletzt unvollständig, Beginn unbekannt");
 }
 
 // Without a source there is nothing to replace last week's backup with.
@@ -761,11 +811,12 @@ TEST_F(RunTest, ABackupThatCannotFitLeavesThePreviousOneAsItWas) {
         EXPECT_NE(iniText().find("Ergebnis=fehlgeschlagen\r\nZiel=1\r\nFehlend=3\r\n"), std::string::npos);
         EXPECT_EQ(eventLog.events.back(),
                   (PosixEventLog::Event{EventType::Error, 3,
-                                        "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1 (E:\\), fehlende "
-                                        "Dateien: 3. Erste Meldung: " + c.text}));
+                                        "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziellaufwerk 1 (E:\\), "
+                                        "fehlende Dateien: 3, nicht gesicherte Pfade: 1 (Pfad 1). Erste Meldung: " +
+                                            c.text}));
         EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo),
-                  "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziel 1: zu wenig Platz auf dem Ziellaufwerk. "
-                  "Einzelheiten im Fenster.");
+                  "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziellaufwerk 1: Zu wenig Platz, nichts wurde "
+                  "gelöscht. Einzelheiten im Protokoll.");
     }
 
     // A drive that gives no figures is used as before; one left nearly full is named.
@@ -779,7 +830,7 @@ TEST_F(RunTest, ABackupThatCannotFitLeavesThePreviousOneAsItWas) {
     EXPECT_EQ(logLines(), std::vector<std::string>{"Ziellaufwerk E:\\ fast voll: noch 2,0 MB von 100 MB frei, die "
                                                    "nächste Sicherung passt möglicherweise nicht mehr: 09.12.2026"});
     EXPECT_EQ(eventLog.events.back().id, 1u);
-    EXPECT_NE(std::string(tray.icons.begin()->second.szTip).find("Ziel 1, fast voll (2,0 MB frei)"), std::string::npos)
+    EXPECT_NE(std::string(tray.icons.begin()->second.szTip).find("Ziellaufwerk 1, fast voll (2,0 MB frei)"), std::string::npos)
         << tray.icons.begin()->second.szTip;
 }
 
@@ -791,13 +842,28 @@ TEST_F(RunTest, NoSourceEnabledKeepsTheOldBackupAndFails) {
     run();
     EXPECT_TRUE(fs::exists(e / "3" / "P5"));
     EXPECT_EQ(stored(), "1");
-    EXPECT_EQ(logLines(), std::vector<std::string>{"Keine Quelle zum Sichern angewählt: nichts gesichert, die vorige "
-                                                   "Sicherung E:\\3 bleibt erhalten: 09.12.2026"});
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Kein Pfad zum Sichern angewählt: Nichts wurde gesichert, die "
+                                                   "vorige Sicherung E:\\3 bleibt erhalten: 09.12.2026"});
     EXPECT_NE(iniText().find("Ergebnis=fehlgeschlagen\r\n"), std::string::npos);
-    const std::string text = "Sicherung fehlgeschlagen am 09.12.2026 01:00: keine Quelle angewählt, die vorige "
-                             "Sicherung bleibt erhalten.";
+    const std::string text = "Sicherung fehlgeschlagen am 09.12.2026 01:00: Kein Pfad angewählt. Die vorige Sicherung "
+                             "auf Ziellaufwerk 1 bleibt erhalten.";
     EXPECT_EQ(eventLog.events.back(), (PosixEventLog::Event{EventType::Error, 3, text}));
     EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), text);
+
+    // Told with its own reason at the next start; no backup to keep, none claimed.
+    tray.icons.clear();
+    TfrmBackup next{portsWith(window, tray)};
+    next.FormCreate(Ctl::frmBackup);
+    next.ApplicationEvents1Minimize(Ctl::frmBackup);
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), text);
+    fs::remove_all(e / "3");
+    window.setText(Ctl::mmo1, "");
+    target(1, "E:\\");  // the start loaded the settings into the fields
+    source(2, "");
+    run();
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Kein Pfad zum Sichern angewählt: Nichts wurde gesichert: 09.12.2026"});
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo),
+              "Sicherung fehlgeschlagen am 09.12.2026 01:00: Kein Pfad angewählt, nichts wurde gesichert.");
 }
 
 TEST_F(RunTest, ErrorLogKeepsOneEntryPerDayAndEveryLine) {
@@ -860,6 +926,64 @@ TEST(ChooseTarget, RotatesOverOneTwoThreeAndFallsBackDownwardsThenFromEight) {
         return n == 3;
     });
     EXPECT_EQ(asked, (std::vector<int>{1, 8, 7, 6, 5, 4, 3}));
+}
+
+}  // namespace
+}  // namespace zb::test
+
+namespace zb::test {
+namespace {
+
+// What each kind of run is told as: the balloon and the event, with only
+// what is true, and the marks of runs that did not end.
+TEST(RunReports, EachOutcomeInItsOwnWordsAndOnlyWhatIsTrue) {
+    const auto tally = [](int sources, unsigned lost, int shortOnes, int missing, bool atLeast) {
+        RunTally t;
+        t.targetPresent = true;
+        t.sources = sources;
+        for (int k = 1; k <= 5; ++k)
+            if (lost >> (k - 1) & 1u) t.lose(k);
+        t.sourcesShort = shortOnes;
+        t.missing = missing;
+        t.missingAtLeast = atLeast;
+        return t;
+    };
+    const std::string w = "09.12.2026 01:00", head = "Sicherung unvollständig am " + w + " auf Ziellaufwerk 2";
+    const struct {
+        RunTally t;
+        std::string balloon, event;
+    } cases[] = {
+        {tally(2, 0b10, 1, 3, true), head + ": Mindestens 3 Dateien fehlen. Einzelheiten im Protokoll.",
+         head + " (N:\\), fehlende Dateien: mindestens 3, nicht gesicherte Pfade: 1 (Pfad 2)."},
+        {tally(1, 0, 1, 1, true), head + ": Mindestens 1 Datei fehlt. Einzelheiten im Protokoll.",
+         head + " (N:\\), fehlende Dateien: mindestens 1, nicht gesicherte Pfade: 0."},
+        {tally(3, 0b101, 0, 0, false), head + ": Nicht jeder Pfad wurde gesichert. Einzelheiten im Protokoll.",
+         head + " (N:\\), fehlende Dateien: 0, nicht gesicherte Pfade: 2 (Pfad 1, Pfad 3)."},
+        {tally(1, 0b1, 0, 0, false),
+         "Sicherung fehlgeschlagen am " + w + " auf Ziellaufwerk 2: Nichts konnte gesichert werden. Einzelheiten im "
+         "Protokoll.",
+         "Sicherung fehlgeschlagen am " + w + " auf Ziellaufwerk 2 (N:\\), fehlende Dateien: 0, nicht gesicherte Pfade: "
+         "1 (Pfad 1)."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(runBalloon(c.t, w, 2), c.balloon);
+        EXPECT_EQ(runEvent(c.t, w, 2, "N:\\"), c.event);
+    }
+
+    // ReportEventW refuses a longer insertion string: cut, never lost.
+    const std::string deep = "Erste Meldung: C:\\" + std::string(40000, 'x');
+    EXPECT_EQ(eventText(deep).size(), kEventTextMost);
+    EXPECT_EQ(eventText(deep).substr(kEventTextMost - 4), "x…");
+    EXPECT_EQ(eventText("kurz"), "kurz");
+
+    // Impossible dates are no dates; a mark of a run is told whatever its date says.
+    for (const char* bad : {"2026-02-29 01:00:00", "2026-04-31 01:00:00", "2026-13-01 01:00:00"})
+        EXPECT_FALSE(fromStamp(bad)) << bad;
+    EXPECT_TRUE(fromStamp("2028-02-29 01:00:00"));
+    const LocalDateTime now{2026, 12, 9, 8, 0, 0, 0};
+    const auto odd = runningMark("kaputt", now), mark = runningMark(runningText(now, 3, "N:\\Sich erung\\3"), now);
+    EXPECT_TRUE(!runningMark("", now) && odd && !odd->start && odd->target == 0);
+    EXPECT_TRUE(mark && mark->start && mark->target == 3 && mark->folder == "N:\\Sich erung\\3");
 }
 
 }  // namespace

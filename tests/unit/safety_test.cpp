@@ -305,8 +305,11 @@ void SafetyTest::runOne(int index, bool keep) {
         if (!twin[k].empty() && fs::exists(host(W + "\\P" + std::to_string(k)) / twin[k])) std::swap(twin[k], twinOf[k]);
     auto blocked = [&](int k) { return linkStays && sameName(link, "P" + std::to_string(k)); };
     if (!ended && !anySource) {
-        reports.push_back("Keine Quelle zum Sichern angewählt: nichts gesichert, die vorige Sicherung " + W +
-                          " bleibt erhalten");
+        // Only a backup that is there is said to stay.
+        const bool kept = present(chosen) && before.count(host(W).lexically_normal().lexically_relative(root).string());
+        reports.push_back(kept ? "Kein Pfad zum Sichern angewählt: Nichts wurde gesichert, die vorige Sicherung " + W +
+                                     " bleibt erhalten"
+                               : std::string("Kein Pfad zum Sichern angewählt: Nichts wurde gesichert"));
     } else if (!ended) {
         hostW = host(W).string();
         for (const auto& u : shellFiles.undeletable) locked = locked || u.rfind(hostW + "/P1/alt.txt", 0) == 0;
@@ -322,7 +325,7 @@ void SafetyTest::runOne(int index, bool keep) {
             for (const auto& [name, stays] : strays)
                 if (keep && stays)
                     reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + W + "\\" + name + " [5]");
-        } else {
+        } else if (present(chosen)) {
             reports.push_back("Sicherung vom " + wd + " nicht gelöscht");
         }
         for (int k = 1; k <= 5; ++k) {

@@ -294,16 +294,20 @@ TEST_F(TrayTest, AMissingSavedSourceKeepsTheWindowShown) {
     EXPECT_FALSE(window.timerEnabled());
     EXPECT_TRUE(tray.calls.empty());
     // Not silent beyond the box; a week without a complete backup counts also now.
-    const std::string off = "Zeitplan nicht aktiviert: Es wurde kein Pfad 3 für das Backup angewählt! Korrigeren Sie "
-                            "den Pfad 3.";
-    EXPECT_EQ(iniText(), before + "Seit=2026-12-07 10:00:00\r\nAktiv=2026-12-07 10:00:00\r\n[Errors]\r\n07.12.2026=Seit 10 Tagen keine "
+    const std::string off = "Timer nicht aktiviert: Der Ordner D:\\Weg\\ von Pfad 3 fehlt.";
+    EXPECT_EQ(iniText(), before + "Gewarnt=2026-12-07\r\nSeit=2026-12-07 10:00:00\r\nAktiv=2026-12-07 10:00:00\r\n[Errors]\r\n07.12.2026=Seit 10 Tagen keine "
                                   "vollst\xE4ndige Sicherung, die letzte war am 27.11.2026 09:00\r\n");
     EXPECT_EQ(eventLog.events.front(), (PosixEventLog::Event{EventType::Error, 6, off}));
     // The balloon and the tooltip wait for the tray: the gravest first.
     form.ApplicationEvents1Minimize(Ctl::frmBackup);
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
-              off + " Seit 10 Tagen keine vollständige Sicherung: die letzte war am 27.11.2026 09:00.");
-    EXPECT_EQ(std::string(tray.icons.begin()->second.szTip), "ZELKOR Backup\nZeitplan nicht aktiviert.");
+              off + " Seit 10 Tagen keine vollständige Sicherung. Die letzte war am 27.11.2026 09:00.");
+    EXPECT_EQ(std::string(tray.icons.begin()->second.szTip), "ZELKOR Backup\nTimer nicht aktiviert.");
+    // A ticked path without a folder, named as such.
+    savedSchedule("P3A=1\r\n");
+    TfrmBackup again{portsWith(window, tray)};
+    again.FormCreate(Ctl::frmBackup);
+    EXPECT_EQ(eventLog.events.back().text, "Timer nicht aktiviert: Für Pfad 3 ist kein Ordner angegeben.");
 }
 
 // Values from the future, before 2000 or below zero are damage: never shown,
@@ -314,7 +318,8 @@ TEST_F(TrayTest, DamagedStatusValuesAreNotTrusted) {
                   "LetzteVollstaendige=2027-01-11 01:00:00\r\nSeit=2026-11-27 09:00:00\r\n");
     form.FormCreate(Ctl::frmBackup);
     toTray();
-    const std::string week = "Seit 10 Tagen keine vollständige Sicherung, noch keine seit dem 27.11.2026 09:00";
+    const std::string week = "Seit 10 Tagen keine vollständige Sicherung: Seit dem ersten Start des Programms am "
+                             "27.11.2026 09:00 gab es noch keine";
     EXPECT_EQ(eventLog.events.back(), (PosixEventLog::Event{EventType::Warning, 5, week}));
     const TrayIconData& icon = tray.icons.begin()->second;
     EXPECT_EQ(icon.hIcon, tray.warningIcon());
