@@ -414,17 +414,21 @@ Function SecureInstallDir
   ${If} $InstalledDir != ""
     StrCpy $1 "/aktualisieren "
   ${EndIf}
+  ; The page shows what happens, not the helper's command line.
+  DetailPrint "Installationsordner wird angelegt und geschützt ..."
+  SetDetailsPrint none
   ClearErrors
   ExecWait '"$PLUGINSDIR\Ordnerrechte.exe" $1"$INSTDIR"' $0
+  SetDetailsPrint both
   ${If} ${Errors}
   ${OrIf} $0 <> 0
     ${IfNot} ${Silent}
       ${If} $InstalledDir != ""
         MessageBox MB_OK|MB_ICONSTOP "${APP} kann im Ordner „$INSTDIR“ nicht sicher aktualisiert werden: Der Ordner, ein Ordner darüber oder eine Datei darin kann auch ohne Administratorrechte geändert werden. Es wurde nichts geändert.$\r$\n$\r$\nBitte deinstallieren Sie ${APP} und installieren Sie es danach neu, zum Beispiel in „$PROGRAMFILES64“."
       ${ElseIf} $0 = 4
-        MessageBox MB_OK|MB_ICONSTOP "Der Ordner „$INSTDIR“ besteht bereits. Das Setup installiert ${APP} nur in einen Ordner, den es selbst anlegt und schützt: In einem vorhandenen Ordner könnten Dateien liegen, die andere Benutzer ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen Ordner, der noch nicht besteht, zum Beispiel „$PROGRAMFILES64\${APP}“."
+        MessageBox MB_OK|MB_ICONSTOP "Der Ordner „$INSTDIR“ besteht bereits. Das Setup installiert ${APP} nur in einen Ordner, den es selbst anlegt und schützt: In einem vorhandenen Ordner könnten Dateien liegen, die andere Benutzer ändern können. Es wurde nichts installiert.$\r$\n$\r$\nDas Setup wird jetzt beendet. Starten Sie es erneut und wählen Sie einen Ordner, der noch nicht besteht, zum Beispiel „$PROGRAMFILES64\${APP}“."
       ${Else}
-        MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nBitte wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
+        MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nDas Setup wird jetzt beendet. Starten Sie es erneut und wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
       ${EndIf}
     ${EndIf}
     SetErrorLevel 2
