@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/copycheck.h"
+#include "core/keep_awake.h"
 #include "core/paths.h"
 #include "core/rotation.h"
 #include "core/uMain.h"
@@ -176,6 +177,8 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     // writing, and its end would let the program be ended mid-copy.
     if (BackupRunning) return;
     BackupRunning = true;
+    const KeepAwake awake(sleep_);
+    catchUp_.reset();  // a run of any kind replaces the made-up one
     ApplicationEvents1Restore(Ctl::frmBackup);
     const LocalDateTime start = clock_.now();
     tally_ = RunTally{};

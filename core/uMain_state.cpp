@@ -46,6 +46,10 @@ void put(char (&field)[N], const std::string& text) {
 
 std::string TfrmBackup::whenText(const LocalDateTime& t) { return locale_.formatShortDate(t) + " " + hhmm(t); }
 
+std::string TfrmBackup::whenStart(const LocalDateTime& t) {
+    return fill(txt::WhenStart, {weekdayName(t), locale_.formatShortDate(t), hhmm(t)});
+}
+
 void TfrmBackup::logReport(const std::string& message, const LocalDateTime& when, EventType type,
                            std::uint32_t id) {
     const std::string date = locale_.formatShortDate(when);
@@ -141,9 +145,7 @@ void TfrmBackup::loadState() {
 
 void TfrmBackup::reportMissed(const StartsFound& found, const LocalDateTime& now) {
     if (found.missed == 0) return;
-    const auto when = [this](const LocalDateTime& t) {
-        return fill(txt::WhenStart, {weekdayName(t), locale_.formatShortDate(t), hhmm(t)});
-    };
+    const auto when = [this](const LocalDateTime& t) { return whenStart(t); };
     const int earlier = found.missed - static_cast<int>(found.lastMissed.size());
     if (earlier > 0)
         logReport(fill(txt::ErrMissedEarlier, {earlier, when(found.firstMissed)}), now, EventType::Warning,
@@ -224,6 +226,9 @@ void TfrmBackup::WMEndSession(bool ending) {
         return;
     }
     markAlive();
+    // The program ends: neither its wake nor its keep-awake may outlive it.
+    dropWakeTimer();
+    if (BackupRunning) (void)sleep_.keepAwake(false);
     // The process ends after this message, in the middle of the run.
     if (BackupRunning && !runRecorded_) {
         try {
@@ -243,6 +248,7 @@ void TfrmBackup::PowerBroadcast(std::uint32_t event) {
         lookFrom_.reset();
     } else if (event == kPbtResumeAutomatic) {
         lookAfterAbsence(fromStamp(settings().readText(ini::Alive)));
+        renewWakeTimer();
         reportWeekWithoutCompleteBackup();
         markAlive();
         showFindings();

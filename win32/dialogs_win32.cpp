@@ -76,7 +76,7 @@ std::optional<std::string> Win32Window::pickFolder() {
         return std::nullopt;
     FILEOPENDIALOGOPTIONS opts = 0;
     dlg->GetOptions(&opts);
-    dlg->SetOptions(opts | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
+    dlg->SetOptions(opts | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
     if (FAILED(dlg->Show(hwnd_))) return std::nullopt;
     ComPtr<IShellItem> item;
     if (FAILED(dlg->GetResult(item.put()))) return std::nullopt;

@@ -10,6 +10,7 @@
 #include "win32/devices_win32.h"
 #include "win32/eventlog_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/power_win32.h"
 #include "win32/shell_win32.h"
 #include "win32/tray_win32.h"
 #include "win32/window_win32.h"
@@ -38,6 +39,7 @@ public:
     Win32Tray tray;
     Win32Volume volume;
     Win32Power power;
+    Win32SleepControl sleep;
     Win32Registry registry;
     Win32ShellLinkFactory shellLinks;
     Win32Launcher launcher;

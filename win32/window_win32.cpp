@@ -306,6 +306,9 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             guarded([&] { form_->WMEndSession(wp != 0); });
             if (wp) DestroyWindow(hwnd_);
             return 0;
+        case WM_TIMECHANGE:
+            guarded([&] { form_->TimeChanged(); });
+            return 0;
         case WM_POWERBROADCAST:
             guarded([&] { form_->PowerBroadcast(static_cast<std::uint32_t>(wp)); });
             return TRUE;
