@@ -76,6 +76,8 @@ std::optional<std::string> Win32Window::pickFolder() {
         return std::nullopt;
     FILEOPENDIALOGOPTIONS opts = 0;
     dlg->GetOptions(&opts);
+    // A copy on its worker names its files relative to the current directory,
+    // and the picker may be open meanwhile.
     dlg->SetOptions(opts | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
     if (FAILED(dlg->Show(hwnd_))) return std::nullopt;
     ComPtr<IShellItem> item;
