@@ -23,11 +23,9 @@ TEST(CatchUpRules, TheDelayIsAWholeNumberOfMinutesFrom1To120) {
 }
 
 TEST(CatchUpRules, WhatALookAfterStartUpOrWakePlans) {
-    StartsFound yesterday, lastWeek, dueNow;
-    yesterday.lastMissed = {at(6, 1, 0)};
-    lastWeek.lastMissed = {at(1, 1, 0)};  // more than 7 days before the 8th, 08:00
-    dueNow = yesterday;
-    dueNow.runNow = at(8, 8, 0);
+    // The last of 7 days before the 8th, 08:00, more than 7 days before, and one due now.
+    const StartsFound yesterday{1, {}, {at(6, 1, 0)}}, lastWeek{1, {}, {at(1, 1, 0)}},
+        dueNow{1, {}, {at(6, 1, 0)}, at(8, 8, 0)};
     struct {
         bool enabled;
         const StartsFound* found;
@@ -56,20 +54,19 @@ TEST(CatchUpRules, WhatALookAfterStartUpOrWakePlans) {
 
 TEST(CatchUpRules, TheMadeUpRunStartsAtTheTickNearestToItsTimeByTheRealClock) {
     const CatchUp c{at(6, 1, 0), at(8, 8, 10), 0xFFFF0000u, 600000};  // the counter wraps meanwhile
-    EXPECT_FALSE(catchUpDue(c, 0xFFFF0000u + 569999u));
-    EXPECT_TRUE(catchUpDue(c, 0xFFFF0000u + 570000u));
-    EXPECT_TRUE(catchUpDue(c, 0xFFFF0000u + 3600000u));
+    EXPECT_TRUE(!catchUpDue(c, 0xFFFF0000u + 569999u) && catchUpDue(c, 0xFFFF0000u + 570000u));
 }
 
 TEST(CatchUpRules, TheWakeComesAMinuteBeforeTheNextStart) {
     const std::array<bool, 7> daily{true, true, true, true, true, true, true}, mondays{true};
     const auto zoneless = [](std::int64_t) { return 0; };
-    EXPECT_EQ(wakeMoment(at(7, 10, 0), daily, {1, 0, 0}, zoneless), utc(at(8, 0, 59)));
-    EXPECT_EQ(wakeMoment(at(7, 0, 30), daily, {1, 0, 0}, zoneless), utc(at(7, 0, 59)));
+    const auto wake = [&](const LocalDateTime& now, const std::array<bool, 7>& days) {
+        return wakeMoment(now, days, {1, 0, 0}, zoneless);
+    };
     // Inside the start's own wake minute it is too late for it.
-    EXPECT_EQ(wakeMoment(at(7, 0, 59, 30), daily, {1, 0, 0}, zoneless), utc(at(8, 0, 59)));
-    EXPECT_EQ(wakeMoment(at(7, 10, 0), mondays, {1, 0, 0}, zoneless), utc(at(14, 0, 59)));
-    EXPECT_EQ(wakeMoment(at(7, 10, 0), {}, {1, 0, 0}, zoneless), std::nullopt);
+    EXPECT_TRUE(wake(at(7, 10, 0), daily) == utc(at(8, 0, 59)) && wake(at(7, 0, 30), daily) == utc(at(7, 0, 59)) &&
+                wake(at(7, 0, 59, 30), daily) == utc(at(8, 0, 59)) && wake(at(7, 10, 0), mondays) == utc(at(14, 0, 59)) &&
+                !wake(at(7, 10, 0), {}));
     // Summer time: 01:00 local is 23:00 UTC; 02:30 on the day of the change
     // does not exist and starts at 03:00, 01:00 UTC.
     EXPECT_EQ(wakeMoment({2027, 7, 1, 12, 0, 0, 0}, daily, {1, 0, 0}, berlin), utc({2027, 7, 1, 22, 59, 0, 0}));
@@ -80,8 +77,8 @@ TEST(CatchUpRules, TheWakeComesAMinuteBeforeTheNextStart) {
 class CatchUpTest : public RunTest {
 protected:
     CatchUpTest() { drive('E'); }
-    // A schedule of every day at 01:00, last run a week ago; the program
-    // starts on Monday the 7th at 08:00, so Sunday's and Monday's starts were missed.
+    // A schedule of every day at 01:00; the program last ran on Sunday at
+    // 00:30 and starts on Monday at 08:00: Sunday's and Monday's starts were missed.
     void startUp(const std::string& options) {
         writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=" +
                  sourceFolder("Quelle") + "\r\nTAR1=E:\\\r\nZEI=01:00:00\r\n" + options +
@@ -116,13 +113,10 @@ protected:
 TEST_F(CatchUpTest, TheRunKeepsTheComputerAwakeAndReleasesItOnEveryRoad) {
     target(1, "E:\\");
     source(1, sourceFolder("Quelle"));
-    const std::vector<std::string> onOff{"awake on", "awake off"};
     run();
-    EXPECT_EQ(sleep.calls, onOff);
-    sleep.calls.clear();
     window.onProcessMessages = [] { throw EZelkorError("ein Fehler, der die Sicherung beendet"); };
     EXPECT_THROW(run(), EZelkorError);
-    EXPECT_EQ(sleep.calls, onOff);
+    EXPECT_EQ(sleep.calls, (std::vector<std::string>{"awake on", "awake off", "awake on", "awake off"}));
     // The end of the session in the middle of the run: released at once.
     sleep.calls.clear();
     window.onProcessMessages = [&] {
@@ -150,9 +144,7 @@ TEST_F(CatchUpTest, AMissedStartIsMadeUpOnceAfterTheDelayAndNeverShutsDown) {
     EXPECT_TRUE(logHas("Verpasste Sicherung vom Montag, 07.12.2026 um 01:00 Uhr wird jetzt nachgeholt: 07.12.2026"));
     EXPECT_TRUE(logHas("Nachgeholte Sicherung beendet: der PC wird danach nicht heruntergefahren: 07.12.2026"));
     EXPECT_EQ(window.text(Ctl::pnTitle), "Backup abgeschlossen.");
-    EXPECT_TRUE(power.calls.empty());
-    EXPECT_FALSE(form.backupRunning());
-    EXPECT_TRUE(std::filesystem::exists(host("E:\\1\\P1\\a.txt")));
+    EXPECT_TRUE(power.calls.empty() && !form.backupRunning() && std::filesystem::exists(host("E:\\1\\P1\\a.txt")));
     EXPECT_EQ(tickFor(60), 0);
 }
 
@@ -164,8 +156,7 @@ TEST_F(CatchUpTest, StoppedReplacedOrFoundAgainThereIsNeverASecondOne) {
     clock.advance(5 * 60000);
     sleepUntil(at(8, 9, 0), 25);
     ASSERT_TRUE(form.pendingCatchUp());
-    EXPECT_EQ(form.pendingCatchUp()->makesUp, at(7, 1, 0));
-    EXPECT_EQ(form.pendingCatchUp()->due, at(8, 9, 10));
+    EXPECT_TRUE(form.pendingCatchUp()->makesUp == at(7, 1, 0) && form.pendingCatchUp()->due == at(8, 9, 10));
     EXPECT_EQ(tickFor(9), 0);
     // A run meanwhile replaces it.
     form.Click(Ctl::miExecNow);
@@ -176,11 +167,25 @@ TEST_F(CatchUpTest, StoppedReplacedOrFoundAgainThereIsNeverASecondOne) {
     ASSERT_TRUE(form.pendingCatchUp());
     form.Click(Ctl::btnStopTimer);
     EXPECT_FALSE(form.pendingCatchUp());
+    // Switched off in the menu: none planned.
+    form.Click(Ctl::btnActive);
+    form.Click(Ctl::miCatchUp);
+    EXPECT_NE(iniText().find("Nachholen=0\r\n"), std::string::npos);
+    sleepUntil(at(12, 9, 0), 48);
+    EXPECT_FALSE(form.pendingCatchUp());
 }
 
+// The options of the tray menu show the file's values and write theirs at once.
 TEST_F(CatchUpTest, TheWakeTimerFollowsTheScheduleAndARefusalIsToldOnce) {
     sleep.wakeAnswer = WakeTimer::PlanRefuses;
-    startUp("Wecken=1\r\n");
+    startUp("NurAenderungen=1\r\n");
+    form.WMTrayNotify(0, WM_RBUTTONDOWN_);
+    EXPECT_TRUE(window.checked(Ctl::miOnlyChanges) && !window.checked(Ctl::miWake) && sleep.calls.empty());
+    form.Click(Ctl::miOnlyChanges);
+    form.Click(Ctl::miWake);
+    EXPECT_TRUE(!window.checked(Ctl::miOnlyChanges) && window.checked(Ctl::miWake));
+    EXPECT_NE(iniText().find("NurAenderungen=0\r\n"), std::string::npos);
+    EXPECT_NE(iniText().find("Wecken=1\r\n[Status]"), std::string::npos) << iniText();
     EXPECT_EQ(sleep.calls, std::vector<std::string>{"wake 2026-12-08 00:59:00"});
     const std::string refused = "Computer kann zur Sicherung nicht geweckt werden: Windows lässt keine Zeitgeber zur "
                                 "Aktivierung zu (Energieoptionen): 07.12.2026";
@@ -193,31 +198,16 @@ TEST_F(CatchUpTest, TheWakeTimerFollowsTheScheduleAndARefusalIsToldOnce) {
     EXPECT_EQ(logHas(refused), 1);
     EXPECT_EQ(sleep.calls.back(), "wake 2026-12-07 23:59:00");
     form.Click(Ctl::btnStopTimer);
-    EXPECT_EQ(sleep.calls.back(), "wake cancel");
-    EXPECT_FALSE(sleep.wakeAt);
+    EXPECT_TRUE(sleep.calls.back() == "wake cancel" && !sleep.wakeAt);
     form.Click(Ctl::btnActive);
     EXPECT_TRUE(sleep.wakeAt);
+    form.Click(Ctl::miWake);
+    EXPECT_FALSE(sleep.wakeAt);
+    form.Click(Ctl::miWake);
     // The program ends: no wake for a program that is not there.
     window.answers = {MsgResult::Yes};
     form.Close();
     EXPECT_FALSE(sleep.wakeAt);
-}
-
-TEST_F(CatchUpTest, TheOptionsOfTheTrayMenuShowAndWriteTheirKeysAtOnce) {
-    startUp("NurAenderungen=1\r\n");
-    form.WMTrayNotify(0, WM_RBUTTONDOWN_);  // the file is read anew for the menu
-    EXPECT_TRUE(window.checked(Ctl::miOnlyChanges));
-    EXPECT_FALSE(window.checked(Ctl::miCatchUp) || window.checked(Ctl::miWake));
-    form.Click(Ctl::miOnlyChanges);
-    form.Click(Ctl::miCatchUp);
-    form.Click(Ctl::miWake);
-    EXPECT_FALSE(window.checked(Ctl::miOnlyChanges));
-    EXPECT_TRUE(window.checked(Ctl::miCatchUp) && window.checked(Ctl::miWake));
-    EXPECT_NE(iniText().find("NurAenderungen=0\r\n"), std::string::npos);
-    EXPECT_NE(iniText().find("Nachholen=1\r\nWecken=1\r\n[Status]"), std::string::npos) << iniText();
-    EXPECT_EQ(sleep.calls, std::vector<std::string>{"wake 2026-12-08 00:59:00"});  // at once
-    form.Click(Ctl::miWake);
-    EXPECT_EQ(sleep.calls.back(), "wake cancel");
 }
 
 }  // namespace
