@@ -36,7 +36,7 @@ rm -rf "$src/B"
 zb_bench_wine "$src" "$out"
 declare -A result
 for how in worker inline; do
-    echo "== a whole run of tree A, the shell's copy on the $how thread"
+    echo "== a whole run of tree A, the shell's copy: $how"
     rm -rf "${out:?}/$how"
     mkdir -p "$out/$how"
     args=('S:\A' "T:\\$how")
@@ -53,7 +53,9 @@ echo "scale $scale: tree A with $filesA files in $(find "$src/A" -mindepth 1 -ty
     "$(nproc) CPU cores, $(/usr/lib/wine/wine64 --version 2>/dev/null || echo 'Wine ?')"
 printf '  %-34s %9s %9s %8s %8s %8s\n' "the shell's copy" "run" "longest" "probes" ">1 s" ">5 s"
 for how in worker inline; do
-    printf '  %-34s %7.1f s %7.3f s %8d %8d %8d\n' "on the $how thread" "$(field "$how" wall)" \
+    label="on a worker thread"
+    [ "$how" = inline ] && label="on the window's own thread (before)"
+    printf '  %-34s %7.1f s %7.3f s %8d %8d %8d\n' "$label" "$(field "$how" wall)" \
         "$(field "$how" longest)" "$(field "$how" probes)" "$(field "$how" over1s)" "$(field "$how" over5s)"
 done
 echo

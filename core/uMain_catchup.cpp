@@ -12,8 +12,9 @@ void TfrmBackup::lookForCatchUp(const StartsFound& found) {
     SettingsFile ini = settings();
     const LocalDateTime now = clock_.now();
     CatchUpLook look;
-    // Only the schedule's tick runs it: without an active schedule there is nothing to make up.
-    look.enabled = ini.readText(ini::CatchUp) == "1" && window_.timerEnabled();
+    // Only the schedule's tick runs it: without an active schedule there is
+    // nothing to make up. A wake in the middle of a run: that run serves it.
+    look.enabled = ini.readText(ini::CatchUp) == "1" && window_.timerEnabled() && !BackupRunning;
     look.delayMinutes = catchUpDelayMinutes(ini.readText(ini::CatchUpDelay));
     look.found = &found;
     look.lastComplete = trustedMoment(ini.readText(ini::LastComplete), now);
