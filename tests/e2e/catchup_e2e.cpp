@@ -34,9 +34,7 @@ TEST(CatchUpE2E, AStartMissedBeforeStartUpIsMadeUpAMinuteLaterWithoutAShutdown) 
     const SYSTEMTIME start = minutesAgo(10), alive = minutesAgo(20);
     char zei[16];
     std::snprintf(zei, sizeof zei, "%02d:%02d:00", start.wHour, start.wMinute);
-    const SYSTEMTIME now = minutesAgo(0);
-    const std::string wd = std::to_string(now.wDayOfWeek == 0 ? 7 : now.wDayOfWeek);
-    fs::remove_all("N:\\" + wd);
+    for (int day = 1; day <= 7; ++day) fs::remove_all("N:\\" + std::to_string(day));  // earlier tests' copies
     sb.writeIni("[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nP1A=1\r\nP1P=" + source +
                 "\r\nTAR1=N:\\\r\nZEI=" + zei + "\r\nSHU=1\r\nNachholen=1\r\nNachholenNach=1\r\n[Status]\r\nAktiv=" +
                 stamp(alive) + "\r\n");
@@ -47,6 +45,8 @@ TEST(CatchUpE2E, AStartMissedBeforeStartUpIsMadeUpAMinuteLaterWithoutAShutdown) 
     EXPECT_NE(app.text(Ctl::mmo1).find(" nachgeholt: "), std::string::npos) << app.text(Ctl::mmo1);
     // The first tick, a minute after start-up, runs it.
     ASSERT_TRUE(app.waitMainVisible(true, 90s)) << "no made-up run";
+    const SYSTEMTIME ran = minutesAgo(0);  // its weekday, also just after midnight
+    const std::string wd = std::to_string(ran.wDayOfWeek == 0 ? 7 : ran.wDayOfWeek);
     ASSERT_TRUE(app.waitMainVisible(false, 60s));
     EXPECT_EQ(app.text(Ctl::pnTitle), "Backup abgeschlossen.");
     EXPECT_TRUE(fs::exists("N:\\" + wd + "\\P1\\plan.txt"));
