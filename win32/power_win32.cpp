@@ -1,7 +1,5 @@
 #include "win32/power_win32.h"
 
-#include <powrprof.h>
-
 namespace zb {
 
 namespace {
@@ -15,15 +13,29 @@ constexpr GUID kAllowWakeTimers{0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0
 // like ours wake the computer: 1 allows it; 0 forbids all, 2 only
 // "important" ones of the system. Unknown (a system that cannot say) counts as allowed.
 bool planAllowsWakeTimers() {
-    GUID* scheme = nullptr;
-    if (PowerGetActiveScheme(nullptr, &scheme) != ERROR_SUCCESS || !scheme) return true;
+    // Loaded from System32 only, not imported: a planted powrprof.dll beside
+    // a portable copy would be loaded with the program.
+    struct Library {
+        HMODULE h = LoadLibraryExW(L"powrprof.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        ~Library() {
+            if (h) FreeLibrary(h);
+        }
+    } powrprof;
+    if (!powrprof.h) return true;
+    using GetScheme = DWORD(WINAPI*)(HKEY, GUID**);
+    using ReadIndex = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, LPDWORD);
+    const auto getScheme = reinterpret_cast<GetScheme>(
+        reinterpret_cast<void*>(GetProcAddress(powrprof.h, "PowerGetActiveScheme")));
     SYSTEM_POWER_STATUS status{};
     const bool onBattery = GetSystemPowerStatus(&status) && status.ACLineStatus == 0;
+    const auto read = reinterpret_cast<ReadIndex>(reinterpret_cast<void*>(
+        GetProcAddress(powrprof.h, onBattery ? "PowerReadDCValueIndex" : "PowerReadACValueIndex")));
+    GUID* scheme = nullptr;
+    if (!getScheme || !read || getScheme(nullptr, &scheme) != ERROR_SUCCESS || !scheme) return true;
     DWORD value = 1;
-    const DWORD read = onBattery ? PowerReadDCValueIndex(nullptr, scheme, &kSleepSubgroup, &kAllowWakeTimers, &value)
-                                 : PowerReadACValueIndex(nullptr, scheme, &kSleepSubgroup, &kAllowWakeTimers, &value);
+    const DWORD result = read(nullptr, scheme, &kSleepSubgroup, &kAllowWakeTimers, &value);
     LocalFree(scheme);
-    return read != ERROR_SUCCESS || value == 1;
+    return result != ERROR_SUCCESS || value == 1;
 }
 
 }  // namespace
