@@ -10,12 +10,17 @@
 //   win32_bench run SRC1 SRC2 TARGET    miExecNowClick with two sources onto target 1
 //   win32_bench estimate SRC OLD        the room a run needs: SRC copied anew, the weekday folder OLD deleted
 //   win32_bench estimate-kept SRC COPY  the same for the kept copy COPY brought level with SRC
+//   win32_bench gaps SRC TARGET [inline] miExecNowClick with SRC onto target 1, while another
+//                                       thread sends the window a message every 20 ms
 //
 // Paths are Windows paths. copy, bare and delete print "seconds S" for the
 // call alone and "inshell S" for the part of it spent in the shell port's
 // operation (0 for bare, which bypasses the port); run prints "wall S cpu S"
-// with the process's user+kernel time during the run. Each fails when the
-// program logged an error.
+// with the process's user+kernel time during the run; gaps prints "wall S
+// longest S probes N over1s N over5s N": the longest the window took to
+// answer, as Windows sees it when it asks whether the session may end
+// (with "inline" the shell's operation runs on the window's own thread, as
+// before it had a worker). Each fails when the program logged an error.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -168,6 +173,60 @@ int backupRun(Program& p, const std::string& src1, const std::string& src2, cons
     return 0;
 }
 
+// Sends the window WM_NULL from another thread, one message after the other
+// with a pause of 20 ms, and keeps the longest wait for an answer.
+struct Probe {
+    HWND hwnd = nullptr;
+    volatile LONG stop = 0;
+    double longest = 0;
+    int probes = 0, over1s = 0, over5s = 0;
+    static DWORD WINAPI loop(void* arg) {
+        auto& p = *static_cast<Probe*>(arg);
+        while (!InterlockedCompareExchange(&p.stop, 0, 0)) {
+            const double start = now();
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(p.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &answer);
+            const double took = now() - start;
+            p.longest = took > p.longest ? took : p.longest;
+            ++p.probes;
+            p.over1s += took > 1.0;
+            p.over5s += took > 5.0;
+            Sleep(20);
+        }
+        return 0;
+    }
+};
+
+int gaps(Program& p, const std::string& source, const std::string& target, bool inlineShell) {
+    p.servedShellFiles.onWorker = !inlineShell;
+    p.window.setText(edTarget(1), target);
+    p.window.setText(edPfad(1), source);
+    p.window.setCheckedState(cbPfad(1), true);
+    const LocalDateTime today = p.clock->now();
+    const std::string weekday =
+        withTrailingDelimiter(target) + std::to_string(isoWeekday(today.year, today.month, today.day));
+    if (!p.system->forceDirectories(weekday + "\\alt")) throw std::runtime_error("cannot create " + weekday);
+    Probe probe;
+    probe.hwnd = p.window.hwnd();
+    HANDLE thread = CreateThread(nullptr, 0, &Probe::loop, &probe, 0, nullptr);
+    if (!thread) throw std::runtime_error("no probe thread");
+    const double wall = now();
+    p.form.miExecNowClick(Ctl::miExecNow);
+    const double took = now() - wall;
+    InterlockedExchange(&probe.stop, 1);
+    // The probe's last message needs the loop: served until the probe ends.
+    p.window.serveUntil(thread, INFINITE);
+    CloseHandle(thread);
+    p.form.removeTrayIcon();
+    if (!p.log().empty()) {
+        std::fprintf(stderr, "the run reported: %s\n", p.log().c_str());
+        return 1;
+    }
+    std::printf("wall %.3f longest %.3f probes %d over1s %d over5s %d\n", took, probe.longest, probe.probes,
+                probe.over1s, probe.over5s);
+    return 0;
+}
+
 // The check that copyfiles makes after the shell's copy, on a copy that is
 // complete: the cost of reading both trees' metadata.
 int checkCopy(IShellFiles& files, const std::string& source, const std::string& dest) {
@@ -235,9 +294,11 @@ int dispatch(const std::vector<std::string>& args) {
     if (args.size() == 4 && args[0] == "run") return backupRun(p, args[1], args[2], args[3]);
     if (args.size() == 3 && (args[0] == "estimate" || args[0] == "estimate-kept"))
         return estimate(p.shellFiles, args[1], args[2], args[0] == "estimate-kept");
+    if ((args.size() == 3 || (args.size() == 4 && args[3] == "inline")) && args[0] == "gaps")
+        return gaps(p, args[1], args[2], args.size() == 4);
     std::fprintf(stderr,
                  "usage: win32_bench copy SRC DST | mirror SRC DST | bare SRC DST | delete DIR | check SRC DST | "
-                 "run SRC1 SRC2 TARGET | estimate SRC OLD | estimate-kept SRC COPY\n");
+                 "run SRC1 SRC2 TARGET | estimate SRC OLD | estimate-kept SRC COPY | gaps SRC TARGET [inline]\n");
     return 2;
 }
 

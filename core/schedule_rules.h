@@ -68,7 +68,8 @@ StartsFound lookAtSchedule(const ScheduleLook& look, const UtcOffset& offset);
 int daysBetween(const LocalDateTime& since, const LocalDateTime& now);
 
 // What a start-up or a wake found, for one balloon and the tooltip.
-enum class Gravity { DaysWithoutComplete = 1, MissedStarts, LastRunNotComplete, ScheduleOff };
+// News that needs nothing of the user is the lightest.
+enum class Gravity { News = 0, DaysWithoutComplete = 1, MissedStarts, LastRunNotComplete, ScheduleOff };
 struct Finding {
     Gravity gravity;
     std::string text;   // the whole report

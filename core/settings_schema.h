@@ -54,10 +54,18 @@ inline constexpr Setting Eject{Backup, "UNM", Type::Flag};
 inline constexpr Setting Shutdown{Backup, "SHU", Type::Flag};
 // The target the last run used (1 to 8): written by the run, not on activation.
 inline constexpr Setting Rotation{Backup, "redundanz", Type::Integer, 1};
-// "1": a run keeps today's weekday folder and copies only what changed.
-// Set by an administrator, never written by the program; any other value,
-// or none, is the run that deletes and copies everything.
+// "1": a run keeps today's weekday folder and copies only what changed; any
+// other value, or none, is the run that deletes and copies everything.
 inline constexpr Setting OnlyChanges{Backup, "NurAenderungen", Type::Text};
+// The options of the tray menu, each "1" for on and written by its item at
+// once; any other value, or none, is off. OnlyChanges is the first of them.
+// "1": a start missed while the computer was off or asleep is made up once,
+// CatchUpDelay minutes after the start-up or the wake that found it.
+inline constexpr Setting CatchUp{Backup, "Nachholen", Type::Text};
+// Minutes, 1 to 120; anything else is 10.
+inline constexpr Setting CatchUpDelay{Backup, "NachholenNach", Type::Text};
+// "1": the computer is woken from sleep a minute before each start.
+inline constexpr Setting Wake{Backup, "Wecken", Type::Text};
 
 // The state of the backups, for the program's next start and for scripts.
 // Moments as "JJJJ-MM-TT hh:mm:ss", local time.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/backup_state.h"
+#include "core/catchup_rules.h"
 #include "core/schedule_rules.h"
 #include "core/copycheck.h"
 #include "core/run_snapshot.h"
@@ -28,6 +29,7 @@ struct Ports {
     IShellFiles& shellFiles;
     IVolume& volume;
     IPower& power;
+    ISleepControl& sleep;
     IRegistry& registry;
     IShellLinkFactory& shellLinks;
     ILauncher& launcher;
@@ -79,6 +81,9 @@ public:
     void btnHelpClick(Ctl Sender);
     void btnSupportClick(Ctl Sender);
     void btnResetRedClick(Ctl Sender);
+    // The check items of the tray menu's "Optionen": each click writes its
+    // key and takes effect at once.
+    void miOptionClick(Ctl Sender);
 
     // Window messages.
     // WM_QUERYENDSESSION: the answer to Windows (always yes).
@@ -116,6 +121,10 @@ public:
     // Notes in the settings file that the program runs now: before sleep, at
     // the end of the session and when the program ends. Never raises.
     void markAlive();
+    // WM_TIMECHANGE: the clock or the time zone changed.
+    void TimeChanged();
+    // The made-up run waiting for its time, if any.
+    const std::optional<CatchUp>& pendingCatchUp() const { return catchUp_; }
 
 private:
     SettingsFile settings();
@@ -155,6 +164,9 @@ private:
     // A shortfall the check of a copy of Source in Dest left: tallied and reported.
     void reportShortfall(const std::string& Source, const std::string& Dest, const CopyShortfall& shortfall);
     void finishRun(Ctl Sender);
+    // A run of the schedule with what follows it: ejection, the closing
+    // status, the shutdown (never after a made-up run).
+    void runScheduled(bool madeUp);
     // After a run that its caller finishes: back to waiting in the tray.
     void returnToWaiting();
     // Switches the machine off after a run; reports a refusal.
@@ -186,7 +198,7 @@ private:
     void notActivated(const std::string& why);
     // Looks at the schedule from `previous` to now: reports the starts missed
     // and returns the one to run now, if any.
-    std::optional<LocalDateTime> lookAtSchedule(const LocalDateTime& previous, bool recent);
+    StartsFound lookAtSchedule(const LocalDateTime& previous, bool recent);
     // The timer's stop, in Status: the starts after it were not missed by accident.
     void noteStopped(const std::optional<LocalDateTime>& at);
     // At start-up and on waking, from the last mark of life: the starts
@@ -194,6 +206,15 @@ private:
     // starts once start-up or wake is over.
     void lookAfterAbsence(const std::optional<LocalDateTime>& alive);
     void reportMissed(const StartsFound& found, const LocalDateTime& now);
+    // After the look at start-up or wake: a made-up run planned and announced.
+    void lookForCatchUp(const StartsFound& found);
+    // A tick: the made-up run whose time has come; true when it ran.
+    bool runCatchUp();
+    // The wake timer for the next start, or none, as the options and the
+    // schedule are now. Never raises.
+    void renewWakeTimer();
+    bool optionOn(const ini::Setting& s);
+    void dropWakeTimer();
     std::optional<LocalDateTime> settledStart(const LocalDateTime& now);
     std::array<bool, 7> weekdays() const;
     // At start-up and at the first tick of a day.
@@ -214,6 +235,8 @@ private:
     // Takes the waiting findings of `gravity` back: a newer one replaces them.
     void dropFindings(Gravity gravity);
     std::string whenText(const LocalDateTime& t);
+    // A scheduled start as the reports name it: weekday, date and time.
+    std::string whenStart(const LocalDateTime& t);
     // The status line of an active schedule at that moment.
     std::string scheduleStatus(const LocalDateTime& now);
 
@@ -226,6 +249,7 @@ private:
     IShellFiles& shellFiles_;
     IVolume& volume_;
     IPower& power_;
+    ISleepControl& sleep_;
     IRegistry& registry_;
     IShellLinkFactory& shellLinks_;
     ILauncher& launcher_;
@@ -274,6 +298,9 @@ private:
     std::uint32_t lookTick_ = 0;
     // The newest start that was run or reported by this program.
     std::optional<LocalDateTime> settled_;
+    std::optional<CatchUp> catchUp_;
+    bool wakeSet_ = false;
+    bool wakeRefusalTold_ = false;
 };
 
 }  // namespace zb

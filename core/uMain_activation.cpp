@@ -54,6 +54,7 @@ std::string TfrmBackup::activate() {
     lookTick_ = clock_.tickCount();
     // A running timer keeps its rhythm: re-enabling would restart the minute.
     if (!window_.timerEnabled()) window_.setTimerEnabled(true);
+    renewWakeTimer();
     ApplicationEvents1Minimize(Ctl::frmBackup);
     return {};
 }
@@ -146,6 +147,8 @@ void TfrmBackup::btnResetRedClick(Ctl) { settings().writeInteger(ini::Rotation, 
 void TfrmBackup::btnStopTimerClick(Ctl) {
     if (window_.timerEnabled()) noteStopped(clock_.now());
     window_.setTimerEnabled(false);
+    catchUp_.reset();
+    renewWakeTimer();
     window_.setText(Ctl::pnTitle, txt::StatusTimerStopped);
     window_.processMessages();
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/copycheck.h"
+#include "core/keep_awake.h"
 #include "core/paths.h"
 #include "core/rotation.h"
 #include "core/run_snapshot.h"
@@ -190,6 +191,8 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     // writing, and its end would let the program be ended mid-copy.
     if (BackupRunning) return;
     BackupRunning = true;
+    const KeepAwake awake(sleep_);
+    catchUp_.reset();  // a run of any kind replaces the made-up one
     ApplicationEvents1Restore(Ctl::frmBackup);
     const LocalDateTime start = clock_.now();
     tally_ = RunTally{};

@@ -27,6 +27,7 @@ void TfrmBackup::returnToWaiting() {
     BackupRunning = false;
     // Nothing to wait in: the program ends with its window.
     if (windowGone_) return;
+    renewWakeTimer();
     window_.setEnabled(Ctl::btnActive, true);
     window_.setEnabled(Ctl::btnQuit, true);
     ApplicationEvents1Minimize(Ctl::frmBackup);
@@ -55,7 +56,7 @@ std::optional<LocalDateTime> TfrmBackup::settledStart(const LocalDateTime& now) 
     return settled_;
 }
 
-std::optional<LocalDateTime> TfrmBackup::lookAtSchedule(const LocalDateTime& previous, bool recent) {
+StartsFound TfrmBackup::lookAtSchedule(const LocalDateTime& previous, bool recent) {
     const LocalDateTime now = clock_.now();
     ScheduleLook look{previous, recent, now, settledStart(now), weekdays(), window_.time(Ctl::dtpTarget)};
     look.heldFrom = heldFrom_;
@@ -66,7 +67,7 @@ std::optional<LocalDateTime> TfrmBackup::lookAtSchedule(const LocalDateTime& pre
     lookFrom_ = now;
     lookTick_ = clock_.tickCount();
     reportMissed(found, now);
-    return found.runNow;
+    return found;
 }
 
 void TfrmBackup::lookAfterAbsence(const std::optional<LocalDateTime>& alive) {
@@ -75,16 +76,17 @@ void TfrmBackup::lookAfterAbsence(const std::optional<LocalDateTime>& alive) {
     // minute is known; one before 2000 is damage, one in the future a clock
     // set back.
     const bool known = alive && alive->year >= 2000 && secondsOf(*alive) <= secondsOf(now);
-    const auto due = lookAtSchedule(known ? *alive : now, false);
+    const StartsFound found = lookAtSchedule(known ? *alive : now, false);
     // Run from the message loop: the window can show the run only once
     // start-up or wake is over.
-    if (due && window_.timerEnabled()) {
+    if (found.runNow && window_.timerEnabled()) {
         // That tick looks from the start on: one a box held past its minute
         // is still run.
-        lookFrom_ = *due;
+        lookFrom_ = *found.runNow;
         window_.postTimerTick();
     }
     heldFrom_.reset();
+    lookForCatchUp(found);
 }
 
 void TfrmBackup::noteStopped(const std::optional<LocalDateTime>& at) {
@@ -111,14 +113,17 @@ void TfrmBackup::TimerTimer(Ctl) {
     // A tick served late (the message loop busy, timers put together) still
     // runs the start it passed over; one after a long stop reports it.
     const bool recent = lookFrom_ && clock_.tickCount() - lookTick_ <= kLateTickMs;
-    const auto due = lookAtSchedule(lookFrom_.value_or(now), recent);
+    const auto due = lookAtSchedule(lookFrom_.value_or(now), recent).runNow;
     showFindings();
     if (!due) {
-        refreshTray();
+        if (!runCatchUp()) refreshTray();
         return;
     }
     settled_ = due;
+    runScheduled(false);
+}
 
+void TfrmBackup::runScheduled(bool madeUp) {
     // Whatever fails today, tomorrow's run must not find the program still
     // marked as running.
     try {
@@ -126,7 +131,11 @@ void TfrmBackup::TimerTimer(Ctl) {
         // A run that found no target has nothing to eject.
         if (window_.checked(Ctl::cbUnmountUSB) && CurrentTargetNo != 0 && !USBUnmount(CurrentTarget))
             report(fill(txt::ErrNotEjected, {CurrentTarget}));
-        const bool shutdown = window_.checked(Ctl::cbSD);
+        // Made up after a start-up or a wake, the run would switch off a
+        // computer that someone has just begun to use.
+        const bool shutdown = window_.checked(Ctl::cbSD) && !madeUp;
+        if (madeUp && window_.checked(Ctl::cbSD))
+            logReport(txt::ErrCatchUpNoShutdown, clock_.now(), EventType::Information, kEventCatchUp);
         window_.setText(Ctl::pnTitle, shutdown ? txt::StatusDoneShutdown : txt::StatusDone);
         if (shutdown && shutDown()) return;
     } catch (...) {

@@ -19,6 +19,7 @@ TfrmBackup::TfrmBackup(const Ports& p)
       shellFiles_(p.shellFiles),
       volume_(p.volume),
       power_(p.power),
+      sleep_(p.sleep),
       registry_(p.registry),
       shellLinks_(p.shellLinks),
       launcher_(p.launcher),
@@ -67,6 +68,7 @@ void TfrmBackup::Click(Ctl sender) {
         case Ctl::btnOpenLocal: btnOpenLocalClick(sender); break;
         case Ctl::miExecNow: miExecNowClick(sender); break;
         case Ctl::miBackupAndShutdown: miBackupAndShutdownClick(sender); break;
+        case Ctl::miOnlyChanges: case Ctl::miCatchUp: case Ctl::miWake: miOptionClick(sender); break;
         default: break;
     }
 }
@@ -173,6 +175,7 @@ void TfrmBackup::Close() {
     FormCloseQuery(Ctl::frmBackup, canClose);
     if (!canClose) return;
     markAlive();
+    dropWakeTimer();
     removeTrayIcon();
     window_.destroy();
     WindowDestroyed();

@@ -48,6 +48,10 @@ void put(char (&field)[N], const std::string& text) {
 
 std::string TfrmBackup::whenText(const LocalDateTime& t) { return locale_.formatShortDate(t) + " " + hhmm(t); }
 
+std::string TfrmBackup::whenStart(const LocalDateTime& t) {
+    return fill(txt::WhenStart, {weekdayName(t), locale_.formatShortDate(t), hhmm(t)});
+}
+
 void TfrmBackup::logReport(const std::string& message, const LocalDateTime& when, EventType type,
                            std::uint32_t id) {
     const std::string date = locale_.formatShortDate(when);
@@ -212,9 +216,7 @@ void TfrmBackup::loadState() {
 
 void TfrmBackup::reportMissed(const StartsFound& found, const LocalDateTime& now) {
     if (found.missed == 0) return;
-    const auto when = [this](const LocalDateTime& t) {
-        return fill(txt::WhenStart, {weekdayName(t), locale_.formatShortDate(t), hhmm(t)});
-    };
+    const auto when = [this](const LocalDateTime& t) { return whenStart(t); };
     const auto reason = [](MissedWhy why) {
         return why == MissedWhy::Held ? txt::ReasonMissedHeld
                : why == MissedWhy::Stopped ? txt::ReasonMissedStopped
@@ -310,6 +312,9 @@ void TfrmBackup::WMEndSession(bool ending) {
         return;
     }
     markAlive();
+    // The program ends: neither its wake nor its keep-awake may outlive it.
+    dropWakeTimer();
+    if (BackupRunning) (void)sleep_.keepAwake(false);
     // The process ends after this message, in the middle of the run.
     if (BackupRunning && !runRecorded_) {
         try {
@@ -329,6 +334,7 @@ void TfrmBackup::PowerBroadcast(std::uint32_t event) {
         lookFrom_.reset();
     } else if (event == kPbtResumeAutomatic) {
         lookAfterAbsence(fromStamp(settings().readText(ini::Alive)));
+        renewWakeTimer();
         reportWeekWithoutCompleteBackup();
         markAlive();
         showFindings();

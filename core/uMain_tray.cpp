@@ -37,7 +37,27 @@ void TfrmBackup::miShowClick(Ctl) { ApplicationEvents1Restore(Ctl::frmBackup); }
 
 void TfrmBackup::WMTrayNotify(std::uintptr_t, std::intptr_t lParam) {
     if (lParam == WM_LBUTTONDOWN_ || lParam == NIN_BALLOONUSERCLICK_) miShowClick(Ctl::frmBackup);
-    else if (lParam == WM_RBUTTONDOWN_) window_.popupTrayMenuAtCursor();
+    else if (lParam == WM_RBUTTONDOWN_) {
+        // The file is the live copy of the options: an administrator may have edited it.
+        window_.setCheckedState(Ctl::miOnlyChanges, optionOn(ini::OnlyChanges));
+        window_.setCheckedState(Ctl::miCatchUp, optionOn(ini::CatchUp));
+        window_.setCheckedState(Ctl::miWake, optionOn(ini::Wake));
+        window_.popupTrayMenuAtCursor();
+    }
+}
+
+void TfrmBackup::miOptionClick(Ctl Sender) {
+    const ini::Setting& key = Sender == Ctl::miOnlyChanges ? ini::OnlyChanges
+                              : Sender == Ctl::miCatchUp   ? ini::CatchUp
+                                                           : ini::Wake;
+    const bool on = !optionOn(key);
+    settings().writeText(key, on ? "1" : "0");
+    window_.setCheckedState(Sender, on);
+    if (Sender == Ctl::miCatchUp && !on) catchUp_.reset();
+    if (Sender == Ctl::miWake) {
+        renewWakeTimer();
+        showFindings();
+    }
 }
 
 void TfrmBackup::TaskbarCreated() {

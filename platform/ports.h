@@ -318,6 +318,31 @@ public:
     virtual bool exitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
 };
 
+// What a wake timer came to.
+enum class WakeTimer {
+    Set,           // set, and Windows may wake the computer for it
+    NotSupported,  // the timer could not be set with resume (SetWaitableTimer failed or ERROR_NOT_SUPPORTED)
+    PlanRefuses,   // set, but the power plan allows no wake timers
+};
+
+// Sleep and wake: the run keeps the computer from sleeping for idle, and one
+// waitable timer wakes it for the next scheduled start.
+class ISleepControl {
+public:
+    virtual ~ISleepControl() = default;
+    // SetThreadExecutionState: on, ES_CONTINUOUS | ES_SYSTEM_REQUIRED (the
+    // display may turn off, sleep asked for by the user still happens); off,
+    // ES_CONTINUOUS alone. Per thread: call it from the one that runs. False
+    // when Windows refused it.
+    virtual bool keepAwake(bool on) = 0;
+    // The one wake timer (CreateWaitableTimerW, SetWaitableTimer with
+    // resume) set to the moment `utcSeconds` (seconds since 1970, UTC); a
+    // timer set before is replaced.
+    virtual WakeTimer setWakeTimer(std::int64_t utcSeconds) = 0;
+    // CancelWaitableTimer; a timer never set is no failure.
+    virtual void cancelWakeTimer() = 0;
+};
+
 // The platform's implementation of each port that can be real on both sides
 // (Win32 on Windows, the stand-in elsewhere); the contract tests use these.
 std::unique_ptr<IProfile> makeProfile();
@@ -325,5 +350,6 @@ std::unique_ptr<ISystem> makeSystem();
 std::unique_ptr<ILocale> makeLocale();
 std::unique_ptr<IClock> makeClock();
 std::unique_ptr<IShellFiles> makeShellFiles();
+std::unique_ptr<ISleepControl> makeSleepControl();
 
 }  // namespace zb

@@ -335,4 +335,25 @@ inline constexpr const char* ErrSpaceLow =
 // Follows the tooltip's last line. %1: the room free.
 inline constexpr const char* TipSpaceLow = ", fast voll (%1 frei)";
 
+
+// A missed start made up, the computer woken for the backup. %1: the missed
+// start (WhenStart); %2: the short date and time the made-up run starts.
+inline constexpr const char* ErrCatchUpPlanned = "Verpasste Sicherung vom %1 wird am %2 Uhr nachgeholt";
+inline constexpr const char* BalloonCatchUpPlanned = "Verpasste Sicherung vom %1 wird am %2 Uhr nachgeholt.";
+// %1: the short date and time the made-up run starts.
+inline constexpr const char* BriefCatchUpPlanned = "Nachholen am %1 Uhr.";
+// %1: the missed start (WhenStart).
+inline constexpr const char* ErrCatchUpStarted = "Verpasste Sicherung vom %1 wird jetzt nachgeholt";
+// A made-up run never switches the computer off, whatever the option says.
+inline constexpr const char* ErrCatchUpNoShutdown =
+    "Nachgeholte Sicherung beendet: Der PC wird danach nicht heruntergefahren";
+// Said once per start of the program; the option stays on.
+inline constexpr const char* ErrWakeRefused =
+    "Computer kann zur Sicherung nicht geweckt werden: Windows lässt keine Zeitgeber zur Aktivierung zu "
+    "(Energieoptionen)";
+inline constexpr const char* BalloonWakeRefused =
+    "Computer kann zur Sicherung nicht geweckt werden: Windows lässt keine Zeitgeber zur Aktivierung zu "
+    "(Energieoptionen).";
+inline constexpr const char* BriefWakeRefused = "Wecken nicht möglich.";
+
 }  // namespace zb::txt

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/backup_state.h"
+
 namespace zb {
 
 namespace {
@@ -84,5 +86,29 @@ bool PosixPower::exitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
     calls.push_back("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reason));
     return exitAccepted;
 }
+
+bool PosixSleepControl::keepAwake(bool on) {
+    calls.push_back(on ? "awake on" : "awake off");
+    if (awakeAccepted) awake = on;
+    return awakeAccepted;
+}
+
+WakeTimer PosixSleepControl::setWakeTimer(std::int64_t utcSeconds) {
+    const LocalDateTime t = fromSeconds(utcSeconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    calls.push_back(std::string("wake ") + text);
+    if (wakeAnswer == WakeTimer::NotSupported) wakeAt.reset();
+    else wakeAt = utcSeconds;
+    return wakeAnswer;
+}
+
+void PosixSleepControl::cancelWakeTimer() {
+    calls.push_back("wake cancel");
+    wakeAt.reset();
+}
+
+std::unique_ptr<ISleepControl> makeSleepControl() { return std::make_unique<PosixSleepControl>(); }
 
 }  // namespace zb

@@ -4,6 +4,7 @@
 // exact sequence of calls.
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,23 @@ public:
     bool adjustTokenPrivileges(Handle token, std::uint64_t luid, std::uint32_t attributes) override;
     bool closeHandle(Handle h) override;
     bool exitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+};
+
+// Keeps nothing awake and wakes nothing: records what the program asked for.
+class PosixSleepControl final : public ISleepControl {
+public:
+    // Scripting.
+    bool awakeAccepted = true;
+    WakeTimer wakeAnswer = WakeTimer::Set;
+    // Record: "awake on", "awake off", "wake 2026-12-08 00:59:00" (the
+    // moment in UTC), "wake cancel".
+    std::vector<std::string> calls;
+    bool awake = false;
+    std::optional<std::int64_t> wakeAt;  // the timer set now, UTC seconds
+
+    bool keepAwake(bool on) override;
+    WakeTimer setWakeTimer(std::int64_t utcSeconds) override;
+    void cancelWakeTimer() override;
 };
 
 }  // namespace zb

@@ -21,6 +21,7 @@ struct StandIns {
     PosixShellFiles shellFiles;
     PosixVolume volume;
     PosixPower power;
+    PosixSleepControl sleep;
     PosixRegistry registry;
     PosixShellLinkFactory shellLinks;
     PosixLauncher launcher;
@@ -29,8 +30,8 @@ struct StandIns {
     Ports ports(IClock& clock) { return ports(clock, window, tray); }
     // With another window or tray, for a test that watches their calls.
     Ports ports(IClock& clock, IWindow& w, ITray& t) {
-        return Ports{w, *profile, *system, *locale, t, clock, shellFiles, volume, power, registry, shellLinks, launcher,
-                     eventLog};
+        return Ports{w, *profile, *system, *locale, t, clock, shellFiles, volume, power, sleep, registry, shellLinks,
+                     launcher, eventLog};
     }
 };
 

@@ -4,6 +4,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "win32/text_win32.h"
 
 namespace zb {
@@ -41,11 +44,23 @@ bool Win32Window::createControls() {
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
     trayMenu_ = CreatePopupMenu();
+    // A menu item that is the parent of others opens them as its submenu;
+    // the tray menu owns the submenus and destroys them with itself.
+    std::array<HMENU, kControlCount> menus{};
+    menus[static_cast<std::size_t>(Ctl::popSysTray)] = trayMenu_;
     for (const CtlInfo& i : kControls) {
-        if (i.kind == Kind::MenuItem)
-            AppendMenuW(trayMenu_, MF_STRING, static_cast<UINT_PTR>(controlId(i.id)), toWide(i.caption).c_str());
-        else if (i.kind == Kind::Separator)
-            AppendMenuW(trayMenu_, MF_SEPARATOR, 0, nullptr);
+        const HMENU in = menus[static_cast<std::size_t>(i.parent)];
+        const bool opens = std::any_of(std::begin(kControls), std::end(kControls),
+                                       [&](const CtlInfo& c) { return c.parent == i.id && c.kind == Kind::MenuItem; });
+        if (i.kind == Kind::MenuItem && opens) {
+            menus[static_cast<std::size_t>(i.id)] = CreatePopupMenu();
+            AppendMenuW(in, MF_POPUP, reinterpret_cast<UINT_PTR>(menus[static_cast<std::size_t>(i.id)]),
+                        toWide(i.caption).c_str());
+        } else if (i.kind == Kind::MenuItem) {
+            AppendMenuW(in, MF_STRING, static_cast<UINT_PTR>(controlId(i.id)), toWide(i.caption).c_str());
+        } else if (i.kind == Kind::Separator) {
+            AppendMenuW(in, MF_SEPARATOR, 0, nullptr);
+        }
         if (!isWindowControl(i.kind)) continue;
         const wchar_t* cls = nullptr;
         const DWORD style = controlStyle(i, cls);
@@ -73,9 +88,18 @@ bool Win32Window::createControls() {
     return true;
 }
 
-bool Win32Window::checked(Ctl c) const { return SendMessageW(ctl(c), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Win32Window::checked(Ctl c) const {
+    // MF_BYCOMMAND finds an item in the submenus too.
+    if (info(c).kind == Kind::MenuItem)
+        return (GetMenuState(trayMenu_, static_cast<UINT>(controlId(c)), MF_BYCOMMAND) & MF_CHECKED) != 0;
+    return SendMessageW(ctl(c), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void Win32Window::setCheckedState(Ctl c, bool on) {
+    if (info(c).kind == Kind::MenuItem) {
+        CheckMenuItem(trayMenu_, static_cast<UINT>(controlId(c)), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+        return;
+    }
     SendMessageW(ctl(c), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 

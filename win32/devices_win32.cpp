@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "win32/text_win32.h"
+#include "win32/window_win32.h"
 
 namespace zb {
 
@@ -26,7 +27,11 @@ bool Win32Volume::deviceIoControl(Handle h, std::uint32_t code, const std::vecto
 
 std::uint32_t Win32Volume::getLastError() { return GetLastError(); }
 
-void Win32Volume::sleep(std::uint32_t ms) { Sleep(ms); }
+void Win32Volume::sleep(std::uint32_t ms) {
+    // Up to 10 s of retries: the window must answer Windows meanwhile.
+    if (serve) serve->serveUntil(nullptr, ms);
+    else Sleep(ms);
+}
 
 bool Win32Volume::closeHandle(Handle h) { return CloseHandle(reinterpret_cast<HANDLE>(h)) != FALSE; }
 

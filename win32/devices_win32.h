@@ -3,8 +3,14 @@
 
 namespace zb {
 
+class Win32Window;
+
 class Win32Volume final : public IVolume {
 public:
+    // The window whose messages are served while the ejection waits for the
+    // volume; none: the wait sleeps.
+    Win32Window* serve = nullptr;
+
     std::uint32_t getDriveType(const std::string& root) override;
     Handle createFile(const std::string& path, std::uint32_t access, std::uint32_t share, std::uint32_t disposition,
                       std::uint32_t flags) override;

@@ -76,7 +76,9 @@ std::optional<std::string> Win32Window::pickFolder() {
         return std::nullopt;
     FILEOPENDIALOGOPTIONS opts = 0;
     dlg->GetOptions(&opts);
-    dlg->SetOptions(opts | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
+    // A copy on its worker names its files relative to the current directory,
+    // and the picker may be open meanwhile.
+    dlg->SetOptions(opts | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
     if (FAILED(dlg->Show(hwnd_))) return std::nullopt;
     ComPtr<IShellItem> item;
     if (FAILED(dlg->GetResult(item.put()))) return std::nullopt;

@@ -8,8 +8,11 @@ Win32Program::Win32Program(HINSTANCE instance, IShellFiles* files)
     : window(instance),
       realShellFiles(files ? nullptr : makeShellFiles()),
       shellFiles(files ? *files : *realShellFiles),
-      form(Ports{window, *profile, *system, *locale, tray, *clock, shellFiles, volume, power, registry, shellLinks,
-                 launcher, eventLog}) {}
+      servedShellFiles(shellFiles, window),
+      form(Ports{window, *profile, *system, *locale, tray, *clock, servedShellFiles, volume, power, sleep, registry,
+                 shellLinks, launcher, eventLog}) {
+    volume.serve = &window;
+}
 
 bool Win32Program::create() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES};

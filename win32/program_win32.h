@@ -10,6 +10,8 @@
 #include "win32/devices_win32.h"
 #include "win32/eventlog_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/power_win32.h"
+#include "win32/served_shellfiles_win32.h"
 #include "win32/shell_win32.h"
 #include "win32/tray_win32.h"
 #include "win32/window_win32.h"
@@ -35,9 +37,12 @@ public:
     std::unique_ptr<IClock> clock = makeClock();
     std::unique_ptr<IShellFiles> realShellFiles;
     IShellFiles& shellFiles;
+    // The form's file port: the shell's operations on a worker thread.
+    ServedShellFiles servedShellFiles;
     Win32Tray tray;
     Win32Volume volume;
     Win32Power power;
+    Win32SleepControl sleep;
     Win32Registry registry;
     Win32ShellLinkFactory shellLinks;
     Win32Launcher launcher;

@@ -173,6 +173,35 @@ void Win32Window::waitForMessages(std::uint32_t timeoutMs) {
     else MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
+void Win32Window::serveUntil(HANDLE object, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    const DWORD count = object ? 1 : 0;
+    for (;;) {
+        DWORD left = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const DWORD elapsed = GetTickCount() - start;
+            if (elapsed >= timeoutMs) return;
+            left = timeoutMs - elapsed;
+        }
+        const bool quitting = state_.waitSleeps();
+        const DWORD woke = MsgWaitForMultipleObjectsEx(count, count ? &object : nullptr, left,
+                                                       quitting ? QS_SENDMESSAGE : QS_ALLINPUT,
+                                                       quitting ? 0 : MWMO_INPUTAVAILABLE);
+        if (count && woke == WAIT_OBJECT_0) return;
+        if (woke == WAIT_FAILED) {
+            if (object) WaitForSingleObject(object, left);
+            return;
+        }
+        if (woke != WAIT_OBJECT_0 + count) continue;  // the time is over: the loop's head decides
+        if (!quitting) {
+            processMessages();
+        } else {
+            MSG msg;
+            PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+}
+
 void Win32Window::destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
@@ -305,6 +334,9 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ENDSESSION:
             guarded([&] { form_->WMEndSession(wp != 0); });
             if (wp) DestroyWindow(hwnd_);
+            return 0;
+        case WM_TIMECHANGE:
+            guarded([&] { form_->TimeChanged(); });
             return 0;
         case WM_POWERBROADCAST:
             guarded([&] { form_->PowerBroadcast(static_cast<std::uint32_t>(wp)); });

@@ -46,6 +46,11 @@ public:
     void appendLine(Ctl c, const std::string& line) override;
     void processMessages() override;
     void waitForMessages(std::uint32_t timeoutMs) override;
+    // Serves the window's messages until `object` is signalled or the time
+    // is over; after the quit message only messages sent by other threads
+    // (the shell's window on a worker may wait for an answer). A null
+    // object waits for the time alone.
+    void serveUntil(HANDLE object, DWORD timeoutMs);
     MsgResult messageBox(MsgKind kind, MsgButtons buttons, const std::string& text) override;
     void destroy() override;
     void setMinimized(bool minimized) override;
