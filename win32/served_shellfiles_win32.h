@@ -43,6 +43,10 @@ public:
     std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
         return real_.fileSystemName(path, name);
     }
+    std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
+                            std::uint32_t& clusterBytes) override {
+        return real_.diskSpace(path, freeBytes, totalBytes, clusterBytes);
+    }
 
 private:
     IShellFiles& real_;
