@@ -140,6 +140,8 @@ private:
     void reportShort(const std::string& message);
     // The ticked sources that the run will not reach any more.
     void reportSourcesNotReached(int fromSource);
+    // Serves the window's messages when called, at most every 50 ms.
+    std::function<void()> messageServer();
     void runSteps();
     // Whether the run's backup fits on the chosen target, told before the
     // weekday folder W is deleted or written; when it clearly does not, the

@@ -60,13 +60,7 @@ bool TfrmBackup::weekdayFolderIsLink(const TargetPath& root, const std::string& 
 
 bool TfrmBackup::pruneWeekdayFolder(const TargetPath& root, const std::string& weekday,
                                     std::array<std::string, 5>& kept) {
-    std::uint32_t served = clock_.tickCount();
-    const std::function<void()> serve = [this, &served] {
-        const std::uint32_t now = clock_.tickCount();
-        if (now - served < kServeEveryMs) return;
-        served = now;
-        window_.processMessages();
-    };
+    const std::function<void()> serve = messageServer();
     // A weekday folder that is a link is taken away as the link: what it
     // points at is no backup of this run's. One that stays stops the run on
     // this target.

@@ -53,6 +53,17 @@ void TfrmBackup::reportShort(const std::string& message) {
     report(message);
 }
 
+std::function<void()> TfrmBackup::messageServer() {
+    // Often enough that the window answers and Windows gets its answer to
+    // the end of the session; rarely enough to cost nothing.
+    return [this, served = clock_.tickCount()]() mutable {
+        const std::uint32_t now = clock_.tickCount();
+        if (now - served < kServeEveryMs) return;
+        served = now;
+        window_.processMessages();
+    };
+}
+
 void TfrmBackup::reportSourcesNotReached(int fromSource) {
     for (int k = fromSource; k <= 5; ++k) {
         const SnapshotSource& s = snapshot_.source(k);
@@ -149,15 +160,8 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // file in use, a path too long, a full target), or fail and leave a
     // complete copy: only the check against the source tells. What it cannot
     // complete is reported; a complete copy is not, whatever the shell said.
-    std::uint32_t served = clock_.tickCount();
-    const CopyShortfall shortfall = completeCopy(shellFiles_, Source, Dest, where, [this, &served] {
-        // Often enough that the window answers and Windows gets its answer
-        // to the end of the session; rarely enough to cost nothing.
-        const std::uint32_t now = clock_.tickCount();
-        if (now - served < kServeEveryMs) return;
-        served = now;
-        window_.processMessages();
-    }, nullptr, [this] { return mediaChange(); });
+    const CopyShortfall shortfall =
+        completeCopy(shellFiles_, Source, Dest, where, messageServer(), nullptr, [this] { return mediaChange(); });
     reportShortfall(Source, Dest, shortfall);
 }
 

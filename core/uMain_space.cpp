@@ -12,7 +12,6 @@ namespace zb {
 
 namespace {
 
-constexpr std::uint32_t kServeEveryMs = 50;
 constexpr std::uint32_t kEventSpaceLow = 12;
 
 }  // namespace
@@ -24,13 +23,7 @@ bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
     // A target that gives no figures is used as it always was.
     if (!volume) return true;
 
-    std::uint32_t served = clock_.tickCount();
-    const std::function<void()> serve = [this, &served] {
-        const std::uint32_t now = clock_.tickCount();
-        if (now - served < kServeEveryMs) return;
-        served = now;
-        window_.processMessages();
-    };
+    const std::function<void()> serve = messageServer();
     // The sources as the run found them at its start; one that cannot be
     // read adds nothing here, and its copy reports it.
     std::vector<std::string> sources;

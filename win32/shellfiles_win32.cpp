@@ -72,6 +72,17 @@ std::optional<std::wstring> longPath(const std::string& path) {
     return L"\\\\?\\" + full;
 }
 
+// The root of the volume that holds `path`, with its delimiter.
+DWORD volumeRootOf(const std::string& path, std::wstring& root) {
+    const auto full = longPath(path);
+    if (!full) return kNameNotPossible;
+    root.assign(full->size() + 2, L'\0');
+    if (!GetVolumePathNameW(full->c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
+    root.resize(wcslen(root.c_str()));
+    if (root.empty() || root.back() != L'\\') root += L'\\';
+    return 0;
+}
+
 std::wstring child(std::wstring folder, const wchar_t* name) {
     if (folder.empty() || folder.back() != L'\\') folder += L'\\';
     return folder + name;
@@ -301,13 +312,8 @@ public:
     }
 
     std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
-        const auto exact = longPath(path);
-        if (!exact) return kNameNotPossible;
-        const std::wstring& full = *exact;
-        std::wstring root(full.size() + 2, L'\0');
-        if (!GetVolumePathNameW(full.c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
-        root.resize(wcslen(root.c_str()));
-        if (root.empty() || root.back() != L'\\') root += L'\\';
+        std::wstring root;
+        if (const DWORD e = volumeRootOf(path, root)) return e;
         wchar_t fs[MAX_PATH + 1] = {};
         if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fs, MAX_PATH + 1))
             return GetLastError();
@@ -317,13 +323,8 @@ public:
 
     std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
                             std::uint32_t& clusterBytes) override {
-        const auto exact = longPath(path);
-        if (!exact) return kNameNotPossible;
-        const std::wstring& full = *exact;
-        std::wstring root(full.size() + 2, L'\0');
-        if (!GetVolumePathNameW(full.c_str(), root.data(), static_cast<DWORD>(root.size()))) return GetLastError();
-        root.resize(wcslen(root.c_str()));
-        if (root.empty() || root.back() != L'\\') root += L'\\';
+        std::wstring root;
+        if (const DWORD e = volumeRootOf(path, root)) return e;
         // Free to this user: a disk quota leaves less than the volume has.
         ULARGE_INTEGER mine{}, total{};
         if (!GetDiskFreeSpaceExW(root.c_str(), &mine, &total, nullptr)) return GetLastError();
