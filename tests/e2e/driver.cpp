@@ -169,8 +169,18 @@ App::App(const std::string& appData, bool waitIdle, const Launch& launch) {
     char loader[MAX_PATH] = {};
     if (launch.stderrFile.empty() || !GetEnvironmentVariableA("WINELOADER", loader, sizeof loader)) {
         std::string cmd = "\"" + exe + "\"";
-        if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &si, &pi_))
-            throw std::runtime_error("cannot start " + exe);
+        // Right after a test's program has ended, Wine now and then refuses
+        // the next start of the same exe for a moment; that is no finding.
+        DWORD error = 0;
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            if (CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &si, &pi_)) {
+                error = 0;
+                break;
+            }
+            error = GetLastError();
+            std::this_thread::sleep_for(500ms);
+        }
+        if (error) throw std::runtime_error("cannot start " + exe + " (error " + std::to_string(error) + ")");
     } else {
         // Wine hands a child the standard input and output of STARTUPINFO,
         // but its standard error, where Wine's debug channels print, stays
