@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "installer/front/folder_rights.h"
+#include "installer/front/folder_rights_win.h"
 
 #include "platform/ports.h"
 #include "win32/handles_win32.h"
@@ -22,17 +22,7 @@ std::string localeInfo(LCTYPE type) {
     return n > 0 ? fromWide(std::wstring_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
 }
 
-struct LocalFreer {
-    void operator()(void* p) const { LocalFree(p); }
-};
-using LocalBlock = std::unique_ptr<void, LocalFreer>;
-
-std::string sidText(PSID sid) {
-    LPWSTR text = nullptr;
-    if (!sid || !ConvertSidToStringSidW(sid, &text)) return {};
-    LocalBlock owned(text);
-    return fromWide(text);
-}
+using setup::sidText;
 
 // The own account counts as an administrator only while this process runs
 // elevated: then it is one. A standard user's program trusts nothing of theirs.
@@ -51,23 +41,7 @@ std::string elevatedAccount() {
 }
 
 bool onlyAdministratorsMayChange(const std::wstring& path) {
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              &owner, nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS)
-        return false;
-    const LocalBlock owned(sd);
-    std::vector<setup::AccessEntry> entries;
-    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-        ACE_HEADER* ace = nullptr;
-        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace))) return false;
-        if (ace->AceType == ACCESS_DENIED_ACE_TYPE) continue;
-        if (ace->AceType != ACCESS_ALLOWED_ACE_TYPE) return false;
-        const auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
-        entries.push_back({true, allowed->Mask, sidText(const_cast<DWORD*>(&allowed->SidStart))});
-    }
-    return setup::onlyAdministratorsMayChange(sidText(owner), dacl != nullptr, entries, elevatedAccount());
+    return setup::onlyAdministratorsMayChange(path, elevatedAccount());
 }
 
 class Win32System final : public ISystem {

@@ -51,8 +51,10 @@ inline std::string ownAccount() {
 }
 
 // The rights of `sd` as plain data, judged by `judge`; anything we cannot read is refused.
+// `account`: the one account besides SYSTEM and Administrators that may
+// change it (the setup's helpers run elevated as it).
 template <typename Judge>
-[[nodiscard]] bool judgeRights(PSID owner, PACL dacl, Judge judge) {
+[[nodiscard]] bool judgeRights(PSID owner, PACL dacl, Judge judge, const std::string& account = ownAccount()) {
     std::vector<AccessEntry> entries;
     for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
         ACE_HEADER* ace = nullptr;
@@ -64,11 +66,12 @@ template <typename Judge>
         entries.push_back({true, allowed->Mask, sidText(const_cast<DWORD*>(&allowed->SidStart)),
                            (ace->AceFlags & INHERIT_ONLY_ACE) != 0});
     }
-    return judge(sidText(owner), dacl != nullptr, entries, ownAccount());
+    return judge(sidText(owner), dacl != nullptr, entries, account);
 }
 
 // Reads the rights of `path` back from the file system and judges them.
-[[nodiscard]] inline bool onlyAdministratorsMayChange(const std::wstring& path) {
+[[nodiscard]] inline bool onlyAdministratorsMayChange(const std::wstring& path,
+                                                     const std::string& account = ownAccount()) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR sd = nullptr;
@@ -76,7 +79,7 @@ template <typename Judge>
                               &owner, nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS)
         return false;
     LocalBlock owned(sd);
-    return judgeRights(owner, dacl, [](auto&&... a) { return onlyAdministratorsMayChange(a...); });
+    return judgeRights(owner, dacl, [](auto&&... a) { return onlyAdministratorsMayChange(a...); }, account);
 }
 
 // The same for what `handle` (opened with READ_CONTROL) is, wherever its name now points.
