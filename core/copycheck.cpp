@@ -6,6 +6,7 @@
 #include "core/message.h"
 #include "core/mirror.h"
 #include "core/names.h"
+#include "core/paths.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -15,22 +16,9 @@ namespace {
 // FAT keeps last-write times to 2 seconds.
 constexpr std::int64_t kTimeTolerance = 2 * 10000000LL;
 
-// The folder that holds `path`; empty above a drive root.
-std::string parentOf(std::string p) {
-    while (p.size() > 1 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
-    const auto cut = p.find_last_of("\\/");
-    if (cut == std::string::npos || cut == 0) return {};
-    std::string parent = p.substr(0, cut);
-    if (parent.back() == '?') return {};  // the "\\?" of a long path
-    if (parent.back() == ':') parent += '\\';
-    return parent;
-}
-
 // Windows keeps such a name only through "\\?\" paths and may not be able
 // to hold it on the target at all.
 bool endsInBlankOrDot(const std::string& name) { return !name.empty() && (name.back() == ' ' || name.back() == '.'); }
-
-bool isWeekdayFolder(const std::string& name) { return name.size() == 1 && name[0] >= '1' && name[0] <= '7'; }
 
 // Errors that may mean the path, or the drive under it, is gone.
 bool notFound(std::uint32_t e) {

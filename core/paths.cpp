@@ -16,4 +16,16 @@ std::string withTrailingDelimiter(std::string path) {
     return path;
 }
 
+std::string parentOf(std::string p) {
+    while (p.size() > 1 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+    const auto cut = p.find_last_of("\\/");
+    if (cut == std::string::npos || cut == 0) return {};
+    std::string parent = p.substr(0, cut);
+    if (parent.back() == '?') return {};  // the "\\?" of a long path
+    if (parent.back() == ':') parent += '\\';
+    return parent;
+}
+
+bool isWeekdayFolder(const std::string& name) { return name.size() == 1 && name[0] >= '1' && name[0] <= '7'; }
+
 }  // namespace zb

@@ -13,4 +13,10 @@ bool isAbsolutePath(std::string_view path);
 // The text with a trailing backslash, unless it already ends in one.
 std::string withTrailingDelimiter(std::string path);
 
+// The folder that holds `path`; empty above a drive root.
+std::string parentOf(std::string path);
+
+// A weekday folder's name: "1" (Monday) to "7".
+bool isWeekdayFolder(const std::string& name);
+
 }  // namespace zb

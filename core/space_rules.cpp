@@ -6,25 +6,13 @@
 #include <map>
 
 #include "core/copycheck.h"
+#include "core/paths.h"
 #include "core/mirror.h"
 #include "core/names.h"
 
 namespace zb {
 
 namespace {
-
-// The folder that holds `path`; empty above a drive root.
-std::string parentOf(std::string p) {
-    while (p.size() > 1 && p.back() == '\\') p.pop_back();
-    const auto cut = p.find_last_of('\\');
-    if (cut == std::string::npos || cut == 0) return {};
-    std::string parent = p.substr(0, cut);
-    if (parent.back() == '?') return {};  // the "\\?" of a long path
-    if (parent.back() == ':') parent += '\\';
-    return parent;
-}
-
-bool isWeekdayFolder(const std::string& name) { return name.size() == 1 && name[0] >= '1' && name[0] <= '7'; }
 
 // A copy's entry can stand for the source's entry of that name only when it
 // is of its kind, spelled alike and no link: else the kept run takes it away.
