@@ -3,6 +3,7 @@
 // are replaced, never written through.
 #include "core/names.h"
 #include "core/run_snapshot.h"
+#include "core/weekday_record.h"
 #include "run_fixture.h"
 
 namespace zb::test {
@@ -125,6 +126,34 @@ TEST_F(RunTest, AWeekdayFolderThatIsALinkAndStaysStopsTheRunOnTheTarget) {
                                   "Sicherung von C:\\Quelle nach E:\\3\\P2\\ fehlgeschlagen!: 09.12.2026"}));
         EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
     }
+}
+
+}  // namespace
+}  // namespace zb::test
+
+namespace zb::test {
+namespace {
+
+// The weekday folder's record survives its own round trip, and a text that
+// is not a whole record is never taken for another account's.
+TEST(WeekdayRecords, TellWhoseFolderItIs) {
+    WeekdayRecord r{"PC01\\anna", "S-1-5-21-1-2-3-1001", "PC01", 3, {2026, 12, 8, 18, 0, 5},
+                    RecordState::Incomplete, LocalDateTime{2026, 12, 8, 18, 42, 0}, 400, 3};
+    const std::string text = formatWeekdayRecord(r);
+    EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(text.find("\r\nZustand=unvollständig\r\nEnde=2026-12-08 18:42:00\r\n"), std::string::npos);
+    EXPECT_EQ(parseWeekdayRecord(text), r);
+    r.state = RecordState::Running, r.end.reset();
+    EXPECT_EQ(parseWeekdayRecord(formatWeekdayRecord(r)), r);
+
+    const std::string cut = text.substr(0, text.find("Beginn="));
+    EXPECT_FALSE(parseWeekdayRecord(cut));
+    EXPECT_FALSE(parseWeekdayRecord("Einkaufsliste\r\nSID=S-1-5-21\r\n"));
+
+    EXPECT_EQ(ownerOf(r, "s-1-5-21-1-2-3-1001", "pc01"), FolderOwner::Own);
+    EXPECT_EQ(ownerOf(r, "S-1-5-21-1-2-3-1002", "PC01"), FolderOwner::OtherAccount);
+    EXPECT_EQ(ownerOf(r, "S-1-5-21-1-2-3-1001", "PC02"), FolderOwner::OtherComputer);
+    EXPECT_EQ(ownerOf(std::nullopt, "S-1-5-21-1-2-3-1002", "PC02"), FolderOwner::Unrecorded);
 }
 
 }  // namespace
