@@ -36,10 +36,12 @@ pictures="$build/generated"
 # and Vorgabe.exe, which puts an administrator's preset in place
 # (installer/front/). All load DLLs from System32 only, as the program does.
 x86_64-w64-mingw32-windres -I "$build/generated" "$here/front/Deinstallieren.rc" -O coff -o "$work/front.res"
+# Vorgabe.exe judges a preset by the program's own rules (core/preset_rules.*).
 for helper in Deinstallieren Ordnerrechte Vorgabe; do
     res=()
     [ "$helper" = Deinstallieren ] && res=("$work/front.res")
-    x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -municode -mwindows -Wall -Werror \
+    [ "$helper" = Vorgabe ] && res=("$root"/core/{preset_rules,settings,message,paths}.cpp)
+    x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -I "$root" -municode -mwindows -Wall -Werror \
         "$here/front/$helper.cpp" "$root/win32/load_config.cpp" "${res[@]}" -lole32 -luuid -lntdll -o "$work/$helper.exe"
     # The symbol it needs first, then the symbols go.
     "$root/cmake/pe-load-config.sh" "$work/$helper.exe"
