@@ -89,13 +89,9 @@ rm -f "$out/$msi"
 cp "$here/ZelkorBackup.wxs" "$pictures/ZelkorBackup.ico" "$work/"
 grep -q "UpgradeCode=\"$upgrade_code\"" "$work/ZelkorBackup.wxs" || { echo "package.sh: upgrade code differs from ZelkorBackup.wxs" >&2; exit 1; }
 (cd "$work" && wixl -a x64 -D Version="$version" -D VersionDotted="$dotted" -D ProductCode="$product_code" \
-    -D Exe=ZelkorBackup.exe -D Guide=Anleitung.html -D Preset=Vorgabe.exe -D Icon=ZelkorBackup.ico \
-    -o "$msi" ZelkorBackup.wxs 2>wixl.log) || { cat "$work/wixl.log" >&2; exit 1; }
-# What wixl cannot say: the event source's file as REG_EXPAND_SZ ("#%"), and
-# the properties that a managed install may pass to the elevated part.
-msibuild "$work/$msi" \
-    -q "UPDATE \`Registry\` SET \`Value\` = '#%[INSTALLDIR]ZelkorBackup.exe' WHERE \`Name\` = 'EventMessageFile'" \
-    -q "UPDATE \`Property\` SET \`Value\` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;VORGABE;NSISINSTALLED' WHERE \`Property\` = 'SecureCustomProperties'"
+    -D Exe=ZelkorBackup.exe -D Guide=Anleitung.html -D Preset=Vorgabe.exe -D Rights=Ordnerrechte.exe \
+    -D Icon=ZelkorBackup.ico -o "$msi" ZelkorBackup.wxs 2>wixl.log) || { cat "$work/wixl.log" >&2; exit 1; }
+"$here/msi-tables.sh" "$work/$msi"
 [ ${#sign_define[@]} -eq 0 ] || "$here/sign.sh" "$work/$msi"
 cp "$work/$msi" "$out/$msi"
 

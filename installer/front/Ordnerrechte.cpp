@@ -1,11 +1,13 @@
-// Ordnerrechte.exe [/aktualisieren] FOLDER: makes the installation folder for
-// the setup, elevated, before the setup writes a file there.
+// Ordnerrechte.exe [/aktualisieren | /erneuern] FOLDER: makes the installation
+// folder for the setup and the MSI package, elevated, before either writes a
+// file there.
 //
 // The folder is created by this program with the rights of Program Files in
 // the same call (Administrators and SYSTEM full control, Users read and
 // execute, nothing inherited), and so is every missing folder on the way. A
 // folder that already exists is never taken over: what a user made or opened
-// there beforehand would stay theirs. Only an update (/aktualisieren) accepts
+// there beforehand would stay theirs. Only an update (/aktualisieren) or the
+// MSI package's repair or upgrade (/erneuern) accepts
 // the folder of the installed version, and only as it is: protected, holding
 // no link and no file with another name elsewhere. Every folder above must be
 // one that only administrators can rename, replace or write (the drive's root:
@@ -95,7 +97,12 @@ public:
         if (!keep_) undo();
     }
 
-    int prepare(const std::wstring& folder, bool update) {
+    // First: the folder must not exist. Update: the setup's update, into the
+    // folder of the installed version. Renew: the MSI package's repair or
+    // upgrade, which Windows Installer knows to be an installation of its
+    // own; its folder may already have lost the older version's files.
+    enum class Mode { First, Update, Renew };
+    int prepare(const std::wstring& folder, Mode mode) {
         const std::vector<std::wstring> parts = zb::setup::installPathParts(folder);
         // A network folder's administrators are the server's.
         if (parts.size() < 2) return kRefused;
@@ -130,9 +137,10 @@ public:
                 continue;
             }
             if (last) {
-                if (!update) return kExists;
+                if (mode == Mode::First) return kExists;
                 UpdateCheck check;
-                if (!check.folderIsIntact(next.get(), path) || !check.holdsTheProgram()) return kRefused;
+                if (!check.folderIsIntact(next.get(), path) || (mode == Mode::Update && !check.holdsTheProgram()))
+                    return kRefused;
             } else {
                 bool isFolder = false;
                 if (isLinkOrShared(next.get(), path, &isFolder) || !isFolder ||
@@ -167,10 +175,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    const bool update = argv && argc == 3 && std::wstring(argv[1]) == L"/aktualisieren";
-    const std::wstring folder = argv && argc == (update ? 3 : 2) ? fullPath(argv[argc - 1]) : std::wstring();
+    Installation::Mode mode = Installation::Mode::First;
+    if (argv && argc == 3 && std::wstring(argv[1]) == L"/aktualisieren") mode = Installation::Mode::Update;
+    if (argv && argc == 3 && std::wstring(argv[1]) == L"/erneuern") mode = Installation::Mode::Renew;
+    const bool option = mode != Installation::Mode::First;
+    const std::wstring folder = argv && argc == (option ? 3 : 2) ? fullPath(argv[argc - 1]) : std::wstring();
     LocalFree(argv);
     if (folder.empty()) return kRefused;
     Installation installation;
-    return installation.prepare(folder, update);
+    return installation.prepare(folder, mode);
 }

@@ -60,6 +60,19 @@ TEST(PresetRule, FoldersAreFoldersAndTextsArePlain) {
                               "E:\\%USERNAME%\\", "C:\\Daten\\Konsole", "C:\\Daten\\COM10", "C:\\Größe", ""})
         EXPECT_EQ(presetValue(ini::Target[0], taken, time), std::string(taken)) << taken;
     EXPECT_FALSE(presetValue(ini::OnlyChanges, "1\x1b[2J", time));
+    // Every way of writing a device or the object manager, at every level of
+    // a drive or network folder, with either separator and in any case.
+    for (const std::string sep : {"\\", "/"})
+        for (const std::string base : {"C:" + sep, sep + sep + "srv" + sep + "share" + sep, "E:" + sep + "x" + sep}) {
+            for (const char* device : {"NUL", "con", "COM3", "lpt1.txt", "CONIN$", "nul ", "Aux.log"}) {
+                EXPECT_FALSE(isFolderPath(base + device)) << base + device;
+                EXPECT_FALSE(isFolderPath(base + device + sep + "Daten")) << base + device;
+            }
+            for (const char* name : {"NULL", "cons", "COM", "LPT10", "Auxiliar", "Konto"})
+                EXPECT_TRUE(isFolderPath(base + name + sep + "Daten")) << base + name;
+            for (const std::string device : {sep + sep + "." + sep, sep + "??" + sep, sep + sep + "?" + sep + "GlobalRoot" + sep})
+                EXPECT_FALSE(isFolderPath(device + base)) << device + base;
+        }
 }
 
 // Vorgabe.exe places only a preset: the program's sections and keys, valid values.
