@@ -1,5 +1,6 @@
 // The administrator's preset for each user's first start, and the logon step
 // that makes a new user's program start.
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -102,6 +103,32 @@ TEST(PresetRule, OnlyAFileThatIsAPresetIsOne) {
         EXPECT_EQ(check.fault, c.fault) << c.text.substr(0, 60);
         EXPECT_EQ(check.what, c.what) << c.text.substr(0, 60);
     }
+}
+
+// Generated: a preset bent byte by byte. Whatever Vorgabe.exe takes, the
+// program reads with no key or value it would refuse; nothing else passes.
+TEST(PresetRule, ABentPresetIsTakenOnlyWhenItIsStillOne) {
+    const std::string good = "[Backup]\r\nMon=1\r\nP1A=1\r\nP1P=C:\\Daten\r\nTAR1=\\\\srv\\f\\%USERNAME%\r\nZEI=21:30:00\r\n";
+    const std::string bytes = std::string("=[];\"\r\n\\/:.\x01\x7f\xe2\x80\xae") + '\0';
+    std::mt19937 random(39);
+    int taken = 0;
+    const TimeRules time{":", "", ""};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = good;
+        for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n) {
+            const std::size_t at = random() % text.size();
+            const char c = random() % 2 ? bytes[random() % bytes.size()] : static_cast<char>('A' + random() % 26);
+            if (random() % 2) text[at] = c;
+            else text.insert(at, 1, c);
+        }
+        if (checkPresetFile(text, time).fault != PresetFault::None) continue;
+        ++taken;
+        // What the program's first start reads of it, it takes whole.
+        const IniText ini(text);
+        const auto read = [&](const ini::Setting& s) { return ini.value(s.section, s.key); };
+        EXPECT_EQ(judgePreset(read, time).refused, std::vector<std::string>{}) << text;
+    }
+    EXPECT_GT(taken, 100);
 }
 
 class PresetTest : public FormTest {
