@@ -1,6 +1,6 @@
-// Ordnerrechte.exe [/aktualisieren | /erneuern] FOLDER: makes the installation
-// folder for the setup and the MSI package, elevated, before either writes a
-// file there.
+// Ordnerrechte.exe [/aktualisieren | /erneuern | /entfernen] FOLDER: makes the
+// installation folder for the setup and the MSI package, elevated, before
+// either writes a file there (/entfernen: the MSI package's rollback).
 //
 // The folder is created by this program with the rights of Program Files in
 // the same call (Administrators and SYSTEM full control, Users read and
@@ -176,12 +176,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     Installation::Mode mode = Installation::Mode::First;
-    if (argv && argc == 3 && std::wstring(argv[1]) == L"/aktualisieren") mode = Installation::Mode::Update;
-    if (argv && argc == 3 && std::wstring(argv[1]) == L"/erneuern") mode = Installation::Mode::Renew;
-    const bool option = mode != Installation::Mode::First;
-    const std::wstring folder = argv && argc == (option ? 3 : 2) ? fullPath(argv[argc - 1]) : std::wstring();
+    const std::wstring option = argv && argc == 3 ? argv[1] : L"";
+    if (option == L"/aktualisieren") mode = Installation::Mode::Update;
+    if (option == L"/erneuern") mode = Installation::Mode::Renew;
+    const std::wstring folder = argv && argc == (option.empty() ? 2 : 3) ? fullPath(argv[argc - 1]) : std::wstring();
     LocalFree(argv);
     if (folder.empty()) return kRefused;
+    // The MSI package's rollback of a first installation: the folder made
+    // for it goes again once the installer has taken its files back, so that
+    // the next attempt does not find a folder that exists. Only while it is
+    // empty: what anyone else put there stays.
+    if (option == L"/entfernen") return RemoveDirectoryW(folder.c_str()) ? kAccepted : kRefused;
+    if (!option.empty() && mode == Installation::Mode::First) return kRefused;
     Installation installation;
     return installation.prepare(folder, mode);
 }

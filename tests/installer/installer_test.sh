@@ -451,6 +451,7 @@ msi_tables() {
     msi_table InstallExecuteSequence | grep -Fxq "PlacePreset	VORGABE AND NOT REMOVE AND (NOT Installed OR (AdminUser AND Privileged))	4010" &&
     msi_table CustomAction | grep -Fxq "MakeFolder	3074	OrdnerrechteExe	\"[INSTALLDIR]\\\"	" &&
     msi_table InstallExecuteSequence | grep -Fxq "MakeFolder	NOT Installed AND NOT WIX_UPGRADE_DETECTED AND NOT REMOVE	3690" &&
+    msi_table CustomAction | grep -Fxq "UndoFolder	3394	OrdnerrechteExe	/entfernen \"[INSTALLDIR]\\\"	" &&
     msi_table CustomAction | grep -Fxq "RenewFolder	3074	OrdnerrechteExe	/erneuern \"[INSTALLDIR]\\\"	" &&
     msi_table InstallExecuteSequence | grep -Fxq "RemoveExistingProducts		1401" &&
     msi_table Registry | grep -Fq "EventMessageFile	#%[INSTALLDIR]ZelkorBackup.exe	Program" &&
@@ -473,6 +474,8 @@ check "the MSI refuses a folder made beforehand and installs nothing" eval \
 # A computer that never had a preset: under Wine the helper that msiexec
 # runs takes no folder made before (see README).
 rm -rf "$settings" "${preset%/*}"
+check "a first install naming a file that is no preset fails and leaves no folder to refuse next" eval \
+    'msi_failed wine msiexec /i "$msi" /qn "VORGABE=$geheim_win" && fails test -e "$program_dir" && fails test -e "$preset"'
 check "the MSI installs quietly with VORGABE" exits_with 0 wine msiexec /i "$msi" /qn "VORGABE=$preset_win"
 check "the program and the guide are installed" same_files \
     "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe" "$program_dir/Anleitung.html" "$portable/Anleitung.html"
