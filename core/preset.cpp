@@ -1,5 +1,7 @@
 #include "core/preset.h"
 
+#include <cctype>
+
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/shell/links.h"
@@ -13,32 +15,28 @@ std::string presetPath(ISystem& system) {
     return withTrailingDelimiter(shared) + txt::PresetFolderName + '\\' + txt::PresetFileName;
 }
 
-namespace {
-
-// A value read into the profile functions' 2048 characters may have been cut.
-constexpr std::size_t kLongestValue = 2046;
-
-std::optional<std::string> checked(const ini::Setting& s, const std::string& text, const TimeRules& time) {
-    if (text.size() > kLongestValue) return std::nullopt;
-    switch (s.type) {
-        case ini::Type::Flag: {
-            // No integer as a whole: the program would read it as clear, which
-            // is not what the administrator wrote.
-            const std::int32_t value = strToIntDef(text, 0);
-            if (value == 0 && strToIntDef(text, 1) != 0) return std::nullopt;
-            return value != 0 ? "1" : "0";
+std::optional<std::string> forThisAccount(const std::string& text, ISystem& system) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        bool replaced = false;
+        for (const char* name : {"USERNAME", "USERPROFILE"}) {
+            const std::string variable = std::string("%") + name + "%";
+            if (text.size() - i < variable.size()) continue;
+            bool same = true;
+            for (std::size_t k = 0; k < variable.size() && same; ++k)
+                same = std::toupper(static_cast<unsigned char>(text[i + k])) == variable[k];
+            if (!same) continue;
+            const std::string value = system.env(name);
+            if (value.empty()) return std::nullopt;
+            out += value;
+            i += variable.size();
+            replaced = true;
+            break;
         }
-        case ini::Type::Time:
-            if (!parseTime(text, time.separator, time.am, time.pm)) return std::nullopt;
-            return text;
-        case ini::Type::Integer:
-        case ini::Type::Text:
-            return text;
+        if (!replaced) out += text[i++];
     }
-    return std::nullopt;
+    return out;
 }
-
-}  // namespace
 
 PresetJudgement judgePreset(const std::function<std::optional<std::string>(const ini::Setting&)>& read,
                             const TimeRules& time) {
@@ -52,7 +50,7 @@ PresetJudgement judgePreset(const std::function<std::optional<std::string>(const
     for (const ini::Setting& s : keys) {
         const std::optional<std::string> text = read(s);
         if (!text) continue;
-        if (auto value = checked(s, *text, time)) result.take.push_back({s, std::move(*value)});
+        if (auto value = presetValue(s, *text, time)) result.take.push_back({s, std::move(*value)});
         else result.refused.emplace_back(s.key);
     }
     return result;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/preset_rules.h"
 #include "core/settings_schema.h"
 #include "platform/ports.h"
 
@@ -26,17 +27,20 @@ struct PresetJudgement {
     std::vector<std::string> refused;  // the keys left out, in the same order
 };
 
-// The locale's rule for a time of day, as the program reads ZEI.
-struct TimeRules {
-    std::string separator, am, pm;
-};
-
 // Which keys of the preset pass the checks that the program's own reading of
 // Backup.ini applies: the settings of the window and NurAenderungen; nothing
 // of the rotation, the state or the error log, which are each user's own.
-// `read` gives a key's text, nothing when the preset lacks the key.
+// `read` gives a key's text, nothing when the preset lacks the key. Values
+// with control or direction characters, and folders that name a device, a
+// pipe or GLOBALROOT, are refused like any other invalid value.
 PresetJudgement judgePreset(const std::function<std::optional<std::string>(const ini::Setting&)>& read,
                             const TimeRules& time);
+
+// A folder of the preset for this account: %USERNAME% and %USERPROFILE% (in
+// any case) replaced by the account's, so that one preset gives each user of
+// a shared computer a folder of their own on the same drive. Nothing when it
+// names one of them and the account has none.
+std::optional<std::string> forThisAccount(const std::string& text, ISystem& system);
 
 // The logon step that Windows runs once for each user of a computer on which
 // the program was installed for all: a user who has never started the

@@ -117,18 +117,24 @@ void TfrmBackup::FormCreate(Ctl) {
 void TfrmBackup::takePreset() {
     const std::string preset = presetPath(system_);
     if (preset.empty()) return;
-    switch (system_.fileTrust(preset)) {
+    // Read once, from the handle whose owner and rights were judged: what
+    // the name points to afterwards is never read.
+    const ISystem::TrustedFile file = system_.readTrustedFile(preset, kLargestPreset);
+    switch (file.trust) {
         case ISystem::Trust::Missing: return;
         case ISystem::Trust::Untrusted: report(fill(txt::ErrPresetUntrusted, {preset})); return;
         case ISystem::Trust::Trusted: break;
     }
-    // Read with a default no value can have, so that a missing key stays
-    // missing instead of becoming an empty path or a clear flag.
-    const std::string absent(1, '\x01');
+    if (!file.text) {
+        report(fill(txt::ErrPresetTooLarge, {preset}));
+        return;
+    }
+    const IniText text(*file.text);
     const auto read = [&](const ini::Setting& s) -> std::optional<std::string> {
-        std::string text = profile_.getString(preset, s.section, s.key, absent);
-        if (text == absent) return std::nullopt;
-        return text;
+        std::optional<std::string> value = text.value(s.section, s.key);
+        // A folder of the account's own; a variable the account lacks makes it invalid.
+        if (value && isFolderSetting(s)) return forThisAccount(*value, system_).value_or(std::string(1, '\x01'));
+        return value;
     };
     const PresetJudgement judged =
         judgePreset(read, {locale_.timeSeparator(), locale_.amDesignator(), locale_.pmDesignator()});

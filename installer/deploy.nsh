@@ -24,10 +24,14 @@ Var PresetSource
 
 ; Quits with a message (none when silent) and exit code 2.
 !macro REFUSE text
+  !insertmacro REFUSE_WITH ${EXIT_NOTHING_DONE} "${text}"
+!macroend
+!macro REFUSE_WITH code text
+  DetailPrint "${text}"
   ${IfNot} ${Silent}
     MessageBox MB_OK|MB_ICONSTOP "${text}"
   ${EndIf}
-  SetErrorLevel ${EXIT_NOTHING_DONE}
+  SetErrorLevel ${code}
   Quit
 !macroend
 
@@ -50,6 +54,38 @@ Function DeployChecks
   ${OrIf} ${FileExists} "$PresetSource\*.*"
     !insertmacro REFUSE "Die Vorgabe „$PresetSource“ (/VORGABE=) wurde nicht gefunden. Es wurde nichts installiert."
   ${EndIf}
+  Call CheckPreset
+FunctionEnd
+
+; Only a preset is placed, and only into a folder as the setup makes it: the
+; helper judges both, from the protected plug-in folder, before anything
+; changes. Its exit code (20 to 25) is the setup's, its reason the message.
+Function CheckPreset
+  File "/oname=$PLUGINSDIR\${PRESET_HELPER}" "${PRESET}"
+  ClearErrors
+  ExecWait '"$PLUGINSDIR\${PRESET_HELPER}" /pruefen "/bericht=$PLUGINSDIR\Vorgabe-Bericht.txt" "$PresetSource"' $0
+  ${If} ${Errors}
+    StrCpy $0 1
+  ${EndIf}
+  ${If} $0 <> 0
+    Call RefusePreset
+  ${EndIf}
+FunctionEnd
+
+; $0: the helper's exit code. Quits with the reason it wrote and, for a
+; refused preset or folder, its code.
+Function RefusePreset
+  StrCpy $1 "Die Vorgabe „$PresetSource“ konnte nicht als „%ProgramData%\${APP}\Vorgabe.ini“ gespeichert werden."
+  ClearErrors
+  FileOpen $2 "$PLUGINSDIR\Vorgabe-Bericht.txt" r
+  ${IfNot} ${Errors}
+    FileReadUTF16LE $2 $1
+    FileClose $2
+  ${EndIf}
+  ${If} $0 < 20
+    StrCpy $0 ${EXIT_NOTHING_DONE}
+  ${EndIf}
+  !insertmacro REFUSE_WITH $0 "$1$\r$\nEs wurde nichts installiert."
 FunctionEnd
 
 ; In the section, after the folder is secured and before any other file is
@@ -62,15 +98,17 @@ Function DeployPreset
     Return
   ${EndIf}
   ClearErrors
-  ExecWait '"$INSTDIR\${PRESET_HELPER}" "$PresetSource"' $0
+  ExecWait '"$INSTDIR\${PRESET_HELPER}" "/bericht=$PLUGINSDIR\Vorgabe-Bericht.txt" "$PresetSource"' $0
   ${If} ${Errors}
-  ${OrIf} $0 <> 0
+    StrCpy $0 1
+  ${EndIf}
+  ${If} $0 <> 0
     ; On a first install nothing stays; an update keeps the installed version.
     ${If} $InstalledDir == ""
       Delete "$INSTDIR\${PRESET_HELPER}"
       RMDir "$INSTDIR"
     ${EndIf}
-    !insertmacro REFUSE "Die Vorgabe „$PresetSource“ konnte nicht als „%ProgramData%\${APP}\Vorgabe.ini“ gespeichert werden. Es wurde nichts installiert.$\r$\n$\r$\nDer Ordner „%ProgramData%\${APP}“ wird nur verwendet, wenn nur Administratoren ihn ändern können. Hat ihn jemand anderes angelegt, löschen Sie ihn und starten Sie das Setup erneut."
+    Call RefusePreset
   ${EndIf}
 FunctionEnd
 

@@ -36,10 +36,12 @@ pictures="$build/generated"
 # and Vorgabe.exe, which puts an administrator's preset in place
 # (installer/front/). All load DLLs from System32 only, as the program does.
 x86_64-w64-mingw32-windres -I "$build/generated" "$here/front/Deinstallieren.rc" -O coff -o "$work/front.res"
+# Vorgabe.exe judges a preset by the program's own rules (core/preset_rules.*).
 for helper in Deinstallieren Ordnerrechte Vorgabe; do
     res=()
     [ "$helper" = Deinstallieren ] && res=("$work/front.res")
-    x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -municode -mwindows -Wall -Werror \
+    [ "$helper" = Vorgabe ] && res=("$root"/core/{preset_rules,settings,message,paths}.cpp)
+    x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -I "$root" -municode -mwindows -Wall -Werror \
         "$here/front/$helper.cpp" "$root/win32/load_config.cpp" "${res[@]}" -lole32 -luuid -lntdll -o "$work/$helper.exe"
     # The symbol it needs first, then the symbols go.
     "$root/cmake/pe-load-config.sh" "$work/$helper.exe"
@@ -87,13 +89,9 @@ rm -f "$out/$msi"
 cp "$here/ZelkorBackup.wxs" "$pictures/ZelkorBackup.ico" "$work/"
 grep -q "UpgradeCode=\"$upgrade_code\"" "$work/ZelkorBackup.wxs" || { echo "package.sh: upgrade code differs from ZelkorBackup.wxs" >&2; exit 1; }
 (cd "$work" && wixl -a x64 -D Version="$version" -D VersionDotted="$dotted" -D ProductCode="$product_code" \
-    -D Exe=ZelkorBackup.exe -D Guide=Anleitung.html -D Preset=Vorgabe.exe -D Icon=ZelkorBackup.ico \
-    -o "$msi" ZelkorBackup.wxs 2>wixl.log) || { cat "$work/wixl.log" >&2; exit 1; }
-# What wixl cannot say: the event source's file as REG_EXPAND_SZ ("#%"), and
-# the properties that a managed install may pass to the elevated part.
-msibuild "$work/$msi" \
-    -q "UPDATE \`Registry\` SET \`Value\` = '#%[INSTALLDIR]ZelkorBackup.exe' WHERE \`Name\` = 'EventMessageFile'" \
-    -q "UPDATE \`Property\` SET \`Value\` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;VORGABE;NSISINSTALLED' WHERE \`Property\` = 'SecureCustomProperties'"
+    -D Exe=ZelkorBackup.exe -D Guide=Anleitung.html -D Preset=Vorgabe.exe -D Rights=Ordnerrechte.exe \
+    -D Icon=ZelkorBackup.ico -o "$msi" ZelkorBackup.wxs 2>wixl.log) || { cat "$work/wixl.log" >&2; exit 1; }
+"$here/msi-tables.sh" "$work/$msi"
 [ ${#sign_define[@]} -eq 0 ] || "$here/sign.sh" "$work/$msi"
 cp "$work/$msi" "$out/$msi"
 

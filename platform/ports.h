@@ -103,10 +103,20 @@ public:
     virtual std::string shellDesktopFolder() = 0;
     // The folder of all users' data (%ProgramData%); empty when there is none.
     virtual std::string sharedDataFolder() = 0;
-    // Whether a file that every user's program reads can be changed by
-    // administrators only: the file and the folder that holds it.
+    // A file that every user's program reads, judged by what it is and read
+    // once from the handle that was judged: no link on the way, the file and
+    // the folder that holds it owned and changeable by administrators only,
+    // the folder above that one a folder where others may add beside it but
+    // not remove or re-point it. `text`: the content as UTF-8 (UTF-16 with
+    // its byte-order mark, otherwise the system's ANSI code page, as the
+    // profile functions read it); nothing when it is larger than `largest`
+    // bytes. Missing: the file or its folder is not there.
     enum class Trust { Missing, Trusted, Untrusted };
-    virtual Trust fileTrust(const std::string& path) = 0;
+    struct TrustedFile {
+        Trust trust = Trust::Missing;
+        std::optional<std::string> text;
+    };
+    virtual TrustedFile readTrustedFile(const std::string& path, std::size_t largest) = 0;
 };
 
 // The user's regional settings.

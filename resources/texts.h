@@ -33,6 +33,9 @@ inline constexpr const char* ErrPresetValues =
 // %1: the preset file.
 inline constexpr const char* ErrPresetUntrusted =
     "Die Vorgabe %1 wurde nicht übernommen, weil nicht nur Administratoren sie ändern können.";
+// %1: the preset file.
+inline constexpr const char* ErrPresetTooLarge =
+    "Die Vorgabe %1 wurde nicht übernommen, weil sie größer als 64 KB ist.";
 
 // Start-up and end
 inline constexpr const char* StatusInit = "Initialisiere...";

@@ -3,10 +3,12 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "installer/front/folder_rights_win.h"
+#include "win32/folder_rights_win.h"
 
 #include "platform/ports.h"
 #include "win32/handles_win32.h"
@@ -40,8 +42,19 @@ std::string elevatedAccount() {
     return sidText(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid);
 }
 
-bool onlyAdministratorsMayChange(const std::wstring& path) {
-    return setup::onlyAdministratorsMayChange(path, elevatedAccount());
+// The content as the profile functions read it: UTF-16 after its mark,
+// otherwise the system's ANSI code page.
+std::string profileText(const std::string& bytes) {
+    std::wstring wide;
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+        wide.resize((bytes.size() - 2) / sizeof(wchar_t));
+        std::memcpy(wide.data(), bytes.data() + 2, wide.size() * sizeof(wchar_t));
+    } else if (!bytes.empty()) {
+        const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        wide.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+        if (n > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+    }
+    return fromWide(wide);
 }
 
 class Win32System final : public ISystem {
@@ -94,18 +107,48 @@ public:
         std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(path, &CoTaskMemFree);
         return SUCCEEDED(hr) && path ? fromWide(path) : std::string();
     }
-    Trust fileTrust(const std::string& path) override {
-        const std::wstring wide = toWide(path);
-        const DWORD a = GetFileAttributesW(wide.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES)
-            return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND ? Trust::Missing
-                                                                                                  : Trust::Untrusted;
-        const auto cut = wide.find_last_of(L'\\');
-        if ((a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) || cut == std::wstring::npos)
-            return Trust::Untrusted;
-        // The folder too: whoever may change it can put another file there.
-        return onlyAdministratorsMayChange(wide) && onlyAdministratorsMayChange(wide.substr(0, cut)) ? Trust::Trusted
-                                                                                                  : Trust::Untrusted;
+    // Each level opened relative to the one above, never following a link,
+    // and judged by what its handle is: a name swapped after the check
+    // reaches nothing, and the content comes from the handle that was judged.
+    TrustedFile readTrustedFile(const std::string& path, std::size_t largest) override {
+        const std::optional<std::wstring> wide = toWideExact(path);
+        if (!wide) return {Trust::Untrusted, {}};
+        const auto fileCut = wide->find_last_of(L'\\');
+        const auto folderCut = fileCut == std::wstring::npos || fileCut == 0 ? std::wstring::npos
+                                                                            : wide->find_last_of(L'\\', fileCut - 1);
+        if (folderCut == std::wstring::npos || folderCut < 3 || wide->compare(0, 4, L"\\\\?\\") == 0 ||
+            wide->compare(0, 2, L"\\\\") == 0)
+            return {Trust::Untrusted, {}};
+        const std::wstring sharedPath = wide->substr(0, folderCut);
+        const std::wstring folderName = wide->substr(folderCut + 1, fileCut - folderCut - 1);
+        const std::wstring fileName = wide->substr(fileCut + 1);
+        const auto missing = [](NTSTATUS status) {
+            return status == setup::kNameNotFound || status == setup::kPathNotFound;
+        };
+        NTSTATUS status = 0;
+        const setup::OwnedHandle shared = setup::openEntry(nullptr, L"\\??\\" + sharedPath, setup::kLook, FILE_OPEN,
+                                                           FILE_DIRECTORY_FILE, nullptr, &status);
+        if (!shared) return {missing(status) ? Trust::Missing : Trust::Untrusted, {}};
+        const std::wstring expected = L"\\\\?\\" + sharedPath;
+        const setup::OwnedHandle folder =
+            setup::openEntry(shared.get(), folderName, setup::kLook, FILE_OPEN, FILE_DIRECTORY_FILE, nullptr, &status);
+        if (!folder) return {missing(status) ? Trust::Missing : Trust::Untrusted, {}};
+        const setup::OwnedHandle file = setup::openEntry(folder.get(), fileName, setup::kLook | FILE_READ_DATA, FILE_OPEN,
+                                                         FILE_NON_DIRECTORY_FILE, nullptr, &status);
+        if (!file) return {missing(status) ? Trust::Missing : Trust::Untrusted, {}};
+        const std::wstring folderPath = setup::childPath(expected, folderName);
+        if (!setup::presetIsTrusted(setup::see(shared.get(), expected), setup::see(folder.get(), folderPath),
+                                    setup::see(file.get(), setup::childPath(folderPath, fileName)), elevatedAccount()))
+            return {Trust::Untrusted, {}};
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file.get(), &size)) return {Trust::Untrusted, {}};
+        if (static_cast<unsigned long long>(size.QuadPart) > largest) return {Trust::Trusted, std::nullopt};
+        std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+        DWORD got = 0;
+        if (!bytes.empty() &&
+            (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()))
+            return {Trust::Untrusted, {}};
+        return {Trust::Trusted, profileText(bytes)};
     }
 };
 

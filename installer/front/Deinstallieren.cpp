@@ -16,7 +16,7 @@
 
 #include <string>
 
-#include "folder_rights_win.h"
+#include "win32/folder_rights_win.h"
 
 namespace {
 

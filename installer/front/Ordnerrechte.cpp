@@ -1,11 +1,13 @@
-// Ordnerrechte.exe [/aktualisieren] FOLDER: makes the installation folder for
-// the setup, elevated, before the setup writes a file there.
+// Ordnerrechte.exe [/aktualisieren | /erneuern | /entfernen] FOLDER: makes the
+// installation folder for the setup and the MSI package, elevated, before
+// either writes a file there (/entfernen: the MSI package's rollback).
 //
 // The folder is created by this program with the rights of Program Files in
 // the same call (Administrators and SYSTEM full control, Users read and
 // execute, nothing inherited), and so is every missing folder on the way. A
 // folder that already exists is never taken over: what a user made or opened
-// there beforehand would stay theirs. Only an update (/aktualisieren) accepts
+// there beforehand would stay theirs. Only an update (/aktualisieren) or the
+// MSI package's repair or upgrade (/erneuern) accepts
 // the folder of the installed version, and only as it is: protected, holding
 // no link and no file with another name elsewhere. Every folder above must be
 // one that only administrators can rename, replace or write (the drive's root:
@@ -20,26 +22,28 @@
 // Exit code 0: the folder may take the installation; 1: refused, it cannot be
 // protected; 4: refused, a first installation into a folder that exists.
 #include <windows.h>
-#include <winternl.h>
 
 #include <string>
 #include <vector>
 
-#include "folder_rights_win.h"
+#include "win32/folder_rights_win.h"
 
 namespace {
 
+using zb::setup::childPath;
+using zb::setup::finalPath;
+using zb::setup::isLinkOrShared;
+using zb::setup::kLook;
+using zb::setup::openEntry;
 using zb::setup::OwnedHandle;
 using zb::setup::Place;
+using zb::setup::sameName;
 
 constexpr int kAccepted = 0;
 constexpr int kRefused = 1;
 constexpr int kExists = 4;
 
 constexpr wchar_t kProgramFolderRights[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-// Enough to read what an entry is and whose it is, and to list a folder.
-constexpr ACCESS_MASK kLook = READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE;
-
 std::wstring fullPath(const std::wstring& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     std::wstring buf(n, L'\0');
@@ -47,55 +51,6 @@ std::wstring fullPath(const std::wstring& path) {
     buf.resize(n - 1);
     while (buf.size() > 3 && buf.back() == L'\\') buf.pop_back();
     return buf;
-}
-
-// `name` within the folder `parent` is open, or (parent null) `name` is a full
-// NT path. Never follows a link; shares no deletion, so the entry can be
-// neither renamed nor removed while it is held.
-OwnedHandle openEntry(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG disposition,
-                      ULONG options, PSECURITY_DESCRIPTOR sd, NTSTATUS* status) {
-    UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
-                        static_cast<USHORT>(name.size() * sizeof(wchar_t)), const_cast<PWSTR>(name.c_str())};
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, sd);
-    IO_STATUS_BLOCK io{};
-    HANDLE raw = nullptr;
-    *status = NtCreateFile(&raw, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, disposition,
-                           options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT,
-                           nullptr, 0);
-    return OwnedHandle(*status >= 0 ? raw : nullptr);
-}
-
-std::wstring finalPath(HANDLE h) {
-    std::wstring buf(1024, L'\0');
-    for (;;) {
-        const DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), 0);
-        if (n == 0) return {};
-        if (n < buf.size()) return buf.substr(0, n);
-        buf.resize(n + 1);
-    }
-}
-
-std::wstring childPath(const std::wstring& folder, const std::wstring& name) {
-    return !folder.empty() && folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
-}
-
-bool sameName(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
-// A link (junction, symbolic link, mount point), an entry that is not where
-// its name says (Wine opens a Unix link's target and does not call it a
-// reparse point), or a file that is also reachable under another name, from
-// elsewhere.
-bool isLinkOrShared(HANDLE h, const std::wstring& expected, bool* isFolder) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h, &info)) return true;
-    *isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || (!*isFolder && info.nNumberOfLinks != 1) ||
-           !sameName(finalPath(h), expected);
 }
 
 // The folder of an installation, as an update finds it: everything in it
@@ -142,7 +97,12 @@ public:
         if (!keep_) undo();
     }
 
-    int prepare(const std::wstring& folder, bool update) {
+    // First: the folder must not exist. Update: the setup's update, into the
+    // folder of the installed version. Renew: the MSI package's repair or
+    // upgrade, which Windows Installer knows to be an installation of its
+    // own; its folder may already have lost the older version's files.
+    enum class Mode { First, Update, Renew };
+    int prepare(const std::wstring& folder, Mode mode) {
         const std::vector<std::wstring> parts = zb::setup::installPathParts(folder);
         // A network folder's administrators are the server's.
         if (parts.size() < 2) return kRefused;
@@ -162,7 +122,7 @@ public:
             path = childPath(path, parts[i]);
             OwnedHandle next = openEntry(parent, parts[i], kLook, FILE_OPEN, 0, nullptr, &status);
             if (!next) {
-                if (status != static_cast<NTSTATUS>(0xC0000034) /*STATUS_OBJECT_NAME_NOT_FOUND*/) return kRefused;
+                if (status != zb::setup::kNameNotFound) return kRefused;
                 // Made here, with its rights, or not at all: a name someone
                 // took in the meantime is never taken over.
                 next = openEntry(parent, parts[i], kLook | DELETE, FILE_CREATE, FILE_DIRECTORY_FILE, rights.get(),
@@ -177,9 +137,10 @@ public:
                 continue;
             }
             if (last) {
-                if (!update) return kExists;
+                if (mode == Mode::First) return kExists;
                 UpdateCheck check;
-                if (!check.folderIsIntact(next.get(), path) || !check.holdsTheProgram()) return kRefused;
+                if (!check.folderIsIntact(next.get(), path) || (mode == Mode::Update && !check.holdsTheProgram()))
+                    return kRefused;
             } else {
                 bool isFolder = false;
                 if (isLinkOrShared(next.get(), path, &isFolder) || !isFolder ||
@@ -214,10 +175,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    const bool update = argv && argc == 3 && std::wstring(argv[1]) == L"/aktualisieren";
-    const std::wstring folder = argv && argc == (update ? 3 : 2) ? fullPath(argv[argc - 1]) : std::wstring();
+    Installation::Mode mode = Installation::Mode::First;
+    const std::wstring option = argv && argc == 3 ? argv[1] : L"";
+    if (option == L"/aktualisieren") mode = Installation::Mode::Update;
+    if (option == L"/erneuern") mode = Installation::Mode::Renew;
+    const std::wstring folder = argv && argc == (option.empty() ? 2 : 3) ? fullPath(argv[argc - 1]) : std::wstring();
     LocalFree(argv);
     if (folder.empty()) return kRefused;
+    // The MSI package's rollback of a first installation: the folder made
+    // for it goes again once the installer has taken its files back, so that
+    // the next attempt does not find a folder that exists. Only while it is
+    // empty: what anyone else put there stays.
+    if (option == L"/entfernen") return RemoveDirectoryW(folder.c_str()) ? kAccepted : kRefused;
+    if (!option.empty() && mode == Installation::Mode::First) return kRefused;
     Installation installation;
-    return installation.prepare(folder, update);
+    return installation.prepare(folder, mode);
 }

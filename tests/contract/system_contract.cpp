@@ -58,16 +58,24 @@ TEST_F(SystemContract, UmlautsInFolderNames) {
 
 // A folder of this test's own is changed by nobody else; Wine, which runs
 // every program elevated, names the own account as its owner.
-TEST_F(SystemContract, FileTrustOfThePreset) {
-    test::writeBytes(dir.file("Vorgabe.ini"), "[Backup]\r\n");
-    EXPECT_EQ(sys->fileTrust(dir.file("Vorgabe.ini")), ISystem::Trust::Trusted);
-    EXPECT_EQ(sys->fileTrust(dir.file("fehlt.ini")), ISystem::Trust::Missing);
-    EXPECT_EQ(sys->fileTrust(dir.path() + "\\fehlt\\Vorgabe.ini"), ISystem::Trust::Missing);
-    EXPECT_EQ(sys->fileTrust(dir.path()), ISystem::Trust::Untrusted);  // a folder is no preset
+TEST_F(SystemContract, TrustedFileOfThePreset) {
+    using Trust = ISystem::Trust;
+    const std::string preset = dir.path() + "\\Vorgabe\\Vorgabe.ini";
+    ASSERT_TRUE(sys->forceDirectories(dir.path() + "\\Vorgabe"));
+    test::writeBytes(preset, "[Backup]\r\nP1P=C:\\Daten\xE4\r\n");  // "ä" in code page 1252
+    const ISystem::TrustedFile file = sys->readTrustedFile(preset, 64);
+    EXPECT_EQ(file.trust, Trust::Trusted);
+    EXPECT_EQ(file.text, "[Backup]\r\nP1P=C:\\Daten\u00e4\r\n");
+    EXPECT_EQ(sys->readTrustedFile(preset, 10).text, std::nullopt);  // larger than allowed
+    test::writeBytes(preset, std::string("\xFF\xFE[\0B\0]\0", 8));
+    EXPECT_EQ(sys->readTrustedFile(preset, 64).text, "[B]");
+    EXPECT_EQ(sys->readTrustedFile(dir.path() + "\\Vorgabe\\fehlt.ini", 64).trust, Trust::Missing);
+    EXPECT_EQ(sys->readTrustedFile(dir.path() + "\\fehlt\\Vorgabe.ini", 64).trust, Trust::Missing);
+    EXPECT_EQ(sys->readTrustedFile(dir.path() + "\\Vorgabe", 64).trust, Trust::Untrusted);  // a folder is no preset
 #ifndef _WIN32  // Wine derives a file's rights from its Unix mode and takes none it is given
-    std::filesystem::permissions(test::host(dir.file("Vorgabe.ini")), std::filesystem::perms::others_write,
+    std::filesystem::permissions(test::host(preset), std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::add);
-    EXPECT_EQ(sys->fileTrust(dir.file("Vorgabe.ini")), ISystem::Trust::Untrusted);
+    EXPECT_EQ(sys->readTrustedFile(preset, 64).trust, Trust::Untrusted);
 #endif
 }
 

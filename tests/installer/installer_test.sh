@@ -33,6 +33,10 @@
 #   started runs the preset's schedule; the MSI's tables; the MSI installs
 #   with VORGABE, upgrades keeping the settings and the preset, uninstalls;
 #   each edition refuses while the other is installed.
+# - one road in: the MSI refuses a folder made beforehand, as the setup does;
+#   a file that is no preset, or a preset folder someone else made, stops the
+#   setup (22, 25) and a repair of the MSI, placing nothing; a new account's
+#   program takes nothing through a link at the preset's folder.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -383,6 +387,21 @@ preset_win="Z:$(tr / '\\' <<<"$tmp/Vorgabe.ini")"
 
 check "a missing preset stops the setup before it changes anything" eval \
     'exits_with 2 wine "$setup" /S "/VORGABE=C:\fehlt.ini" && fails test -e "$program_dir"'
+# Only a preset is placed, into a folder as the setup makes it.
+echo "Kennwort: geheim" >"$tmp/geheim.txt"
+geheim_win="Z:$(tr / '\\' <<<"$tmp/geheim.txt")"
+nothing_placed() { fails test -e "$program_dir" && fails test -e "$preset" && fails wine reg query "$uninst_key"; }
+check "a file that is no preset stops the setup with 22, nothing placed" eval \
+    'exits_with 22 wine "$setup" /S "/VORGABE=$geheim_win" && nothing_placed'
+# Wine keeps no rights it is given (see README): a link is what it shows of
+# a folder someone else made.
+mkdir -p "$tmp/fremder-ordner"
+echo "fremd" >"$tmp/fremder-ordner/Vorgabe.ini"
+ln -s "$tmp/fremder-ordner" "${preset%/*}"
+check "a preset folder someone else made stops it with 25, the folder untouched" eval \
+    'exits_with 25 wine "$setup" /S "/VORGABE=$preset_win" && [ "$(ls "$tmp/fremder-ordner")" = Vorgabe.ini ] &&
+     grep -qx fremd "$tmp/fremder-ordner/Vorgabe.ini" && fails test -e "$program_dir"'
+rm "${preset%/*}"
 # A relative path, from the folder the setup is started in.
 check "a silent setup with /VORGABE= succeeds" eval '(cd "$tmp" && exits_with 0 wine "$setup" /S /VORGABE=Vorgabe.ini)'
 check "the preset is in ProgramData" cmp "$preset" "$tmp/Vorgabe.ini"
@@ -425,10 +444,15 @@ msi_table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
 msi_tables() {
     msi_table Property | grep -Fxq "ALLUSERS	1" &&
     msi_table Property | grep -Fxq "MSIRESTARTMANAGERCONTROL	Disable" && msi_table Property | grep -Fxq "REBOOT	ReallySuppress" &&
-    msi_table Property | grep -Eq "^SecureCustomProperties	.*;VORGABE;NSISINSTALLED$" &&
+    msi_table Property | grep -Eq "^SecureCustomProperties	.*;NSISINSTALLED$" &&
+    ! msi_table Property | grep -Eq "^SecureCustomProperties	.*VORGABE" &&
     msi_table Upgrade | grep -Fq "{57768754-6C54-4FE7-AA98-CC76BD7A282A}		$dotted		1		WIX_UPGRADE_DETECTED" &&
     msi_table CustomAction | grep -Fxq "PlacePreset	3090	VorgabeExe	\"[VORGABE]\"	" &&
-    msi_table InstallExecuteSequence | grep -Fxq "PlacePreset	VORGABE AND NOT REMOVE	4010" &&
+    msi_table InstallExecuteSequence | grep -Fxq "PlacePreset	VORGABE AND NOT REMOVE AND (NOT Installed OR (AdminUser AND Privileged))	4010" &&
+    msi_table CustomAction | grep -Fxq "MakeFolder	3074	OrdnerrechteExe	\"[INSTALLDIR]\\\"	" &&
+    msi_table InstallExecuteSequence | grep -Fxq "MakeFolder	NOT Installed AND NOT WIX_UPGRADE_DETECTED AND NOT REMOVE	3690" &&
+    msi_table CustomAction | grep -Fxq "UndoFolder	3394	OrdnerrechteExe	/entfernen \"[INSTALLDIR]\\\"	" &&
+    msi_table CustomAction | grep -Fxq "RenewFolder	3074	OrdnerrechteExe	/erneuern \"[INSTALLDIR]\\\"	" &&
     msi_table InstallExecuteSequence | grep -Fxq "RemoveExistingProducts		1401" &&
     msi_table Registry | grep -Fq "EventMessageFile	#%[INSTALLDIR]ZelkorBackup.exe	Program" &&
     msi_table LaunchCondition | grep -q '^Installed OR NOT NSISINSTALLED	ZELKOR Backup ist auf diesem Computer schon mit dem Setup' &&
@@ -437,11 +461,21 @@ msi_tables() {
     # Nothing of a user's: every component lies in the program or menu folder.
     msi_table Component | cut -f3 | sort -u | diff - <(printf 'INSTALLDIR\nMenuFolder\n')
 }
-check "the MSI's tables: per machine, upgrade, preset, event source, one edition, nothing of a user's" msi_tables
+check "the MSI's tables: per machine, upgrade, folder, preset, event source, one edition, nothing of a user's" msi_tables
 product=$(msi_table Property | sed -n 's/^ProductCode	//p')
+# A failed custom action: 1603 on Windows, 1627 under Wine.
+msi_failed() { exits_with $((1627 % 256)) "$@"; }
+mkdir -p "$WINEPREFIX/drive_c/Vorhanden"
+echo "meins" >"$WINEPREFIX/drive_c/Vorhanden/meins.txt"
+made_before='INSTALLDIR=C:\Vorhanden\'
+check "the MSI refuses a folder made beforehand and installs nothing" eval \
+    'msi_failed wine msiexec /i "$msi" /qn "$made_before" && [ "$(ls "$WINEPREFIX/drive_c/Vorhanden")" = meins.txt ] &&
+     grep -qx meins "$WINEPREFIX/drive_c/Vorhanden/meins.txt" && fails wine reg query "$event_key" && fails wine reg query "$logon_key"'
 # A computer that never had a preset: under Wine the helper that msiexec
-# runs takes no folder made before (see README), and Wine ignores its exit code.
+# runs takes no folder made before (see README).
 rm -rf "$settings" "${preset%/*}"
+check "a first install naming a file that is no preset fails and leaves no folder to refuse next" eval \
+    'msi_failed wine msiexec /i "$msi" /qn "VORGABE=$geheim_win" && fails test -e "$program_dir" && fails test -e "$preset"'
 check "the MSI installs quietly with VORGABE" exits_with 0 wine msiexec /i "$msi" /qn "VORGABE=$preset_win"
 check "the program and the guide are installed" same_files \
     "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe" "$program_dir/Anleitung.html" "$portable/Anleitung.html"
@@ -450,6 +484,11 @@ check "its uninstall entry names the product" eval \
     'wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\\$product" /v DisplayName | grep -Fq "ZELKOR Backup"'
 check "its event source names the program" eval 'wine reg query "$event_key" /v EventMessageFile | grep -Fq "REG_EXPAND_SZ    $exe_win"'
 check "its logon step is registered" logon_step 'C:\Program Files\ZELKOR Backup'
+check "a repair naming a file that is no preset fails and places nothing" eval \
+    'msi_failed wine msiexec /i "$msi" /qn REINSTALL=ALL REINSTALLMODE=vomus "VORGABE=$geheim_win" &&
+     cmp "$preset" "$tmp/Vorgabe.ini" && fails grep -rq geheim "${preset%/*}" && test -f "$program_dir/ZelkorBackup.exe"'
+check "a repair without a preset succeeds in the installed folder" eval \
+    'exits_with 0 wine msiexec /i "$msi" /qn REINSTALL=ALL REINSTALLMODE=vomus && cmp "$preset" "$tmp/Vorgabe.ini"'
 check "the setup refuses while the MSI edition is installed" eval \
     'exits_with 2 wine "$setup" /S && fails wine reg query "$uninst_key" && fails test -e "$program_dir/Deinstallieren.exe"'
 printf '[Backup]\r\nMon=1\r\nP1P=C:\\Eigenes\r\n' >"$tmp/own.ini"
@@ -457,9 +496,10 @@ mkdir -p "$settings" && cp "$tmp/own.ini" "$settings/Backup.ini"
 # The next version, from the same source.
 mkdir "$tmp/msi-src"
 cp "$root/installer/ZelkorBackup.wxs" "$program_dir"/*.exe "$program_dir/Anleitung.html" "$build/generated/ZelkorBackup.ico" "$tmp/msi-src/"
+msiinfo extract "$msi" Binary.OrdnerrechteExe >"$tmp/msi-src/Ordnerrechte.exe"
 (cd "$tmp/msi-src" && wixl -a x64 -D Version=99.0.0 -D VersionDotted=99.0.0.0 -D ProductCode=0D6C8A3E-5B1F-4E27-9A40-7C2B9E1F3D58 \
-    -D Exe=ZelkorBackup.exe -D Guide=Anleitung.html -D Preset=Vorgabe.exe -D Icon=ZelkorBackup.ico \
-    -o "$tmp/next.msi" ZelkorBackup.wxs 2>/dev/null)
+    -D Exe=ZelkorBackup.exe -D Guide=Anleitung.html -D Preset=Vorgabe.exe -D Rights=Ordnerrechte.exe -D Icon=ZelkorBackup.ico \
+    -o "$tmp/next.msi" ZelkorBackup.wxs 2>/dev/null && "$root/installer/msi-tables.sh" "$tmp/next.msi")
 check "a major upgrade installs quietly" exits_with 0 wine msiexec /i "$tmp/next.msi" /qn
 check "it removed the older version" fails wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\\$product"
 check "it keeps the user's settings and the preset" eval 'cmp "$settings/Backup.ini" "$tmp/own.ini" && cmp "$preset" "$tmp/Vorgabe.ini"'
@@ -467,6 +507,21 @@ check "the MSI uninstalls quietly" exits_with 0 wine msiexec /x "{0D6C8A3E-5B1F-
 check "it removes the program, its event source and its logon step" eval \
     'fails test -e "$program_dir" && fails wine reg query "$event_key" && fails wine reg query "$logon_key"'
 check "it keeps the user's settings and the preset" eval 'cmp "$settings/Backup.ini" "$tmp/own.ini" && cmp "$preset" "$tmp/Vorgabe.ini"'
+
+# --- Where no preset was deployed, any user may make the folder: a new
+# account's program takes nothing through a link there.
+rm -rf "$settings" "${preset%/*}"
+mkdir -p "$tmp/fremd"
+printf '[Backup]\r\nSam=1\r\nP1A=1\r\nP1P=C:\\users\r\nTAR1=\\\\angreifer\\beute\r\nSHU=1\r\n' >"$tmp/fremd/Vorgabe.ini"
+ln -s "$tmp/fremd" "${preset%/*}"
+wine "$portable/ZelkorBackup.exe" >/dev/null 2>&1 &
+refused_link() {
+    grep -q 'Die Vorgabe C:\\ProgramData\\ZELKOR Backup\\Vorgabe.ini wurde nicht' "$settings/Backup.ini" &&
+        fails grep -Eq '^(Sam=1|P1P=C:\\users|TAR1=|SHU=1)' "$settings/Backup.ini"
+}
+check "a new account's program takes nothing from a link at the preset's place" eventually refused_link
+"$ZB_WINESERVER" -k
+"$ZB_WINESERVER" -w
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures installer check(s) failed"

@@ -21,7 +21,7 @@
 #include <cstring>
 #include <string>
 
-#include "installer/front/folder_rights_win.h"
+#include "win32/folder_rights_win.h"
 #include "platform/controls.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The judgement of a folder's rights that the setup and the uninstaller read back.
 #include <gtest/gtest.h>
 
-#include "installer/front/folder_rights.h"
+#include "win32/folder_rights.h"
 
 namespace zb::setup {
 namespace {
@@ -63,6 +63,38 @@ TEST(FolderRights, ADriveRootOnlyKeepsOthersFromWhatIsInIt) {
         EXPECT_FALSE(mayHoldInstallation(Place::Other, kAdministrators, true, c.dacl, kMe)) << c.what;
     }
     EXPECT_FALSE(mayHoldInstallation(Place::DriveRoot, kUsers, true, {kAdminsFull}, kMe));
+}
+
+// %ProgramData% as Windows makes it, the preset's folder and file as
+// Vorgabe.exe makes them; each of what a user could have made instead.
+TEST(FolderRights, APresetIsTrustedForWhatItsHandlesAre) {
+    const AccessEntry usersAddBelow{true, 0x0006, kUsers}, creatorBelow{true, 0x1F01FF, kCreatorOwner, true};
+    const Seen programData{false, true, true, kSystem, true, {kSystemFull, kAdminsFull, kUsersReadExecute, usersAddBelow, creatorBelow}},
+        folder{false, true, true, kAdministrators, true, {kSystemFull, kAdminsFull, kUsersReadExecute}},
+        file{false, false, true, kAdministrators, true, {kSystemFull, kAdminsFull, kUsersReadExecute}};
+    EXPECT_TRUE(presetIsTrusted(programData, folder, file, ""));
+    const auto with = [](Seen s, auto change) {
+        change(s);
+        return s;
+    };
+    const struct {
+        const char* what;
+        Seen shared, folder, file;
+    } refused[] = {
+        {"a junction as the folder", programData, with(folder, [](Seen& s) { s.link = true; }), file},
+        {"a link as the file", programData, folder, with(file, [](Seen& s) { s.link = true; })},
+        {"%ProgramData% a link", with(programData, [](Seen& s) { s.link = true; }), folder, file},
+        {"the folder a user made", programData, with(folder, [](Seen& s) { s.owner = kMe; }), file},
+        {"the file users may write", programData, folder, with(file, [](Seen& s) { s.dacl.push_back({true, 0x0002, kUsers}); })},
+        {"the folder users may add to", programData, with(folder, [&](Seen& s) { s.dacl.push_back(usersAddBelow); }), file},
+        {"users may remove from %ProgramData%", with(programData, [](Seen& s) { s.dacl.push_back({true, 0x0040, kUsers}); }), folder, file},
+        {"rights that cannot be read", programData, with(folder, [](Seen& s) { s.readable = false; }), file},
+        {"a folder as the file", programData, folder, with(file, [](Seen& s) { s.folder = true; })},
+        {"no list at all", programData, folder, with(file, [](Seen& s) { s.hasDacl = false; })},
+    };
+    for (const auto& c : refused) EXPECT_FALSE(presetIsTrusted(c.shared, c.folder, c.file, "")) << c.what;
+    // Elevated, the own account is an administrator (and Wine's owner of everything).
+    EXPECT_TRUE(presetIsTrusted(programData, with(folder, [](Seen& s) { s.owner = kMe; }), file, kMe));
 }
 
 TEST(FolderRights, OnlyFoldersOnADriveLetterAsWrittenAreInstallationPaths) {

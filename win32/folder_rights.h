@@ -1,5 +1,8 @@
-// Which folder the setup may install into and whose rights protect it. Plain
-// data in, so that it builds without Windows.
+// Which folder the setup may install into, whose rights protect it, and
+// whether the administrator's preset is where only administrators put it.
+// Plain data in, so that it builds and is tested without Windows; the one
+// reading of rights from handles is folder_rights_win.h, for the program,
+// Vorgabe.exe and the setup's helpers alike.
 //
 // A folder or file is protected when its owner and every entry that grants
 // any kind of change are SYSTEM, the Administrators group, TrustedInstaller or
@@ -42,7 +45,7 @@ inline constexpr std::uint32_t kReplacingRights = 0x0040 /*delete child*/ | 0x00
                                                   0x10000000 /*GENERIC_ALL*/;
 
 enum class Place {
-    DriveRoot,  // "C:\"
+    DriveRoot,  // "C:\", or %ProgramData%: others may add beside ours, not replace it
     Other,      // a folder above the installation folder, the folder, anything in it
 };
 
@@ -75,6 +78,32 @@ enum class Place {
                                               const std::vector<AccessEntry>& dacl, const std::string& ownAccount) {
     return protectedFrom(place == Place::DriveRoot ? kReplacingRights : kChangingRights, owner, hasDacl, dacl,
                          ownAccount);
+}
+
+// What one handle showed of an entry: whether it is a link (a reparse point,
+// or not where its name says), a folder, and its owner and rights.
+struct Seen {
+    bool link = true;
+    bool folder = false;
+    bool readable = false;  // owner and rights read, every entry one we can judge
+    std::string owner;
+    bool hasDacl = false;
+    std::vector<AccessEntry> dacl;
+};
+
+// The preset every user's first start takes: %ProgramData% (where users may
+// make folders of their own, but not remove or re-point ours), the preset's
+// folder and the file, none a link, only administrators able to change the
+// folder and the file. `ownAccount`: the own account counts as an
+// administrator only where it is one (elevated).
+[[nodiscard]] inline bool presetIsTrusted(const Seen& shared, const Seen& folder, const Seen& file,
+                                          const std::string& ownAccount) {
+    const auto judged = [&](const Seen& s, bool isFolder, Place place) {
+        return !s.link && s.readable && s.folder == isFolder &&
+               mayHoldInstallation(place, s.owner, s.hasDacl, s.dacl, ownAccount);
+    };
+    return judged(shared, true, Place::DriveRoot) && judged(folder, true, Place::Other) &&
+           judged(file, false, Place::Other);
 }
 
 // The folders from the drive's root down to `fullPath` ("C:\A\B" gives "C:\",
