@@ -161,12 +161,12 @@ void TfrmBackup::saveSettings(SettingsFile& ini) {
 }
 
 void TfrmBackup::FormCloseQuery(Ctl, bool& CanClose) {
-    if (EndSessionPending) {
-        CanClose = true;
-    } else if (BackupRunning) {
-        CanClose = false;
-    } else {
-        CanClose = box(MsgKind::Confirmation, txt::AskQuit, MsgButtons::YesNo) == MsgResult::Yes;
+    switch (closeAnswer(CloseRequest::User, EndSessionPending, BackupRunning)) {
+        case CloseAnswer::Close: CanClose = true; break;
+        case CloseAnswer::Refuse: CanClose = false; break;
+        case CloseAnswer::Ask:
+            CanClose = box(MsgKind::Confirmation, txt::AskQuit, MsgButtons::YesNo) == MsgResult::Yes;
+            break;
     }
 }
 
@@ -174,6 +174,7 @@ void TfrmBackup::Close() {
     bool canClose = true;
     FormCloseQuery(Ctl::frmBackup, canClose);
     if (!canClose) return;
+    noteProgramEnded(CloseRequest::User);
     markAlive();
     dropWakeTimer();
     removeTrayIcon();
@@ -183,7 +184,13 @@ void TfrmBackup::Close() {
 
 void TfrmBackup::EndBackup(Ctl) { Close(); }
 
-bool TfrmBackup::WMQueryEndSession() {
+bool TfrmBackup::WMQueryEndSession(bool forUpdate) {
+    // An update is no end of Windows: the Part's rule for that stays as it
+    // is, and a refusal here leaves no trace on later closes.
+    if (forUpdate) {
+        updateAgreed_ = closeAnswer(CloseRequest::Update, EndSessionPending, BackupRunning) == CloseAnswer::Close;
+        return updateAgreed_;
+    }
     EndSessionPending = true;
     bool canClose = true;
     FormCloseQuery(Ctl::frmBackup, canClose);

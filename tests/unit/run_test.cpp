@@ -133,6 +133,10 @@ TEST_F(RunTest, DuringARunOnlyTheEndOfWindowsGetsThrough) {
         form.Click(Ctl::miBackupAndShutdown);
         EXPECT_TRUE(window.boxes.empty());
         EXPECT_FALSE(window.destroyed);
+        // An installer's update waits for the run; the end of Windows does not.
+        EXPECT_FALSE(form.WMQueryEndSession(true));
+        form.WMEndSession(false, true);
+        EXPECT_FALSE(form.endSessionPending());
         EXPECT_TRUE(form.WMQueryEndSession());
         EXPECT_TRUE(window.boxes.empty());
         // Another program refused the end of the session: closing asks again.
