@@ -69,6 +69,20 @@ TEST(UpdateE2E, AnIdleProgramClosesForAnUpdateWithoutAQuestionAndTheLogSaysWhy) 
     }
 }
 
+// Windows starts the program again after an update with /Neustart: the
+// schedule comes on as at any start, and a program that runs already in the
+// session is left alone, its window not shown.
+TEST(UpdateE2E, RestartedAfterAnUpdateTheTimerIsActive) {
+    Sandbox sb;
+    std::string start;
+    schedule(sb, sb.makeFolder("Quelle"), sb.makeFolder("Ziel"), start);
+    App app(sb.appData(), true, Launch{{}, "", "/Neustart"});
+    ASSERT_TRUE(app.waitMainVisible(false));
+    EXPECT_TRUE(app.trayIconPresent());
+    EXPECT_TRUE(app.noMessageBox());
+    EXPECT_EQ(countWindows("TfrmBackup"), 1);
+}
+
 // A run is never broken off for an update: the installer is refused and the
 // run ends as it would have; the end of the session afterwards is told as such.
 TEST(UpdateE2E, DuringARunAnUpdateIsRefusedAndTheRunGoesOn) {
