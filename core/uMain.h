@@ -92,8 +92,8 @@ public:
     // Manager (ENDSESSION_CLOSEAPP): yes unless a run is going on.
     bool WMQueryEndSession(bool forUpdate = false);
     // WM_ENDSESSION: `ending` false when the end of the session, or the close
-    // for an update, was cancelled.
-    void WMEndSession(bool ending, bool forUpdate = false);
+    // for an update, was cancelled. True when the program ends now.
+    bool WMEndSession(bool ending, bool forUpdate = false);
     // The window is gone, by whatever road: a run still going must not read
     // its controls, and nothing may show it again.
     void WindowDestroyed();
@@ -311,9 +311,6 @@ private:
     std::optional<CatchUp> catchUp_;
     bool wakeSet_ = false;
     bool wakeRefusalTold_ = false;
-    // An installer's close for an update was agreed and not yet carried out
-    // or called off.
-    bool updateAgreed_ = false;
 };
 
 }  // namespace zb

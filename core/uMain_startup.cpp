@@ -187,10 +187,7 @@ void TfrmBackup::EndBackup(Ctl) { Close(); }
 bool TfrmBackup::WMQueryEndSession(bool forUpdate) {
     // An update is no end of Windows: the Part's rule for that stays as it
     // is, and a refusal here leaves no trace on later closes.
-    if (forUpdate) {
-        updateAgreed_ = closeAnswer(CloseRequest::Update, EndSessionPending, BackupRunning) == CloseAnswer::Close;
-        return updateAgreed_;
-    }
+    if (forUpdate) return closeAnswer(CloseRequest::Update, EndSessionPending, BackupRunning) == CloseAnswer::Close;
     EndSessionPending = true;
     bool canClose = true;
     FormCloseQuery(Ctl::frmBackup, canClose);

@@ -304,16 +304,17 @@ void TfrmBackup::markAlive() {
     }
 }
 
-void TfrmBackup::WMEndSession(bool ending, bool forUpdate) {
+bool TfrmBackup::WMEndSession(bool ending, bool forUpdate) {
     // Another program refused, or the user cancelled: the program goes on,
     // and its close must ask again.
     if (!ending) {
-        if (forUpdate) updateAgreed_ = false;
-        else EndSessionPending = false;
-        return;
+        if (!forUpdate) EndSessionPending = false;
+        return false;
     }
     const CloseRequest why = forUpdate && !EndSessionPending ? CloseRequest::Update : CloseRequest::EndOfWindows;
-    updateAgreed_ = false;
+    // A run that began after the program agreed goes on: the installer finds
+    // the program still there and tries again later.
+    if (why == CloseRequest::Update && BackupRunning) return false;
     markAlive();
     // The program ends: neither its wake nor its keep-awake may outlive it.
     dropWakeTimer();
@@ -327,6 +328,7 @@ void TfrmBackup::WMEndSession(bool ending, bool forUpdate) {
     }
     noteProgramEnded(why);
     removeTrayIcon();
+    return true;
 }
 
 void TfrmBackup::noteProgramEnded(CloseRequest why) {

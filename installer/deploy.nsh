@@ -24,18 +24,14 @@ Var PresetSource
 
 ; Quits with a message (none when silent) and exit code 2.
 !macro REFUSE text
-  ${IfNot} ${Silent}
-    MessageBox MB_OK|MB_ICONSTOP "${text}"
-  ${EndIf}
-  SetErrorLevel ${EXIT_NOTHING_DONE}
-  Quit
+  !insertmacro REFUSE_CODE ${EXIT_NOTHING_DONE} "${text}"
 !macroend
 
 ; From .onInit, before anything changes.
 Function DeployChecks
   ReadRegStr $0 HKLM "${MACHINE_KEY}" "${EDITION_VALUE}"
   ${If} $0 == "MSI"
-    !insertmacro REFUSE "${APP} ist auf diesem Computer schon mit dem MSI-Paket installiert. Es wurde nichts geändert.$\r$\n$\r$\nAktualisieren Sie ${APP} mit dem MSI-Paket der neuen Version, oder entfernen Sie es zuerst unter „Apps“ (oder mit „msiexec /x“)."
+    !insertmacro REFUSE_CODE ${EXIT_OTHER_EDITION} "${APP} ist auf diesem Computer schon mit dem MSI-Paket installiert. Es wurde nichts geändert.$\r$\n$\r$\nAktualisieren Sie ${APP} mit dem MSI-Paket der neuen Version, oder entfernen Sie es zuerst unter „Apps“ (oder mit „msiexec /x“)."
   ${EndIf}
   ${GetParameters} $0
   ClearErrors

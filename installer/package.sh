@@ -103,4 +103,16 @@ cp "$work/ZelkorBackup.exe" "$work/Anleitung.html" "$work/zip/ZELKOR Backup/"
 (cd "$work/zip" && zip -q -X -r "$out/$zip" "ZELKOR Backup")
 
 (cd "$out" && sha256sum "$setup" "$msi" "$zip" >SHA256SUMS)
-echo "Written to $out: $setup, $msi, $zip, SHA256SUMS"
+
+# What an administrator needs for detection rules and to check a download,
+# in one short file.
+release="ZelkorBackup-$version-Freigabe.txt"
+{
+    printf 'ZELKOR Backup %s\r\n' "$version"
+    printf 'DisplayVersion (Setup und MSI): %s\r\n' "$dotted"
+    printf 'MSI-Produktcode: {%s}\r\n' "$product_code"
+    printf 'MSI-Upgradecode: {%s}\r\n' "$upgrade_code"
+    printf 'SHA-256:\r\n'
+    (cd "$out" && sha256sum "$setup" "$msi" "$zip") | sed 's/$/\r/'
+} >"$out/$release"
+echo "Written to $out: $setup, $msi, $zip, SHA256SUMS, $release"

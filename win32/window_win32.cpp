@@ -338,12 +338,14 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             guarded([&] { ok = form_->WMQueryEndSession(forUpdate(lp)); });
             return ok ? TRUE : FALSE;
         }
-        case WM_ENDSESSION:
-            guarded([&] { form_->WMEndSession(wp != 0, forUpdate(lp)); });
-            // For an update the installer waits for the process to end; the
-            // end of Windows ends it after this message anyway.
-            if (wp) DestroyWindow(hwnd_);
+        case WM_ENDSESSION: {
+            // The end of Windows ends the process after this message anyway;
+            // for an update the installer waits for it to end.
+            bool ends = wp != 0;
+            guarded([&] { ends = form_->WMEndSession(wp != 0, forUpdate(lp)); });
+            if (ends) DestroyWindow(hwnd_);
             return 0;
+        }
         case WM_TIMECHANGE:
             guarded([&] { form_->TimeChanged(); });
             return 0;

@@ -101,7 +101,10 @@ TEST(UpdateE2E, DuringARunAnUpdateIsRefusedAndTheRunGoesOn) {
     ASSERT_TRUE(app.waitText(Ctl::pnTitle, "Backup läuft... Bitte warten", 5s));
     EXPECT_EQ(ask(app.main(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), FALSE);
     EXPECT_EQ(ask(app.main(), WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP), 0);
+    // Even told to end for an update, the run goes on: it is never broken off.
+    EXPECT_EQ(ask(app.main(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP), 0);
     EXPECT_TRUE(app.noMessageBox());
+    EXPECT_TRUE(app.running());
     ASSERT_TRUE(app.waitMainVisible(false, 60s));  // the run ended and went back to the tray
     EXPECT_TRUE(app.running());
     char wd[4];

@@ -135,7 +135,9 @@ TEST_F(RunTest, DuringARunOnlyTheEndOfWindowsGetsThrough) {
         EXPECT_FALSE(window.destroyed);
         // An installer's update waits for the run; the end of Windows does not.
         EXPECT_FALSE(form.WMQueryEndSession(true));
-        form.WMEndSession(false, true);
+        EXPECT_FALSE(form.WMEndSession(false, true));
+        // A run that began after the program agreed to an update goes on.
+        EXPECT_FALSE(form.WMEndSession(true, true));
         EXPECT_FALSE(form.endSessionPending());
         EXPECT_TRUE(form.WMQueryEndSession());
         EXPECT_TRUE(window.boxes.empty());

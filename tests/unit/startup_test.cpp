@@ -252,7 +252,7 @@ TEST_F(StartupTest, AnUpdateClosesTheIdleProgramWithoutTheQuestionAndSaysSo) {
     EXPECT_TRUE(endEvents(eventLog).empty());
     EXPECT_TRUE(form.WMQueryEndSession(true));
     EXPECT_FALSE(form.endSessionPending());
-    form.WMEndSession(true, true);
+    EXPECT_TRUE(form.WMEndSession(true, true));
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_EQ(endEvents(eventLog),
               (std::vector<PosixEventLog::Event>{
