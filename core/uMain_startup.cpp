@@ -185,8 +185,8 @@ void TfrmBackup::Close() {
 void TfrmBackup::EndBackup(Ctl) { Close(); }
 
 bool TfrmBackup::WMQueryEndSession(bool forUpdate) {
-    // An update is no end of Windows: the Part's rule for that stays as it
-    // is, and a refusal here leaves no trace on later closes.
+    // An update is no end of Windows: it does not count as one, and a
+    // refusal here leaves no trace on later closes.
     if (forUpdate) return closeAnswer(CloseRequest::Update, EndSessionPending, BackupRunning) == CloseAnswer::Close;
     EndSessionPending = true;
     bool canClose = true;

@@ -215,9 +215,7 @@ Function ${un}CheckNotRunning
     ${If} $R6 = 4
       Goto continue
     ${EndIf}
-    !insertmacro ZB_LOG "Abbruch mit Code ${EXIT_PROGRAM_RUNS}: vom Benutzer abgebrochen, ${APP} läuft."
-    SetErrorLevel ${EXIT_PROGRAM_RUNS}
-    Quit
+    !insertmacro REFUSE_CODE_QUIET ${EXIT_PROGRAM_RUNS} "vom Benutzer abgebrochen, ${APP} läuft."
     continue:
   ${Loop}
 FunctionEnd
@@ -299,7 +297,11 @@ Function .onInit
     !insertmacro ZB_LOG "Keine installierte Version: Erstinstallation."
   ${EndIf}
   Call DeployChecks
-  Call CheckNotRunning
+  ; With pages the program is closed only once the user has chosen to
+  ; install (the section does it): a cancelled wizard leaves it running.
+  ${If} ${Silent}
+    Call CheckNotRunning
+  ${EndIf}
 FunctionEnd
 
 ; On an update the folder is shown, not offered, and the button says what
@@ -399,7 +401,9 @@ Function un.onInit
   Call un.OpenLog
   Call un.MakePluginsFolder
   Call un.LogTime
-  Call un.CheckNotRunning
+  ${If} ${Silent}
+    Call un.CheckNotRunning
+  ${EndIf}
 FunctionEnd
 
 ; The setup runs elevated; the program is started through the shell so that

@@ -49,11 +49,29 @@ Var RestartByShell
 !macroend
 
 ; A refusal: logged, shown (not when silent), and the exit code of its cause.
+; A program closed for this run runs again: nothing was changed.
 !macro REFUSE_CODE code text
   !insertmacro ZB_LOG "Abbruch mit Code ${code}: ${text}"
+  !ifdef __UNINSTALL__
+    Call un.RestartClosedProgram
+  !else
+    Call RestartClosedProgram
+  !endif
   ${IfNot} ${Silent}
     MessageBox MB_OK|MB_ICONSTOP "${text}"
   ${EndIf}
+  SetErrorLevel ${code}
+  Quit
+!macroend
+
+; The same without a message: the user has just answered one.
+!macro REFUSE_CODE_QUIET code text
+  !insertmacro ZB_LOG "Abbruch mit Code ${code}: ${text}"
+  !ifdef __UNINSTALL__
+    Call un.RestartClosedProgram
+  !else
+    Call RestartClosedProgram
+  !endif
   SetErrorLevel ${code}
   Quit
 !macroend
