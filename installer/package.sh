@@ -4,8 +4,9 @@
 # writes into OUT_DIR the setup ZelkorBackup-<version>-Setup.exe, the MSI
 # package ZelkorBackup-<version>.msi (installer/ZelkorBackup.wxs, built with
 # wixl), the portable ZelkorBackup-<version>-portable.zip (the exe and the
-# guide) and SHA256SUMS over the three. The version is the one the build put
-# into its version header.
+# guide), SHA256SUMS over the three and ZelkorBackup-<version>-Freigabe.txt
+# (the version, the MSI's product and upgrade codes, each package's SHA-256).
+# The version is the one the build put into its version header.
 # The setup also installs Deinstallieren.exe (installer/front/), built here,
 # and shows a picture made here from the program's logo. The icons, the logo
 # and the guide's pictures of the icons are the build's (cmake/icons.cmake).
