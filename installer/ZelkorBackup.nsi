@@ -206,6 +206,8 @@ Function ${un}CheckNotRunning
     ; while .onInit runs: the box is asked for with its own title.
     ${If} $R9 = 1
       StrCpy $R7 "${APP} sichert gerade. Damit die Sicherung nicht unterbrochen wird, wartet die ${what}, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie auf „Wiederholen“, sobald die Sicherung abgeschlossen ist; ${APP} wird dann für die ${what} beendet und danach wieder gestartet. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern."
+    ${ElseIf} $RunKind = 1
+      StrCpy $R7 "${APP} läuft gerade aus einem anderen Ordner als „$INSTDIR“. Diese Kopie beendet die ${what} nicht.$\r$\n$\r$\nBitte beenden Sie sie: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie „Beenden“ und bestätigen Sie mit „Ja“. Klicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern."
     ${Else}
       StrCpy $R7 "$INSTDIR\${EXE_NAME} wird gerade verwendet, vermutlich läuft ${APP} unter einem anderen Benutzerkonto. Beenden Sie das Programm dort und klicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern."
     ${EndIf}

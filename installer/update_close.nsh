@@ -40,6 +40,9 @@ Var RmOpen
 Var RmSession
 ; The program was closed through its windows: the setup starts it again.
 Var RestartByShell
+; Why it could not be closed, as ProgramRuns says: 1 its mutex (a copy
+; elsewhere), 2 its installed file in use (another account).
+Var RunKind
 
 ; One line in the log, when there is one.
 !macro ZB_LOG text
@@ -234,6 +237,7 @@ Function ${un}CloseOnce
     ; Another copy (known by its mutex) or the file in use by another
     ; account: nothing the setup may close.
     !insertmacro ZB_LOG "${APP} läuft weiter und lässt sich nicht beenden (Art $R9)."
+    StrCpy $RunKind $R9
     StrCpy $R9 3
   ${EndIf}
 FunctionEnd
