@@ -9,6 +9,7 @@
 
 #include "core/backup_state.h"
 #include "core/catchup_rules.h"
+#include "core/close_rules.h"
 #include "core/schedule_rules.h"
 #include "core/copycheck.h"
 #include "core/run_snapshot.h"
@@ -86,10 +87,13 @@ public:
     void miOptionClick(Ctl Sender);
 
     // Window messages.
-    // WM_QUERYENDSESSION: the answer to Windows (always yes).
-    bool WMQueryEndSession();
-    // WM_ENDSESSION: `ending` false when the end of the session was cancelled.
-    void WMEndSession(bool ending);
+    // WM_QUERYENDSESSION: the answer to Windows. For the end of Windows
+    // always yes; `forUpdate` when an installer asks through the Restart
+    // Manager (ENDSESSION_CLOSEAPP): yes unless a run is going on.
+    bool WMQueryEndSession(bool forUpdate = false);
+    // WM_ENDSESSION: `ending` false when the end of the session, or the close
+    // for an update, was cancelled. True when the program ends now.
+    bool WMEndSession(bool ending, bool forUpdate = false);
     // The window is gone, by whatever road: a run still going must not read
     // its controls, and nothing may show it again.
     void WindowDestroyed();
@@ -183,6 +187,10 @@ private:
     // its end: the program was ended, the power lost, or the session ends
     // now. `target` and `folder` once it had chosen them, else 0 and empty.
     void recordNotEnded(const std::optional<LocalDateTime>& start, int target, const std::string& folder);
+    // The program ends now, for `why`: told to the event log. Never raises.
+    void noteProgramEnded(CloseRequest why);
+    // The timer went on or off: told to the event log. Never raises.
+    void noteTimer(bool on);
     // "vom <date time>", or the unknown start.
     std::string sinceText(const std::optional<LocalDateTime>& start);
     // The run's reports, kept for the next start while its outcome is not complete.

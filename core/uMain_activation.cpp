@@ -53,7 +53,10 @@ std::string TfrmBackup::activate() {
     lookFrom_ = now;
     lookTick_ = clock_.tickCount();
     // A running timer keeps its rhythm: re-enabling would restart the minute.
-    if (!window_.timerEnabled()) window_.setTimerEnabled(true);
+    if (!window_.timerEnabled()) {
+        window_.setTimerEnabled(true);
+        noteTimer(true);
+    }
     renewWakeTimer();
     ApplicationEvents1Minimize(Ctl::frmBackup);
     return {};
@@ -145,6 +148,7 @@ void TfrmBackup::cbUnmountUSBClick(Ctl) {
 void TfrmBackup::btnResetRedClick(Ctl) { settings().writeInteger(ini::Rotation, 1); }
 
 void TfrmBackup::btnStopTimerClick(Ctl) {
+    if (window_.timerEnabled()) noteTimer(false);
     if (window_.timerEnabled()) noteStopped(clock_.now());
     window_.setTimerEnabled(false);
     catchUp_.reset();

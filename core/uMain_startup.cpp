@@ -167,12 +167,12 @@ void TfrmBackup::saveSettings(SettingsFile& ini) {
 }
 
 void TfrmBackup::FormCloseQuery(Ctl, bool& CanClose) {
-    if (EndSessionPending) {
-        CanClose = true;
-    } else if (BackupRunning) {
-        CanClose = false;
-    } else {
-        CanClose = box(MsgKind::Confirmation, txt::AskQuit, MsgButtons::YesNo) == MsgResult::Yes;
+    switch (closeAnswer(CloseRequest::User, EndSessionPending, BackupRunning)) {
+        case CloseAnswer::Close: CanClose = true; break;
+        case CloseAnswer::Refuse: CanClose = false; break;
+        case CloseAnswer::Ask:
+            CanClose = box(MsgKind::Confirmation, txt::AskQuit, MsgButtons::YesNo) == MsgResult::Yes;
+            break;
     }
 }
 
@@ -180,6 +180,7 @@ void TfrmBackup::Close() {
     bool canClose = true;
     FormCloseQuery(Ctl::frmBackup, canClose);
     if (!canClose) return;
+    noteProgramEnded(CloseRequest::User);
     markAlive();
     dropWakeTimer();
     removeTrayIcon();
@@ -189,7 +190,10 @@ void TfrmBackup::Close() {
 
 void TfrmBackup::EndBackup(Ctl) { Close(); }
 
-bool TfrmBackup::WMQueryEndSession() {
+bool TfrmBackup::WMQueryEndSession(bool forUpdate) {
+    // An update is no end of Windows: it does not count as one, and a
+    // refusal here leaves no trace on later closes.
+    if (forUpdate) return closeAnswer(CloseRequest::Update, EndSessionPending, BackupRunning) == CloseAnswer::Close;
     EndSessionPending = true;
     bool canClose = true;
     FormCloseQuery(Ctl::frmBackup, canClose);

@@ -304,13 +304,17 @@ void TfrmBackup::markAlive() {
     }
 }
 
-void TfrmBackup::WMEndSession(bool ending) {
+bool TfrmBackup::WMEndSession(bool ending, bool forUpdate) {
     // Another program refused, or the user cancelled: the program goes on,
     // and its close must ask again.
     if (!ending) {
-        EndSessionPending = false;
-        return;
+        if (!forUpdate) EndSessionPending = false;
+        return false;
     }
+    const CloseRequest why = forUpdate && !EndSessionPending ? CloseRequest::Update : CloseRequest::EndOfWindows;
+    // A run that began after the program agreed goes on: the installer finds
+    // the program still there and tries again later.
+    if (why == CloseRequest::Update && BackupRunning) return false;
     markAlive();
     // The program ends: neither its wake nor its keep-awake may outlive it.
     dropWakeTimer();
@@ -322,7 +326,37 @@ void TfrmBackup::WMEndSession(bool ending) {
         } catch (...) {
         }
     }
+    noteProgramEnded(why);
     removeTrayIcon();
+    return true;
+}
+
+void TfrmBackup::noteProgramEnded(CloseRequest why) {
+    const char* text = why == CloseRequest::Update         ? txt::EventEndedForUpdate
+                       : why == CloseRequest::EndOfWindows ? txt::EventEndedWithWindows
+                                                           : txt::EventEndedByUser;
+    try {
+        eventLog_.report(EventType::Information, kEventProgramEnded, text);
+    } catch (...) {
+    }
+}
+
+void TfrmBackup::noteTimer(bool on) {
+    try {
+        std::string text = txt::EventTimerStopped;
+        if (on) {
+            static constexpr const char* kDays[] = {txt::Monday, txt::Tuesday, txt::Wednesday, txt::Thursday,
+                                                    txt::Friday, txt::Saturday, txt::Sunday};
+            std::string days;
+            for (int d = 1; d <= 7; ++d)
+                if (window_.checked(weekdayBox(d))) days += (days.empty() ? "" : ", ") + std::string(kDays[d - 1]);
+            const TimeOfDay start = window_.time(Ctl::dtpTarget);
+            text = fill(txt::EventTimerActivated, {days, zb::hhmm(start.hour, start.minute)});
+        }
+        eventLog_.report(on ? EventType::Information : EventType::Warning,
+                         on ? kEventTimerActivated : kEventTimerStopped, text);
+    } catch (...) {
+    }
 }
 
 void TfrmBackup::WindowDestroyed() { windowGone_ = true; }

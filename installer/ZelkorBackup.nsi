@@ -76,6 +76,7 @@ VIAddVersionKey /LANG=1031 "FileDescription" "Installation von ${APP} ${VERSION}
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include "${__FILEDIR__}/update_close.nsh"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -191,18 +192,22 @@ FunctionEnd
 
 Function ${un}CheckNotRunning
   ${Do}
-    Call ${un}ProgramRuns
+    Call ${un}CloseProgram
     ${If} $R9 = 0
       Return
     ${EndIf}
     ${If} ${Silent}
-      SetErrorLevel ${EXIT_PROGRAM_RUNS}
-      Quit
+      ${If} $R9 = 1
+        !insertmacro REFUSE_CODE ${EXIT_PROGRAM_BUSY} "${APP} sichert gerade. Nach $CloseWait Sekunden Wartezeit wurde nichts geändert; die ${what} ist später zu wiederholen."
+      ${EndIf}
+      !insertmacro REFUSE_CODE ${EXIT_PROGRAM_RUNS} "${APP} läuft und lässt sich nicht beenden. Es wurde nichts geändert."
     ${EndIf}
     ; MessageBox takes its title from the caption, which is still empty
     ; while .onInit runs: the box is asked for with its own title.
     ${If} $R9 = 1
-      StrCpy $R7 "${APP} läuft gerade. Damit keine Datensicherung unterbrochen wird, beendet die ${what} das Programm nicht selbst.$\r$\n$\r$\nBitte beenden Sie ${APP}: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie „Beenden“ und bestätigen Sie mit „Ja“. Ist das Fenster offen, klicken Sie dort auf „Ende“. Läuft gerade eine Sicherung, warten Sie, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern."
+      StrCpy $R7 "${APP} sichert gerade. Damit die Sicherung nicht unterbrochen wird, wartet die ${what}, bis sie abgeschlossen ist.$\r$\n$\r$\nKlicken Sie auf „Wiederholen“, sobald die Sicherung abgeschlossen ist; ${APP} wird dann für die ${what} beendet und danach wieder gestartet. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern."
+    ${ElseIf} $RunKind = 1
+      StrCpy $R7 "${APP} läuft gerade aus einem anderen Ordner als „$INSTDIR“. Diese Kopie beendet die ${what} nicht.$\r$\n$\r$\nBitte beenden Sie sie: Klicken Sie mit der rechten Maustaste auf das Symbol von ${APP} im Infobereich der Taskleiste (neben der Uhr), wählen Sie „Beenden“ und bestätigen Sie mit „Ja“. Klicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern."
     ${Else}
       StrCpy $R7 "$INSTDIR\${EXE_NAME} wird gerade verwendet, vermutlich läuft ${APP} unter einem anderen Benutzerkonto. Beenden Sie das Programm dort und klicken Sie danach auf „Wiederholen“. Mit „Abbrechen“ beenden Sie die ${what}, ohne etwas zu ändern."
     ${EndIf}
@@ -212,14 +217,15 @@ Function ${un}CheckNotRunning
     ${If} $R6 = 4
       Goto continue
     ${EndIf}
-    SetErrorLevel ${EXIT_PROGRAM_RUNS}
-    Quit
+    !insertmacro REFUSE_CODE_QUIET ${EXIT_PROGRAM_RUNS} "vom Benutzer abgebrochen, ${APP} läuft."
     continue:
   ${Loop}
 FunctionEnd
 !macroend
 !insertmacro CHECK_NOT_RUNNING "" "Installation"
 !insertmacro CHECK_NOT_RUNNING "un." "Deinstallation"
+!insertmacro UPDATE_CLOSE "" "Installation" "ZelkorBackup-Setup.log"
+!insertmacro UPDATE_CLOSE "un." "Deinstallation" "ZelkorBackup-Deinstallation.log"
 !include "${__FILEDIR__}/deploy.nsh"
 
 ; The plug-ins (System.dll, nsDialogs.dll) and Ordnerrechte.exe run elevated.
@@ -237,11 +243,7 @@ Function ${un}MakePluginsFolder
   CreateDirectory $0
   ${If} ${Errors}
   ${OrIfNot} ${FileExists} "$0\*.*"
-    ${IfNot} ${Silent}
-      MessageBox MB_OK|MB_ICONSTOP "Die ${what} kann keinen geschützten Arbeitsordner in „$PROGRAMFILES64“ anlegen. Es wurde nichts geändert."
-    ${EndIf}
-    SetErrorLevel 2
-    Quit
+    !insertmacro REFUSE_CODE ${EXIT_NO_WORK_FOLDER} "Die ${what} kann keinen geschützten Arbeitsordner in „$PROGRAMFILES64“ anlegen. Es wurde nichts geändert."
   ${EndIf}
   UnsafeStrCpy $PLUGINSDIR $0
 FunctionEnd
@@ -250,7 +252,9 @@ FunctionEnd
 !insertmacro PLUGINS_FOLDER "un." "Deinstallation"
 
 Function .onInit
+  Call OpenLog
   Call MakePluginsFolder
+  Call LogTime
   ; One installation: an update goes into the folder of the installed
   ; version, whatever /D= or the folder page say. Another folder would leave
   ; the old program behind, still starting at every logon.
@@ -289,8 +293,17 @@ Function .onInit
     StrCpy $FinishText "${APP} ${VERSION} wurde auf Ihrem Computer installiert.$\r$\n$\r$\nKlicken Sie auf „Fertigstellen“, um den Assistenten zu schließen."
     StrCpy $AbortQuestion "$(MUI_TEXT_ABORTWARNING)"
   ${EndIf}
+  ${If} $InstalledDir != ""
+    !insertmacro ZB_LOG "Installierte Version in „$InstalledDir“: Aktualisierung."
+  ${Else}
+    !insertmacro ZB_LOG "Keine installierte Version: Erstinstallation."
+  ${EndIf}
   Call DeployChecks
-  Call CheckNotRunning
+  ; With pages the program is closed only once the user has chosen to
+  ; install (the section does it): a cancelled wizard leaves it running.
+  ${If} ${Silent}
+    Call CheckNotRunning
+  ${EndIf}
 FunctionEnd
 
 ; On an update the folder is shown, not offered, and the button says what
@@ -387,8 +400,12 @@ Function SizeText
 FunctionEnd
 
 Function un.onInit
+  Call un.OpenLog
   Call un.MakePluginsFolder
-  Call un.CheckNotRunning
+  Call un.LogTime
+  ${If} ${Silent}
+    Call un.CheckNotRunning
+  ${EndIf}
 FunctionEnd
 
 ; The setup runs elevated; the program is started through the shell so that
@@ -422,18 +439,15 @@ Function SecureInstallDir
   SetDetailsPrint both
   ${If} ${Errors}
   ${OrIf} $0 <> 0
-    ${IfNot} ${Silent}
-      ${If} $InstalledDir != ""
-        MessageBox MB_OK|MB_ICONSTOP "${APP} kann im Ordner „$INSTDIR“ nicht sicher aktualisiert werden: Der Ordner, ein Ordner darüber oder eine Datei darin kann auch ohne Administratorrechte geändert werden. Es wurde nichts geändert.$\r$\n$\r$\nBitte deinstallieren Sie ${APP} und installieren Sie es danach neu, zum Beispiel in „$PROGRAMFILES64“."
-      ${ElseIf} $0 = 4
-        MessageBox MB_OK|MB_ICONSTOP "Der Ordner „$INSTDIR“ besteht bereits. Das Setup installiert ${APP} nur in einen Ordner, den es selbst anlegt und schützt: In einem vorhandenen Ordner könnten Dateien liegen, die andere Benutzer ändern können. Es wurde nichts installiert.$\r$\n$\r$\nDas Setup wird jetzt beendet. Starten Sie es erneut und wählen Sie einen Ordner, der noch nicht besteht, zum Beispiel „$PROGRAMFILES64\${APP}“."
-      ${Else}
-        MessageBox MB_OK|MB_ICONSTOP "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nDas Setup wird jetzt beendet. Starten Sie es erneut und wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
-      ${EndIf}
+    ${If} $InstalledDir != ""
+      !insertmacro REFUSE_CODE ${EXIT_UPDATE_FOLDER_UNSAFE} "${APP} kann im Ordner „$INSTDIR“ nicht sicher aktualisiert werden: Der Ordner, ein Ordner darüber oder eine Datei darin kann auch ohne Administratorrechte geändert werden. Es wurde nichts geändert.$\r$\n$\r$\nBitte deinstallieren Sie ${APP} und installieren Sie es danach neu, zum Beispiel in „$PROGRAMFILES64“."
+    ${ElseIf} $0 = 4
+      !insertmacro REFUSE_CODE ${EXIT_FOLDER_EXISTS} "Der Ordner „$INSTDIR“ besteht bereits. Das Setup installiert ${APP} nur in einen Ordner, den es selbst anlegt und schützt: In einem vorhandenen Ordner könnten Dateien liegen, die andere Benutzer ändern können. Es wurde nichts installiert.$\r$\n$\r$\nDas Setup wird jetzt beendet. Starten Sie es erneut und wählen Sie einen Ordner, der noch nicht besteht, zum Beispiel „$PROGRAMFILES64\${APP}“."
+    ${Else}
+      !insertmacro REFUSE_CODE ${EXIT_FOLDER_UNPROTECTED} "Das Setup kann den Ordner „$INSTDIR“ nicht so schützen, dass nur Administratoren die Dateien darin ändern können. Es wurde nichts installiert.$\r$\n$\r$\nDas Setup wird jetzt beendet. Starten Sie es erneut und wählen Sie einen anderen Ordner, zum Beispiel in „$PROGRAMFILES64“."
     ${EndIf}
-    SetErrorLevel 2
-    Quit
   ${EndIf}
+  !insertmacro ZB_LOG "Installationsordner „$INSTDIR“ ist geschützt."
 FunctionEnd
 
 Section
@@ -445,6 +459,7 @@ Section
   Call SecureInstallDir
   Call DeployPreset
   SetOutPath "$INSTDIR"
+  !insertmacro ZB_LOG "Dateien werden geschrieben."
   File "/oname=${EXE_NAME}" "${EXE}"
   File "/oname=${GUIDE_NAME}" "${GUIDE}"
   File "/oname=${UNINSTALLER}" "${FRONT}"
@@ -457,7 +472,8 @@ Section
   CreateShortcut "$SMPROGRAMS\${APP}\${APP} deinstallieren.lnk" "$INSTDIR\${UNINSTALLER}"
 
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${APP}"
-  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  ; The MSI's entry shows its ProductVersion; one string for both packages.
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION_DOTTED}"
   WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\${EXE_NAME},0"
   WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
@@ -488,6 +504,9 @@ Section
       WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\${EXE_NAME}"'
     ${EndIf}
   ${EndIf}
+  !insertmacro ZB_LOG "Installiert: Dateien, Startmenü, Eintrag unter „Apps“, Ereignisquelle, Anmeldeschritt."
+  Call RestartClosedProgram
+  !insertmacro ZB_LOG "Fertig mit Code 0."
 SectionEnd
 
 ; $R0: a path as the program wrote it. Sets $R0 to the bare long path and
@@ -544,6 +563,7 @@ FunctionEnd
 Section "Uninstall"
   ; The user may have started the program while the first page was open.
   Call un.CheckNotRunning
+  Call un.EndRestartSession
 
   ; The user's traces first, while the program file still exists to compare.
   ReadRegStr $R0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
@@ -596,6 +616,9 @@ Section "Uninstall"
   ; Removed means removed: a file of ours that stayed is a failure.
   ${If} ${FileExists} "$INSTDIR\${EXE_NAME}"
   ${OrIf} ${FileExists} "$INSTDIR\${GUIDE_NAME}"
-    SetErrorLevel 2
+    !insertmacro ZB_LOG "Abbruch mit Code ${EXIT_FILES_LEFT}: Dateien von ${APP} in „$INSTDIR“ ließen sich nicht entfernen."
+    SetErrorLevel ${EXIT_FILES_LEFT}
+  ${Else}
+    !insertmacro ZB_LOG "Entfernt; fertig mit Code 0."
   ${EndIf}
 SectionEnd

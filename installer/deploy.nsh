@@ -24,22 +24,14 @@ Var PresetSource
 
 ; Quits with a message (none when silent) and exit code 2.
 !macro REFUSE text
-  !insertmacro REFUSE_WITH ${EXIT_NOTHING_DONE} "${text}"
-!macroend
-!macro REFUSE_WITH code text
-  DetailPrint "${text}"
-  ${IfNot} ${Silent}
-    MessageBox MB_OK|MB_ICONSTOP "${text}"
-  ${EndIf}
-  SetErrorLevel ${code}
-  Quit
+  !insertmacro REFUSE_CODE ${EXIT_NOTHING_DONE} "${text}"
 !macroend
 
 ; From .onInit, before anything changes.
 Function DeployChecks
   ReadRegStr $0 HKLM "${MACHINE_KEY}" "${EDITION_VALUE}"
   ${If} $0 == "MSI"
-    !insertmacro REFUSE "${APP} ist auf diesem Computer schon mit dem MSI-Paket installiert. Es wurde nichts geändert.$\r$\n$\r$\nAktualisieren Sie ${APP} mit dem MSI-Paket der neuen Version, oder entfernen Sie es zuerst unter „Apps“ (oder mit „msiexec /x“)."
+    !insertmacro REFUSE_CODE ${EXIT_OTHER_EDITION} "${APP} ist auf diesem Computer schon mit dem MSI-Paket installiert. Es wurde nichts geändert.$\r$\n$\r$\nAktualisieren Sie ${APP} mit dem MSI-Paket der neuen Version, oder entfernen Sie es zuerst unter „Apps“ (oder mit „msiexec /x“)."
   ${EndIf}
   ${GetParameters} $0
   ClearErrors
@@ -85,7 +77,7 @@ Function RefusePreset
   ${If} $0 < 20
     StrCpy $0 ${EXIT_NOTHING_DONE}
   ${EndIf}
-  !insertmacro REFUSE_WITH $0 "$1$\r$\nEs wurde nichts installiert."
+  !insertmacro REFUSE_CODE $0 "$1$\r$\nEs wurde nichts installiert."
 FunctionEnd
 
 ; In the section, after the folder is secured and before any other file is

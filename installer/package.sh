@@ -4,8 +4,9 @@
 # writes into OUT_DIR the setup ZelkorBackup-<version>-Setup.exe, the MSI
 # package ZelkorBackup-<version>.msi (installer/ZelkorBackup.wxs, built with
 # wixl), the portable ZelkorBackup-<version>-portable.zip (the exe and the
-# guide) and SHA256SUMS over the three. The version is the one the build put
-# into its version header.
+# guide), SHA256SUMS over the three and ZelkorBackup-<version>-Freigabe.txt
+# (the version, the MSI's product and upgrade codes, each package's SHA-256).
+# The version is the one the build put into its version header.
 # The setup also installs Deinstallieren.exe (installer/front/), built here,
 # and shows a picture made here from the program's logo. The icons, the logo
 # and the guide's pictures of the icons are the build's (cmake/icons.cmake).
@@ -101,4 +102,16 @@ cp "$work/ZelkorBackup.exe" "$work/Anleitung.html" "$work/zip/ZELKOR Backup/"
 (cd "$work/zip" && zip -q -X -r "$out/$zip" "ZELKOR Backup")
 
 (cd "$out" && sha256sum "$setup" "$msi" "$zip" >SHA256SUMS)
-echo "Written to $out: $setup, $msi, $zip, SHA256SUMS"
+
+# What an administrator needs for detection rules and to check a download,
+# in one short file.
+release="ZelkorBackup-$version-Freigabe.txt"
+{
+    printf 'ZELKOR Backup %s\r\n' "$version"
+    printf 'DisplayVersion (Setup und MSI): %s\r\n' "$dotted"
+    printf 'MSI-Produktcode: {%s}\r\n' "$product_code"
+    printf 'MSI-Upgradecode: {%s}\r\n' "$upgrade_code"
+    printf 'SHA-256:\r\n'
+    (cd "$out" && sha256sum "$setup" "$msi" "$zip") | sed 's/$/\r/'
+} >"$out/$release"
+echo "Written to $out: $setup, $msi, $zip, SHA256SUMS, $release"

@@ -301,6 +301,17 @@ inline constexpr const char* ErrMissedEarlier = "%1 frühere geplante Sicherunge
 // %1: why, the text of the check that failed, on one line.
 inline constexpr const char* ErrNotActivated = "Timer nicht aktiviert: %1";
 inline constexpr const char* BriefNotActivated = "Timer nicht aktiviert.";
+// The events that tell an administrator whether anybody is backing up: the
+// program ended, by whom or why, and the timer stopped or started.
+inline constexpr const char* EventEndedByUser =
+    "Vom Benutzer beendet. Bis zum nächsten Start des Programms wird nichts gesichert.";
+inline constexpr const char* EventEndedWithWindows = "Beendet, weil der Benutzer sich abmeldet oder Windows herunterfährt.";
+inline constexpr const char* EventEndedForUpdate =
+    "Für eine Aktualisierung beendet. Windows startet das Programm danach wieder.";
+inline constexpr const char* EventTimerStopped =
+    "Mit \"Timer stoppen\" gestoppt. Bis zum nächsten \"Aktivieren\" oder Start des Programms wird nichts gesichert.";
+// %1: the weekdays, ", " between them; %2: the start time, hh:mm.
+inline constexpr const char* EventTimerActivated = "Sicherung an diesen Wochentagen um %2 Uhr: %1";
 inline constexpr const char* BriefLastRun = "Letzte Sicherung nicht vollständig.";
 inline constexpr const char* BriefMissedOne = "Eine geplante Sicherung nicht ausgeführt.";
 // %1: the scheduled starts missed since the last complete backup.

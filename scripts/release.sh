@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Release exe for Windows and writes into dist/ the setup
 # ZelkorBackup-<version>-Setup.exe, the MSI package ZelkorBackup-<version>.msi
-# for deployment tools, the portable ZelkorBackup-<version>-portable.zip and
-# SHA256SUMS. Signs them when ZB_SIGN_CERT and ZB_SIGN_KEY (or
+# for deployment tools, the portable ZelkorBackup-<version>-portable.zip,
+# SHA256SUMS and ZelkorBackup-<version>-Freigabe.txt (version, the MSI's
+# product and upgrade codes, each package's SHA-256). Signs them when ZB_SIGN_CERT and ZB_SIGN_KEY (or
 # ZB_SIGN_PKCS12) are set, and fails when the time stamp asked for cannot be
 # had, unless ZB_SIGN_ALLOW_NO_TIMESTAMP=1; see README.
 set -euo pipefail

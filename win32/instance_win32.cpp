@@ -100,4 +100,12 @@ bool SingleInstance::handOver() {
     return true;
 }
 
+bool SingleInstance::waitForOwner(DWORD timeoutMs) {
+    if (owner_) return true;
+    if (!mutex_) return false;
+    const DWORD w = WaitForSingleObject(mutex_.get(), timeoutMs);
+    owner_ = w == WAIT_OBJECT_0 || w == WAIT_ABANDONED;
+    return owner_;
+}
+
 }  // namespace zb

@@ -32,6 +32,9 @@ public:
     // Returns false only when that program ended meanwhile and this process
     // has become the program of the session.
     [[nodiscard]] bool handOver();
+    // For a start by Windows after an update: the program it replaces may
+    // still be ending. True once this process is the program of the session.
+    [[nodiscard]] bool waitForOwner(DWORD timeoutMs);
 
 private:
     unique_handle mutex_;

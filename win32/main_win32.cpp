@@ -8,6 +8,12 @@
 #include "win32/instance_win32.h"
 #include "win32/program_win32.h"
 
+namespace {
+// The argument Windows gives the program when it starts it again after an update.
+constexpr wchar_t kRestartArgument[] = L"/Neustart";
+constexpr DWORD kRestartWaitMs = 30000;
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace zb;
     // A DLL asked for by bare name is looked for in System32 only, not beside
@@ -19,6 +25,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const bool logonStep = argv && argc == 2 && lstrcmpiW(argv[1], L"/Anmeldung") == 0;
+    const bool restarted = argv && argc == 2 && lstrcmpiW(argv[1], kRestartArgument) == 0;
     LocalFree(argv);
     if (logonStep) {
         Win32Registry registry;
@@ -32,7 +39,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything touches the settings, the registry or the shell: a
     // second program would run the same schedule on the same targets.
     SingleInstance single;
-    if (!single.owner() && single.handOver()) return 0;
+    if (restarted) {
+        // Windows starts the program again after an update. The one it
+        // replaced may still be ending; a program of the session that runs
+        // on (started meanwhile) keeps running alone, and nothing is shown.
+        if (!single.waitForOwner(kRestartWaitMs)) return 0;
+    } else if (!single.owner() && single.handOver()) {
+        return 0;
+    }
+    // An installer that closes the program for an update through the
+    // Restart Manager starts it again afterwards, in this session, with this
+    // argument; a crash, a hang or a restart of Windows do not (the autostart
+    // entry starts it at the next logon).
+    (void)RegisterApplicationRestart(kRestartArgument, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
 
     Win32Program program(instance);
     if (!program.create()) return 1;

@@ -44,6 +44,13 @@ HICON smallAppIcon(HINSTANCE instance) {
                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 }
 
+// The Restart Manager asks with ENDSESSION_CLOSEAPP so that an installer can
+// replace the program's files; the end of a session never carries it alone.
+bool forUpdate(LPARAM lp) {
+    const auto flags = static_cast<DWORD>(lp);
+    return (flags & ENDSESSION_CLOSEAPP) != 0 && (flags & ENDSESSION_LOGOFF) == 0;
+}
+
 }  // namespace
 
 Win32Window::Win32Window(HINSTANCE instance) : instance_(instance) {}
@@ -328,13 +335,17 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_QUERYENDSESSION: {
             bool ok = true;
-            guarded([&] { ok = form_->WMQueryEndSession(); });
+            guarded([&] { ok = form_->WMQueryEndSession(forUpdate(lp)); });
             return ok ? TRUE : FALSE;
         }
-        case WM_ENDSESSION:
-            guarded([&] { form_->WMEndSession(wp != 0); });
-            if (wp) DestroyWindow(hwnd_);
+        case WM_ENDSESSION: {
+            // The end of Windows ends the process after this message anyway;
+            // for an update the installer waits for it to end.
+            bool ends = wp != 0;
+            guarded([&] { ends = form_->WMEndSession(wp != 0, forUpdate(lp)); });
+            if (ends) DestroyWindow(hwnd_);
             return 0;
+        }
         case WM_TIMECHANGE:
             guarded([&] { form_->TimeChanged(); });
             return 0;

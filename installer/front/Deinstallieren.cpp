@@ -4,8 +4,9 @@
 // would, started directly, copy itself to a temporary folder, start that copy
 // and return 0 at once: a script could not learn whether anything was
 // removed. This program starts it in place, on the program folder, waits, and
-// exits with its code: 0 removed, 3 the program is running (nothing changed),
-// 2 anything else. /S makes the uninstall silent.
+// exits with its code: 0 removed, 3 the program is running and cannot be
+// closed, 1618 a backup runs (retry later), 9 files stayed, 2 cancelled or not
+// started. /S makes the uninstall silent; /LOG= and /WARTEN= are passed on.
 //
 // Both run elevated, so neither is ever copied to or started from a folder a
 // standard user can change (the user's TEMP is one): the program folder lets
@@ -21,7 +22,6 @@
 namespace {
 
 constexpr int kRemoved = 0;
-constexpr int kProgramRuns = 3;
 constexpr int kFailed = 2;
 // A name shared with installer/ZelkorBackup.nsi.
 constexpr wchar_t kUninstallerData[] = L"Deinstallieren.dat";
@@ -43,6 +43,23 @@ bool silentRequested() {
     for (int i = 1; argv && i < argc; ++i) silent = silent || std::wstring(argv[i]) == L"/S";
     LocalFree(argv);
     return silent;
+}
+
+// The uninstaller's own options, passed on as given: /LOG= (its log file)
+// and /WARTEN= (how long it waits for a backup to end).
+std::wstring passedOptions() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::wstring options;
+    for (int i = 1; argv && i < argc; ++i) {
+        const std::wstring a = argv[i];
+        const bool log = _wcsnicmp(a.c_str(), L"/LOG=", 5) == 0, wait = _wcsnicmp(a.c_str(), L"/WARTEN=", 8) == 0;
+        // A quote inside would end the value early and begin another option.
+        if ((log || wait) && a.find(L'"') == std::wstring::npos)
+            options += log ? L"/LOG=\"" + a.substr(5) + L"\" " : a + L" ";
+    }
+    LocalFree(argv);
+    return options;
 }
 
 // The system's folders as the system knows them, never from the environment.
@@ -132,7 +149,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring uninstaller = programFolder + L"\\" + kUninstallerData;
     const int code = self.empty() || system.empty()
                          ? -1
-                         : runAndWait(L"\"" + uninstaller + L"\" " + (silent ? L"/S " : L"") + L"_?=" + programFolder,
+                         : runAndWait(L"\"" + uninstaller + L"\" " + (silent ? L"/S " : L"") + passedOptions() +
+                                          L"_?=" + programFolder,
                                       system);
     if (code == -1 && !silent) {
         const std::wstring text = L"Die Deinstallation von ZELKOR Backup konnte nicht gestartet werden.\r\n\r\n" +
@@ -140,5 +158,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         MessageBoxW(nullptr, text.c_str(), L"ZELKOR Backup", MB_OK | MB_ICONERROR);
     }
     if (code == kRemoved) removeWhatIsLeft(programFolder, self);
-    return code == kRemoved || code == kProgramRuns ? code : kFailed;
+    // The uninstaller's own codes (see the README); its 1 is a cancel.
+    return code < 0 || code == 1 ? kFailed : code;
 }

@@ -169,6 +169,7 @@ App::App(const std::string& appData, bool waitIdle, const Launch& launch) {
     char loader[MAX_PATH] = {};
     if (launch.stderrFile.empty() || !GetEnvironmentVariableA("WINELOADER", loader, sizeof loader)) {
         std::string cmd = "\"" + exe + "\"";
+        if (!launch.arguments.empty()) cmd += " " + launch.arguments;
         // Right after a test's program has ended, Wine now and then refuses
         // the next start of the same exe for a moment; that is no finding.
         DWORD error = 0;

@@ -49,6 +49,7 @@ private:
 struct Launch {
     std::vector<std::string> env;  // "NAME=value", replacing the test's own value
     std::string stderrFile;        // under Wine, the program's standard error goes here
+    std::string arguments;         // after the program's name, without stderrFile
 };
 
 class App {

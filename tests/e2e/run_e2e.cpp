@@ -271,7 +271,10 @@ TEST(RunE2E, OddNamesDeepPathsAndAFileInUse) {
         const std::string event = "Sicherung unvollständig am " + shortDate(fromStamp(started)) + " " +
                                   started.substr(11, 5) + " auf Ziellaufwerk 1 (M:\\), fehlende Dateien: 1, nicht gesicherte Pfade: 0. Erste Meldung: " +
                                   report;
-        const std::string head = wineEvent("trace", "Sicherung vom " + wd + " nicht gelöscht") + wineEvent("warn", report);
+        const std::string on = "Sicherung an diesen Wochentagen um " + sb.iniValue("Backup", "ZEI").substr(0, 5) +
+                               " Uhr: Montag, Dienstag, Mittwoch, Donnerstag, Freitag, Samstag, Sonntag";
+        const std::string head = wineEvent("trace", on) + wineEvent("trace", "Sicherung vom " + wd + " nicht gelöscht") +
+                                 wineEvent("warn", report);
         const std::string all = wineEvents(events), last = wineEvent("warn", event);
         // Wine cuts a long insertion string short.
         EXPECT_EQ(all.substr(0, head.size()), head);

@@ -10,9 +10,13 @@
 #   shows its window;
 # - the guide renders in Chromium without overflow at 800 and 1280 px, with
 #   its pictures, its line breaks and the targets of its links;
-# - a setup or uninstaller started while the program runs leaves it running
-#   and exits with 3; a window of the program's class in another program
-#   stops neither;
+# - a silent setup closes the idle installed program and starts it again;
+#   during a backup the setup and the uninstaller wait /WARTEN= seconds and
+#   exit with 1618, the run undisturbed; both write their logs; a copy from
+#   elsewhere or the file in use by another account makes them exit with 3;
+#   a window of the program's class in another program stops neither;
+# - the guide's events, queries, exit codes and logs match the sources, and
+#   the release file the packages;
 # - an update stays in the installed folder and keeps the user's settings;
 # - the silent uninstaller waits, exits with 0, leaves nothing behind, removes
 #   the autostart entry and desktop shortcut the program made (and leaves its
@@ -82,6 +86,8 @@ wine() { "$ZB_WINE" "$@"; }
 
 check "the guide explains every message of the program" \
     "$here/guide_texts.pl" "$root/resources/texts.h" "$root/docs/Anleitung.html"
+check "the guide's events, queries, exit codes and logs are the program's and the packages'" \
+    "$here/guide_deploy.pl" "$root"
 
 # --- Packages, signed with a certificate made for this test. The time-stamp
 # server cannot be reached, so the signatures go without one, as allowed.
@@ -91,6 +97,7 @@ export ZB_SIGN_CERT="$tmp/cert.pem" ZB_SIGN_KEY="$tmp/key.pem" ZB_SIGN_TIMESTAMP
 ZB_SIGN_ALLOW_NO_TIMESTAMP=1 "$root/installer/package.sh" "$build" "$tmp/dist" >/dev/null 2>"$tmp/package.log" ||
     { cat "$tmp/package.log"; exit 1; }
 version=$(sed -n 's/^#define ZB_VERSION_TEXT "\(.*\)"$/\1/p' "$build/generated/version.h")
+dotted=$(sed -n 's/^#define ZB_VERSION_DOTTED "\(.*\)"$/\1/p' "$build/generated/version.h")
 setup="$tmp/dist/ZelkorBackup-$version-Setup.exe"
 unzip -q "$tmp/dist/ZelkorBackup-$version-portable.zip" -d "$tmp/zip"
 portable="$tmp/zip/ZELKOR Backup"
@@ -137,7 +144,7 @@ uninstall_entry() {
     local p='C:\Program Files\ZELKOR Backup' out
     out=$(wine reg query "$uninst_key" | tr -d '\r')
     value() { grep -Fxq "    $1    $2    $3" <<<"$out" || { echo "no $1 $2 $3"; return 1; }; }
-    value DisplayName REG_SZ "ZELKOR Backup" && value DisplayVersion REG_SZ "$version" &&
+    value DisplayName REG_SZ "ZELKOR Backup" && value DisplayVersion REG_SZ "$dotted" &&
     value Publisher REG_SZ ZELKOR && value DisplayIcon REG_SZ "$p\ZelkorBackup.exe,0" &&
     value InstallLocation REG_SZ "$p" && value UninstallString REG_SZ "\"$p\Deinstallieren.exe\"" &&
     value QuietUninstallString REG_SZ "\"$p\Deinstallieren.exe\" /S" &&
@@ -160,9 +167,19 @@ check "the installed program shows its window" wine "$tmp/probe.exe" window
 check "the program makes its desktop shortcut" wine "$tmp/probe.exe" desktop-link
 check "the program made its autostart entry" wine reg query "$run_key" /v "ZELKOR Backup"
 
-# --- Never end a running program; know it by its own mutex.
-check "a silent setup refuses while the program runs" exits_with 3 wine "$setup" /S
-check "a silent uninstall refuses while the program runs" exits_with 3 wine "$program_dir/Deinstallieren.exe" /S
+# --- An update ends the idle program as the Restart Manager asks it to
+# (Wine's Restart Manager only answers, so the setup sends the same messages
+# to the program's windows) and starts it again; it never ends a copy it does
+# not replace, known by its mutex, nor a program whose file another account
+# uses.
+pid_of() { wine "$tmp/probe.exe" pid | tr -d '\r'; }
+setup_log="$WINEPREFIX/drive_c/windows/logs/ZelkorBackup-Setup.log"
+first_pid=$(pid_of)
+check "a silent setup closes the idle program and exits 0" exits_with 0 wine "$setup" /S
+restarted() { wine "$tmp/probe.exe" window && [ "$(pid_of)" != "$first_pid" ]; }
+check "the updated program runs again as a new process" restarted
+logged() { iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' | grep -Fx "$2" || { iconv -f UTF-16 -t UTF-8 "$1"; return 1; }; }
+check "the setup's log tells the close and the end" eval 'logged "$setup_log" "ZELKOR Backup wurde über seine Fenster für die Installation beendet." && logged "$setup_log" "Fertig mit Code 0."'
 check "the program still runs" wine "$tmp/probe.exe" running
 check "its files are still there" cmp "$program_dir/ZelkorBackup.exe" "$portable/ZelkorBackup.exe"
 "$ZB_WINESERVER" -k
@@ -259,6 +276,29 @@ wine 'C:\Neu\ZelkorBackup.exe' >/dev/null 2>&1 &
 restored() { wine reg query "$run_key" /v "ZELKOR Backup" | grep -F 'C:\Neu\ZelkorBackup.exe' && fails "${mark[@]}"; }
 eventually() { for _ in $(seq 100); do "$@" >/dev/null 2>&1 && return; sleep 0.2; done; "$@"; }
 check "its start writes the autostart entry again and removes the mark" eventually restored
+
+# --- During a backup an update or uninstall waits at most /WARTEN= seconds
+# and gives up with 1618 (Linux sees its low byte), the run undisturbed; idle,
+# the setup replaces the program and starts it again with its timer on.
+echo "Brief" >"$WINEPREFIX/drive_c/Daten/Brief.txt"
+check "the program waits in the tray with its timer on" eventually wine "$tmp/probe.exe" in-tray
+first_pid=$(pid_of)
+check "a backup from the tray menu runs" wine "$tmp/probe.exe" run-now
+check "a silent setup during the run gives up with 1618" exits_with $((1618 % 256)) wine "$setup" /S /WARTEN=2
+check "so does a silent uninstall, with its log where /LOG= says" \
+    exits_with $((1618 % 256)) wine 'C:\Neu\Deinstallieren.exe' /S /WARTEN=1 '/LOG=C:\Deinstallation.log'
+check "its log gives the reason" logged "$WINEPREFIX/drive_c/Deinstallation.log" \
+    "Abbruch mit Code 1618: ZELKOR Backup sichert gerade. Nach 1 Sekunden Wartezeit wurde nichts geändert; die Deinstallation ist später zu wiederholen."
+check "the run ends undisturbed in the same program" eval 'wine "$tmp/probe.exe" wait-tray && [ "$(pid_of)" = "$first_pid" ]'
+check "and its backup is complete" eval 'grep -aFx "Ergebnis=vollst$(printf "\xe4")ndig" <(tr -d "\r" <"$settings/Backup.ini") && grep -qx Brief "$tmp/usb/$(date +%u)/P1/Brief.txt"'
+check "idle again, the silent setup exits 0" exits_with 0 wine "$setup" /S
+in_tray_again() { wine "$tmp/probe.exe" in-tray && [ "$(pid_of)" != "$first_pid" ]; }
+check "and the program runs again in the tray, its timer on" eventually in_tray_again
+check "the silent uninstall closes the idle program and exits 0" exits_with 0 wine 'C:\Neu\Deinstallieren.exe' /S
+check "and the program no longer runs" fails wine "$tmp/probe.exe" running
+check "and leaves its mark for a reinstall" "${mark[@]}"
+wine reg delete 'HKCU\Software\ZELKOR Backup' /v AutostartWiederherstellen /f >/dev/null 2>&1
+check "a new install succeeds" wine "$setup" /S '/D=C:\Neu'
 "$ZB_WINESERVER" -k
 "$ZB_WINESERVER" -w
 
@@ -289,11 +329,11 @@ dll_hardened() {  # dll_hardened EXE: SetDefaultDllDirectories imported; Depende
 }
 # A refused folder stays exactly as it was: the same entries, inodes and modes.
 snapshot() { (cd "$1" && find . -exec stat -c '%i %a %s %n' {} + | sort); }
-refused_unchanged() {  # refused_unchanged UNIX_FOLDER SETUP_ARGUMENT...
-    local folder=$1 before
-    shift
+refused_unchanged() {  # refused_unchanged CODE UNIX_FOLDER SETUP_ARGUMENT...: refused with the code of its cause
+    local code=$1 folder=$2 before
+    shift 2
     before=$(snapshot "$folder")
-    exits_with 2 wine "$setup" /S "$@" && [ "$(snapshot "$folder")" = "$before" ]
+    exits_with "$code" wine "$setup" /S "$@" && [ "$(snapshot "$folder")" = "$before" ]
 }
 mkdir -p "$WINEPREFIX/drive_c/Geteilt/Fremd"
 ln -s "$tmp" "$WINEPREFIX/drive_c/Geteilt/Fremd/Verweis"
@@ -302,11 +342,11 @@ echo "gepflanzt" >"$WINEPREFIX/drive_c/Geteilt/Deinstallieren.dat"
 chmod 0777 "$WINEPREFIX/drive_c/Geteilt"
 chmod 0666 "$WINEPREFIX/drive_c/Geteilt/"*.*
 check "a first install into a folder made beforehand is refused, the folder unchanged" \
-    refused_unchanged "$WINEPREFIX/drive_c/Geteilt" '/D=C:\Geteilt'
+    refused_unchanged 6 "$WINEPREFIX/drive_c/Geteilt" '/D=C:\Geteilt'
 mkdir -p "$tmp/aussen"
 ln -s "$tmp/aussen" "$WINEPREFIX/drive_c/Oben"
 check "a folder below a link is refused, nothing made at the link's target" \
-    refused_unchanged "$tmp/aussen" '/D=C:\Oben\Programm'
+    refused_unchanged 8 "$tmp/aussen" '/D=C:\Oben\Programm'
 check "the setup leaves nothing in Program Files" eval 'fails compgen -G "$WINEPREFIX/drive_c/Program Files/ns*"'
 custom="$WINEPREFIX/drive_c/Pfad"
 check "a setup into a custom folder succeeds" wine "$setup" /S '/D=C:\Pfad'
@@ -321,7 +361,7 @@ check "the programs, signed or not, state their true checksum" eval 'for f in C:
 echo "geheim" >"$tmp/aussen.txt"
 chmod 0600 "$tmp/aussen.txt"
 ln "$tmp/aussen.txt" "$custom/Fremd.txt"
-check "an update's folder holding a hard link is refused, unchanged" refused_unchanged "$custom"
+check "an update's folder holding a hard link is refused, unchanged" refused_unchanged 7 "$custom"
 check "and the linked file keeps its mode" test "$(stat -c %a "$tmp/aussen.txt")" = 600
 rm "$custom/Fremd.txt"
 # The user's TEMP, and a watcher that puts a System.dll into every new folder there.
@@ -440,10 +480,20 @@ check "it removes the logon step and keeps the preset" eval 'fails wine reg quer
 
 # --- The MSI package.
 check "the MSI is signed" verify "$msi"
+release_file() {  # version, both codes and the checksum of each package, as the MSI and the files have them
+    local text product
+    text=$(tr -d '\r' <"$tmp/dist/ZelkorBackup-$version-Freigabe.txt")
+    product=$(msi_table Property | sed -n 's/^ProductCode\t//p')
+    diff <(head -4 <<<"$text") <(printf '%s\n' "ZELKOR Backup $version" "DisplayVersion (Setup und MSI): $dotted" \
+        "MSI-Produktcode: $product" "MSI-Upgradecode: {57768754-6C54-4FE7-AA98-CC76BD7A282A}") &&
+    [ "$(grep -cE '^[0-9a-f]{64}  ' <<<"$text")" = 3 ] && (cd "$tmp/dist" && grep -E '^[0-9a-f]{64}  ' <<<"$text" | sha256sum -c)
+}
 msi_table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
+check "the release file names the version, the MSI's codes and each package's checksum" release_file
 msi_tables() {
     msi_table Property | grep -Fxq "ALLUSERS	1" &&
-    msi_table Property | grep -Fxq "MSIRESTARTMANAGERCONTROL	Disable" && msi_table Property | grep -Fxq "REBOOT	ReallySuppress" &&
+    ! msi_table Property | grep -q "^MSIRESTARTMANAGERCONTROL	" && ! msi_table Property | grep -q "^MSIRMSHUTDOWN	" &&
+    msi_table Property | grep -Fxq "REBOOT	ReallySuppress" &&
     msi_table Property | grep -Eq "^SecureCustomProperties	.*;NSISINSTALLED$" &&
     ! msi_table Property | grep -Eq "^SecureCustomProperties	.*VORGABE" &&
     msi_table Upgrade | grep -Fq "{57768754-6C54-4FE7-AA98-CC76BD7A282A}		$dotted		1		WIX_UPGRADE_DETECTED" &&
@@ -455,7 +505,7 @@ msi_tables() {
     msi_table CustomAction | grep -Fxq "RenewFolder	3074	OrdnerrechteExe	/erneuern \"[INSTALLDIR]\\\"	" &&
     msi_table InstallExecuteSequence | grep -Fxq "RemoveExistingProducts		1401" &&
     msi_table Registry | grep -Fq "EventMessageFile	#%[INSTALLDIR]ZelkorBackup.exe	Program" &&
-    msi_table LaunchCondition | grep -q '^Installed OR NOT NSISINSTALLED	ZELKOR Backup ist auf diesem Computer schon mit dem Setup' &&
+    msi_table LaunchCondition | grep -Fq "Installed OR NOT NSISINSTALLED	ZELKOR Backup ist auf diesem Computer schon mit dem Setup (ZelkorBackup-$version-Setup.exe " &&
     msi_table Shortcut | cut -f1,2,5 | diff - <(printf '%s\t%s\t%s\n' MenuProgram MenuFolder '[INSTALLDIR]ZelkorBackup.exe' \
         MenuGuide MenuFolder '[INSTALLDIR]Anleitung.html' MenuUninstall MenuFolder '[System64Folder]msiexec.exe') &&
     # Nothing of a user's: every component lies in the program or menu folder.
@@ -490,7 +540,7 @@ check "a repair naming a file that is no preset fails and places nothing" eval \
 check "a repair without a preset succeeds in the installed folder" eval \
     'exits_with 0 wine msiexec /i "$msi" /qn REINSTALL=ALL REINSTALLMODE=vomus && cmp "$preset" "$tmp/Vorgabe.ini"'
 check "the setup refuses while the MSI edition is installed" eval \
-    'exits_with 2 wine "$setup" /S && fails wine reg query "$uninst_key" && fails test -e "$program_dir/Deinstallieren.exe"'
+    'exits_with 4 wine "$setup" /S && fails wine reg query "$uninst_key" && fails test -e "$program_dir/Deinstallieren.exe"'
 printf '[Backup]\r\nMon=1\r\nP1P=C:\\Eigenes\r\n' >"$tmp/own.ini"
 mkdir -p "$settings" && cp "$tmp/own.ini" "$settings/Backup.ini"
 # The next version, from the same source.

@@ -14,6 +14,10 @@
 //                       code 0 when only administrators may change it
 //   probe checksum FILE the PE checksum FILE states and the one Windows
 //                       computes (imagehlp); exit code 0 when they agree
+//   probe pid           prints the process id of the program's main window
+//   probe run-now       starts a backup from the tray menu and waits until
+//                       the run shows the window; wait-tray: until it is
+//                       back in the tray
 #include <windows.h>
 #include <imagehlp.h>
 
@@ -151,5 +155,19 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "desktop-link") == 0) return desktopLink(main);
     // An activated schedule keeps the window in the notification area.
     if (std::strcmp(argv[1], "in-tray") == 0) return IsWindowVisible(main) ? 1 : 0;
+    if (std::strcmp(argv[1], "pid") == 0) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        std::printf("%lu\n", pid);
+        return 0;
+    }
+    // "Backup durchführen" from the tray menu; returns once the run has
+    // brought the window up, or when it is back in the tray (wait-tray).
+    if (std::strcmp(argv[1], "run-now") == 0 || std::strcmp(argv[1], "wait-tray") == 0) {
+        const bool start = argv[1][0] == 'r';
+        if (start) PostMessageA(main, WM_COMMAND, MAKEWPARAM(zb::controlId(zb::Ctl::miExecNow), 0), 0);
+        for (int i = 0; i < 600 && (IsWindowVisible(main) != 0) != start; ++i) Sleep(100);
+        return (IsWindowVisible(main) != 0) == start ? 0 : 1;
+    }
     return 0;
 }

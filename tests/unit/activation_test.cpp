@@ -370,6 +370,20 @@ TEST_F(ActivationTest, StopTimerStopsBeforeLettingMessagesIn) {
     EXPECT_TRUE(window.shown());
 }
 
+TEST_F(ActivationTest, TheTimerGoingOnAndOffIsToldOnceEach) {
+    passingSettings();
+    tick(Ctl::cbFr);
+    window.setTime(Ctl::dtpTarget, {19, 30, 0});
+    for (Ctl c : {Ctl::btnActive, Ctl::btnActive, Ctl::btnStopTimer, Ctl::btnStopTimer}) form.Click(c);
+    std::vector<PosixEventLog::Event> timer;
+    for (const auto& e : eventLog.events)
+        if (e.id == kEventTimerStopped || e.id == kEventTimerActivated) timer.push_back(e);
+    EXPECT_EQ(timer, (std::vector<PosixEventLog::Event>{
+                         {EventType::Information, 22, "Sicherung an diesen Wochentagen um 19:30 Uhr: Montag, Freitag"},
+                         {EventType::Warning, 21, "Mit \"Timer stoppen\" gestoppt. Bis zum nächsten \"Aktivieren\" oder "
+                                                  "Start des Programms wird nichts gesichert."}}));
+}
+
 // --- Source rows and the folder picker -----------------------------------------
 
 TEST_F(ActivationTest, OnlyTheRowsOfTickedSourcesAreShown) {

@@ -56,6 +56,15 @@ protected:
         return out;
     }
 
+    // The events other than the program's end and the timer's state.
+    std::vector<PosixEventLog::Event> reports() const {
+        std::vector<PosixEventLog::Event> out;
+        for (const auto& e : eventLog.events)
+            if (e.id != kEventProgramEnded && e.id != kEventTimerStopped && e.id != kEventTimerActivated)
+                out.push_back(e);
+        return out;
+    }
+
     // The ports of the fixture, with another window or tray.
     Ports portsWith(IWindow& w, ITray& t) { return ports(clock, w, t); }
 

@@ -172,7 +172,7 @@ TEST_F(PresetTest, AFirstStartTakesThePresetAndRunsItsSchedule) {
 
 TEST_F(PresetTest, WhatIsNotTakenIsReportedOnce) {
     const auto reported = [&](const std::string& text) {
-        return eventLog.events == std::vector<PosixEventLog::Event>{{EventType::Warning, 10, text}};
+        return reports() == std::vector<PosixEventLog::Event>{{EventType::Warning, 10, text}};
     };
     writePreset(presetOf("ZEI=morgens\r\nUNM=ja\r\n"));
     form.FormCreate(Ctl::frmBackup);
@@ -181,7 +181,7 @@ TEST_F(PresetTest, WhatIsNotTakenIsReportedOnce) {
     EXPECT_EQ(window.time(Ctl::dtpTarget), (TimeOfDay{1, 0, 0}));
     EXPECT_TRUE(window.timerEnabled());
     form.FormCreate(Ctl::frmBackup);
-    EXPECT_EQ(eventLog.events.size(), 1u);
+    EXPECT_EQ(reports().size(), 1u);
 
     // Another user, and a preset that others than administrators can change.
     std::filesystem::remove_all(host(settingsDir()));

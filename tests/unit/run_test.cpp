@@ -133,6 +133,12 @@ TEST_F(RunTest, DuringARunOnlyTheEndOfWindowsGetsThrough) {
         form.Click(Ctl::miBackupAndShutdown);
         EXPECT_TRUE(window.boxes.empty());
         EXPECT_FALSE(window.destroyed);
+        // An installer's update waits for the run; the end of Windows does not.
+        EXPECT_FALSE(form.WMQueryEndSession(true));
+        EXPECT_FALSE(form.WMEndSession(false, true));
+        // A run that began after the program agreed to an update goes on.
+        EXPECT_FALSE(form.WMEndSession(true, true));
+        EXPECT_FALSE(form.endSessionPending());
         EXPECT_TRUE(form.WMQueryEndSession());
         EXPECT_TRUE(window.boxes.empty());
         // Another program refused the end of the session: closing asks again.

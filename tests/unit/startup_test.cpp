@@ -1,4 +1,6 @@
 // Start-up, loading the settings file, and the end of the program.
+#include <tuple>
+
 #include "form_fixture.h"
 
 namespace zb::test {
@@ -214,6 +216,38 @@ TEST_F(StartupTest, EndOfSessionNeverAsksAndStaysGranted) {
     form.EndBackup(Ctl::btnQuit);
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_TRUE(window.destroyed);
+}
+
+// Who asks and the two flags, as the end of Windows, the user and an update see them.
+TEST(CloseRule, ByRequestAndState) {
+    using R = CloseRequest;
+    using A = CloseAnswer;
+    const std::tuple<R, bool, bool, A> rows[] = {
+        {R::User, false, false, A::Ask},         {R::User, false, true, A::Refuse},  {R::User, true, true, A::Close},
+        {R::EndOfWindows, false, true, A::Close}, {R::Update, false, false, A::Close}, {R::Update, false, true, A::Refuse},
+        {R::Update, true, true, A::Close},
+    };
+    for (const auto& [request, pending, running, answer] : rows)
+        EXPECT_EQ(closeAnswer(request, pending, running), answer) << int(request) << pending << running;
+}
+
+TEST_F(StartupTest, AnUpdateClosesWithoutTheQuestionAndEachEndNamesItsCause) {
+    const auto ended = [](const PosixEventLog& log, const std::string& cause) {
+        return log.events.back() == PosixEventLog::Event{EventType::Information, 20, cause};
+    };
+    form.FormCreate(Ctl::frmBackup);
+    EXPECT_TRUE(form.WMQueryEndSession(true));
+    EXPECT_FALSE(form.WMEndSession(false, true));  // called off: nothing is left of it
+    EXPECT_TRUE(form.WMQueryEndSession(true) && !form.endSessionPending());
+    EXPECT_TRUE(form.WMEndSession(true, true));
+    EXPECT_TRUE(window.boxes.empty() && ended(eventLog, "Für eine Aktualisierung beendet. Windows startet das Programm danach wieder."));
+    window.answers = {MsgResult::Yes};
+    form.Click(Ctl::btnQuit);
+    EXPECT_TRUE(ended(eventLog, "Vom Benutzer beendet. Bis zum nächsten Start des Programms wird nichts gesichert."));
+    // An installer asked first and then Windows ends: the end of Windows it is.
+    EXPECT_TRUE(form.WMQueryEndSession(true) && form.WMQueryEndSession());
+    EXPECT_TRUE(form.WMEndSession(true, true));
+    EXPECT_TRUE(ended(eventLog, "Beendet, weil der Benutzer sich abmeldet oder Windows herunterfährt."));
 }
 
 }  // namespace
