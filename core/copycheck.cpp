@@ -211,7 +211,8 @@ private:
                 std::uint32_t lost = 0;
                 if (!have || !have->folder) {
                     lost = files_.createFolder(from, to);
-                    if (lost && notFound(lost) && targetGone()) return rest(w, *entries, i, std::move(below));
+                    if (lost && (refused(lost) || (notFound(lost) && targetGone())))
+                        return rest(w, *entries, i, std::move(below));
                 }
                 const bool twin = twins.has(e.name);
                 below.push_back({from, to, path, chain, lost, twin && lost != 0, w.merged || (twin && !lost)});
@@ -226,6 +227,10 @@ private:
             const std::uint32_t failed = files_.copyFile(from, to, !strict, copying_);
             if (kept_) kept_->checked(failed == 0);
             if (failed == 0) continue;
+            if (refused(failed)) {
+                ++result.missing;
+                return rest(w, *entries, i + 1, std::move(below));
+            }
             if (notFound(failed)) {
                 if (targetGone()) {
                     ++result.missing;
@@ -293,6 +298,13 @@ private:
         const std::uint32_t error = kept_->clear(join(dst, have->name), *have);
         have = nullptr;
         return notFound(error) ? 0 : error;  // gone meanwhile is out of the way too
+    }
+
+    // Refused because another medium answers where the target was.
+    bool refused(std::uint32_t e) {
+        if (e != ERROR_MEDIA_CHANGED_) return false;
+        result.targetGone = result.targetSwapped = true;
+        return true;
     }
 
     bool targetGone() {

@@ -12,6 +12,7 @@
 #include "core/close_rules.h"
 #include "core/schedule_rules.h"
 #include "core/copycheck.h"
+#include "core/run/target_door.h"
 #include "core/run_snapshot.h"
 #include "core/target_paths.h"
 #include "core/settings.h"
@@ -278,6 +279,11 @@ private:
     bool runRecorded_ = false;
     // What the run works on, taken at its start.
     RunSnapshot snapshot_;
+    // The run's way to its target, once chosen and found present.
+    std::optional<TargetDoor> door_;
+    // Every write and delete of the run goes through here; a step that
+    // has no target gets an error, never the unchecked port.
+    TargetDoor& onTarget();
     int currentSource_ = 0;  // the source being copied, 1 to 5
     bool targetSwapped_ = false;
     bool windowGone_ = false;

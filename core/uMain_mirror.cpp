@@ -38,7 +38,7 @@ bool TfrmBackup::throughLink(const std::string& Dest) {
     for (int i = 0; i < 2; ++i) {
         const auto [parent, name] = splitLast(dest);
         std::uint32_t error = 0;
-        if (const auto entries = shellFiles_.listFolder(parent, error, {}))
+        if (const auto entries = onTarget().listFolder(parent, error, {}))
             if (linkNamed(*entries, name)) return true;
         dest = parent;
     }
@@ -46,15 +46,17 @@ bool TfrmBackup::throughLink(const std::string& Dest) {
 }
 
 bool TfrmBackup::weekdayFolderIsLink(const TargetPath& root, const std::string& weekday, bool tell) {
+    TargetDoor& door = onTarget();
     std::uint32_t error = 0;
-    const auto onTarget = shellFiles_.listFolder(root.full, error, {});
-    const FileEntry* e = onTarget ? linkNamed(*onTarget, weekday) : nullptr;
+    const auto inRoot = door.listFolder(root.full, error, {});
+    const FileEntry* e = inRoot ? linkNamed(*inRoot, weekday) : nullptr;
     if (!e) return false;
     const std::function<void()> none;
-    Remover remover(shellFiles_, none);
+    Remover remover(door, none);
     const TargetPath W = root / e->name;
     const std::uint32_t stays = remover.remove(W.full, *e);
-    if (stays && tell) report(fill(txt::ErrDelete, {stays, W.shown}));
+    if (door.swapped()) targetSwapped_ = true;
+    else if (stays && tell) report(fill(txt::ErrDelete, {stays, W.shown}));
     return stays != 0;
 }
 
@@ -65,15 +67,20 @@ bool TfrmBackup::pruneWeekdayFolder(const TargetPath& root, const std::string& w
     // points at is no backup of this run's. One that stays stops the run on
     // this target.
     if (weekdayFolderIsLink(root, weekday, true)) return false;
-    Remover remover(shellFiles_, serve);
+    TargetDoor& door = onTarget();
+    Remover remover(door, serve);
     const TargetPath W = root / weekday;
     std::uint32_t error = 0;
-    const auto inside = shellFiles_.listFolder(W.full, error, serve);
+    const auto inside = door.listFolder(W.full, error, serve);
     if (!inside) return true;
     for (const FileEntry* e : strayInWeekdayFolder(*inside, snapshot_.ticked(), &kept)) {
         const TargetPath path = W / e->name;
         const int before = remover.failures.count;
         (void)remover.remove(path.full, *e);
+        if (door.swapped()) {
+            targetSwapped_ = true;
+            return false;
+        }
         if (remover.failures.count > before) report(fill(txt::ErrDelete, {remover.failures.error, path.shown}));
         remover.failures = {};
     }
@@ -84,21 +91,22 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
     // The same test of the source as the shell's copy makes, with the same
     // report: a relative source would depend on the current directory.
     // The same report for a destination reached through a link.
-    if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(Dest)) {
+    TargetDoor& files = onTarget();
+    if (!isAbsolutePath(Source) || !files.setCurrentDirectory(Source) || throughLink(Dest)) {
         tally_.lose(currentSource_);
         reportShort(fill(txt::ErrCopy, {Source, Dest}));
         return;
     }
     noteSourceMedium(Source);
-    if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
-    const BackupInSource where = findBackupInSource(shellFiles_, Source, Dest);
+    if (!system_.directoryExists(Dest)) (void)files.createFolder({}, Dest);
+    const BackupInSource where = findBackupInSource(files, Source, Dest);
     if (where.inside && where.source == 0) return;  // the source is its own copy
     std::string fileSystem;
-    const bool localTimes = shellFiles_.fileSystemName(Dest, fileSystem) == 0 && keepsLocalTimes(fileSystem);
+    const bool localTimes = files.fileSystemName(Dest, fileSystem) == 0 && keepsLocalTimes(fileSystem);
 
     std::uint32_t served = clock_.tickCount();
     std::function<void()> keepAlive;
-    KeptFolder kept(shellFiles_, localTimes, keepAlive);
+    KeptFolder kept(files, localTimes, keepAlive);
     keepAlive = [&] {
         const std::uint32_t now = clock_.tickCount();
         if (now - served < kServeEveryMs) return;
@@ -111,13 +119,13 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
         window_.processMessages();
     };
     const CopyShortfall shortfall =
-        completeCopy(shellFiles_, Source, Dest, where, keepAlive, &kept, [this] { return mediaChange(); });
+        completeCopy(files, Source, Dest, where, keepAlive, &kept, [this] { return mediaChange(); });
     window_.setText(Ctl::pnTitle, fill(txt::StatusSavingCounted, {Shown, kept.checkedFiles, kept.copiedFiles}));
     reportShortfall(Source, Dest, shortfall);
     // A leftover that stays is no file missing from the backup: it is told
     // as what it is, by the path the user knows.
     if (const RemovalFailures& stays = kept.stays(); stays.count > 0) {
-        const std::string full = shellFiles_.fullPath(Dest);
+        const std::string full = files.fullPath(Dest);
         std::string shown = stays.first;
         if (shown.compare(0, full.size(), full) == 0) {
             std::size_t rest = full.size();

@@ -1,6 +1,7 @@
 // The backup run: target rotation, the weekday folder, the folder copies,
 // and the error log with the wait that keeps the window alive.
 #include <cstdio>
+#include <stdexcept>
 
 #include "core/copycheck.h"
 #include "core/keep_awake.h"
@@ -87,7 +88,7 @@ int TfrmBackup::DoFileWork(std::uintptr_t Owner, std::uint32_t Func, const std::
     op.pFrom += '\0';
     op.fFlags = Flags;
     bool aborted = false;
-    Result = shellFiles_.shFileOperation(op, aborted);
+    Result = onTarget().shFileOperation(op, aborted);
     return Result;
 }
 
@@ -97,15 +98,21 @@ void TfrmBackup::dateredundanz(const std::string& Path, std::uintptr_t Owner) {
     if (!system_.directoryExists(Path)) return;
     DoFileWork(Owner, FO_DELETE_, list, kDeleteFlags, result);
     if (result == 0) return;
+    // Refused at the door: another medium is in the drive, and the run says so.
+    if (onTarget().swapped()) {
+        targetSwapped_ = true;
+        return;
+    }
     report(fill(txt::ErrDelete, {result, Path}));
 }
 
 void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, std::uintptr_t Owner) {
+    TargetDoor& files = onTarget();
     const std::string failure = fill(txt::ErrCopy, {Source, Dest});
     // The names in the list are relative to the source, so it must become the
     // current directory; a relative source would depend on where the last
     // copy left the current directory.
-    if (!isAbsolutePath(Source) || !shellFiles_.setCurrentDirectory(Source) || throughLink(Dest)) {
+    if (!isAbsolutePath(Source) || !files.setCurrentDirectory(Source) || throughLink(Dest)) {
         tally_.lose(currentSource_);
         reportShort(failure);
         return;
@@ -119,20 +126,20 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
         reportShortfall(Source, Dest, swapped);
         return;
     }
-    if (!system_.directoryExists(Dest)) (void)system_.forceDirectories(Dest);
+    if (!system_.directoryExists(Dest)) (void)files.createFolder({}, Dest);
     // A target inside the source, under whatever spelling: the shell must not
     // get the folder that holds the backup, or it copies the copy into itself
     // down to the path limit. The check copies the rest of that folder.
-    const BackupInSource where = findBackupInSource(shellFiles_, Source, Dest);
+    const BackupInSource where = findBackupInSource(files, Source, Dest);
     if (where.inside && where.source == 0) return;  // the source is its own copy
-    const std::string sourceFull = where.inside ? shellFiles_.fullPath(Source) : std::string();
+    const std::string sourceFull = where.inside ? files.fullPath(Source) : std::string();
     ShFileOp op;
     op.hwnd = Owner;
     op.wFunc = FO_COPY_;
-    if (const auto names = shellFiles_.findFiles("*.*", kAllEntries)) {
+    if (const auto names = files.findFiles("*.*", kAllEntries)) {
         for (const std::string& name : *names) {
             if (name == "." || name == "..") continue;
-            if (holdsBackup(shellFiles_, where, sourceFull, name)) continue;
+            if (holdsBackup(files, where, sourceFull, name)) continue;
             op.pFrom += name;
             op.pFrom += '\0';
         }
@@ -145,7 +152,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     op.fFlags = kCopyFlags;
     op.lpszProgressTitle = txt::CopyProgressTitle;
     bool aborted = false;
-    const int result = shellFiles_.shFileOperation(op, aborted);
+    const int result = files.shFileOperation(op, aborted);
     // With FOF_NOERRORUI the shell also stops silently at a file it cannot
     // copy and marks the operation aborted, answering that file's error. A
     // cancel by the user answers success or one of the two cancel codes:
@@ -161,7 +168,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // complete copy: only the check against the source tells. What it cannot
     // complete is reported; a complete copy is not, whatever the shell said.
     const CopyShortfall shortfall =
-        completeCopy(shellFiles_, Source, Dest, where, messageServer(), nullptr, [this] { return mediaChange(); });
+        completeCopy(files, Source, Dest, where, messageServer(), nullptr, [this] { return mediaChange(); });
     reportShortfall(Source, Dest, shortfall);
 }
 
@@ -200,6 +207,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     ApplicationEvents1Restore(Ctl::frmBackup);
     const LocalDateTime start = clock_.now();
     tally_ = RunTally{};
+    door_.reset();
     lowSpaceTip_.clear();
     runStart_ = start;
     runRecorded_ = false;
@@ -284,6 +292,7 @@ void TfrmBackup::runSteps() {
     snapshot_.weekday = weekday;
     snapshot_.W = W;
     if (present) snapshot_.targetMedium = mediumOf(shellFiles_, root.shown);
+    if (auto door = present ? TargetDoor::open(shellFiles_, snapshot_) : std::nullopt) door_.emplace(std::move(*door));
 
     const std::uintptr_t owner = window_.handle();
 
@@ -344,7 +353,12 @@ void TfrmBackup::runSteps() {
         // Folders are only made inside a target that is there: an absent
         // target folder is not created on whatever drive now has its letter,
         // nor one inside a weekday folder that leads elsewhere.
-        if (!present || !usable || !system_.forceDirectories(D)) {
+        if (!present || !usable || !door_ || !door_->makeSourceFolder(pName)) {
+            if (door_ && door_->swapped()) {
+                tally_.lose(k);
+                reportShort(fill(txt::ErrTargetSwapped, {source, CurrentTarget}));
+                continue;
+            }
             tally_.lose(k);
             reportShort(fill(txt::ErrDestination, {source, W, k}));
             continue;
@@ -367,7 +381,13 @@ void TfrmBackup::noteSourceMedium(const std::string& Source) {
     if (!s.medium) s.medium = mediumOf(shellFiles_, Source);
 }
 
+TargetDoor& TfrmBackup::onTarget() {
+    if (!door_) throw std::logic_error("no target chosen");
+    return *door_;
+}
+
 MediaChange TfrmBackup::mediaChange() {
+    if (door_ && door_->swapped()) return MediaChange::Target;
     // A medium that is gone is left to the steps that meet it: they report
     // it as gone. Only another medium in its place is a change.
     if (snapshot_.targetMedium &&

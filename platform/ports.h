@@ -183,7 +183,8 @@ struct FileId {
 inline constexpr std::uint32_t ERROR_FILE_NOT_FOUND_ = 2, ERROR_PATH_NOT_FOUND_ = 3, ERROR_ACCESS_DENIED_ = 5,
                                ERROR_SHARING_VIOLATION_ = 32, ERROR_LOCK_VIOLATION_ = 33,
                                ERROR_HANDLE_DISK_FULL_ = 39, ERROR_FILE_EXISTS_ = 80, ERROR_DISK_FULL_ = 112,
-                               ERROR_INVALID_NAME_ = 123, ERROR_DIR_NOT_EMPTY_ = 145, ERROR_ALREADY_EXISTS_ = 183;
+                               ERROR_INVALID_NAME_ = 123, ERROR_DIR_NOT_EMPTY_ = 145, ERROR_ALREADY_EXISTS_ = 183,
+                               ERROR_MEDIA_CHANGED_ = 1110;
 
 // The shell's file operations and the directory functions of the folder
 // copy. Names may hold any character Windows allows (the Win32 side uses the

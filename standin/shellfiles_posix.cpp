@@ -137,8 +137,15 @@ std::vector<std::string> splitNulList(const std::string& list) {
     return out;
 }
 
+void PosixShellFiles::called(const char* what, const std::string& path) {
+    calls.push_back({what, path});
+    if (onCall) onCall(calls.back());
+}
+
 int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
     operations.push_back(op);
+    const auto written = splitNulList(op.wFunc == FO_COPY_ ? op.pTo : op.pFrom);
+    called("shell", written.empty() ? std::string() : written.front());
     anyAborted = false;
     const auto entries = splitNulList(op.pFrom);
     if (op.wFunc == FO_COPY_) {
@@ -216,6 +223,7 @@ std::optional<std::vector<std::string>> PosixShellFiles::findFiles(const std::st
 
 std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::string& folder, std::uint32_t& error,
                                                                   const std::function<void()>& progress) {
+    called("list", folder);
     const auto host = posix::hostPath(folder);
     if (!host) {
         error = ERROR_PATH_NOT_FOUND_;
@@ -251,6 +259,7 @@ std::optional<std::vector<FileEntry>> PosixShellFiles::listFolder(const std::str
 
 std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::string& to, bool replace,
                                         const CopyProgress& progress) {
+    called("copy", to);
     if (beforeCopyFile) beforeCopyFile();
     const auto source = posix::hostPath(from);
     auto target = posix::hostPath(to);
@@ -303,6 +312,7 @@ std::uint32_t PosixShellFiles::copyFile(const std::string& from, const std::stri
 }
 
 std::uint32_t PosixShellFiles::createFolder(const std::string&, const std::string& path) {
+    called("create", path);
     const auto target = posix::hostPath(path);
     if (!target) return ERROR_PATH_NOT_FOUND_;
     if (const auto fault = faults.find(*target); fault != faults.end()) return fault->second;
@@ -313,6 +323,7 @@ std::uint32_t PosixShellFiles::createFolder(const std::string&, const std::strin
 }
 
 std::uint32_t PosixShellFiles::fileIdentity(const std::string& path, FileId& id) {
+    called("identity", path);
     const auto host = posix::hostPath(path);
     struct stat st {};
     if (!host) return ERROR_PATH_NOT_FOUND_;
@@ -324,6 +335,7 @@ std::uint32_t PosixShellFiles::fileIdentity(const std::string& path, FileId& id)
 
 // Removals never go through a link: a symbolic link is removed as the link.
 std::uint32_t PosixShellFiles::deleteFile(const std::string& path) {
+    called("delete", path);
     const auto host = posix::hostPath(path);
     struct stat st {};
     if (!host || ::lstat(host->c_str(), &st) != 0) return ERROR_FILE_NOT_FOUND_;
@@ -333,6 +345,7 @@ std::uint32_t PosixShellFiles::deleteFile(const std::string& path) {
 }
 
 std::uint32_t PosixShellFiles::removeFolder(const std::string& path) {
+    called("remove", path);
     const auto host = posix::hostPath(path);
     struct stat st {};
     if (!host || ::lstat(host->c_str(), &st) != 0) return ERROR_FILE_NOT_FOUND_;
@@ -365,6 +378,7 @@ std::uint32_t PosixShellFiles::fileSystemName(const std::string& path, std::stri
 
 std::uint32_t PosixShellFiles::diskSpace(const std::string& path, std::uint64_t& freeBytes,
                                          std::uint64_t& totalBytes, std::uint32_t& clusterBytes) {
+    called("space", path);
     const auto host = posix::hostPath(path);
     struct statvfs vfs {};
     if (!host || ::statvfs(host->c_str(), &vfs) != 0) return ERROR_PATH_NOT_FOUND_;

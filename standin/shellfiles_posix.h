@@ -66,6 +66,18 @@ public:
     std::optional<Space> space;
     // Record.
     std::vector<ShFileOp> operations;
+    // The calls that reach the file system by a path, in order: "identity",
+    // "copy" (its destination), "create", "delete", "remove", "shell" (the
+    // first path it writes), "list"; and a hook at each, where a test may
+    // swap a medium at exactly that moment.
+    struct Call {
+        std::string what, path;
+    };
+    std::vector<Call> calls;
+    std::function<void(const Call&)> onCall;
+
+private:
+    void called(const char* what, const std::string& path);
 };
 
 // The host path with its last name resolved as Windows would.

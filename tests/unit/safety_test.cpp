@@ -16,6 +16,7 @@
 #include <tuple>
 
 #include "core/names.h"
+#include "core/run_snapshot.h"
 #include "core/paths.h"
 #include "core/calendar.h"
 #include "run_fixture.h"
@@ -52,6 +53,18 @@ protected:
 
     // With `keep` the run keeps today's weekday folder (NurAenderungen=1).
     void runOne(int index, bool keep);
+
+    // No call that writes or deletes reaches the file system without the
+    // target's medium compared directly before it.
+    void expectEveryWriteChecked(const std::string& target) {
+        const auto& c = shellFiles.calls;
+        for (std::size_t i = 0; i < c.size(); ++i) {
+            if (c[i].what == "identity" || c[i].what == "list" || c[i].what == "space") continue;
+            EXPECT_TRUE(i >= 2 && c[i - 1].what == "identity" && c[i - 1].path == target &&
+                        c[i - 2].what == "identity" && c[i - 2].path == volumeRoot(target))
+                << c[i].what << " " << c[i].path << " without the medium compared";
+        }
+    }
 };
 
 void SafetyTest::runOne(int index, bool keep) {
@@ -210,6 +223,7 @@ void SafetyTest::runOne(int index, bool keep) {
     clock.set({2026, 12, day, 10, 0, 0, 0});
     window.setText(Ctl::mmo1, "");
     shellFiles.operations.clear();
+    shellFiles.calls.clear();
     Tree before = snapshot(root);
     shellFiles.afterShellCopy = [&] {
         for (int k = 1; k <= 5; ++k) {
@@ -373,6 +387,8 @@ void SafetyTest::runOne(int index, bool keep) {
               ended ? std::string(storedValue ? storedValue : "<none>") : std::to_string(chosen));
     EXPECT_FALSE(form.backupRunning());
 
+    expectEveryWriteChecked(chosen ? withTrailingDelimiter(text(chosen)) : "");
+
     // Nothing changed outside the weekday folder of the chosen target.
     const Tree after = snapshot(root);
     const std::string relW = ended || !present(chosen) || !anySource
@@ -434,6 +450,67 @@ TEST_F(SafetyTest, NothingButTheWeekdayFolderChangesWhenItIsKept) {
         shellFiles.undeletable.clear();
         shellFiles.faults.clear();
         runOne(i, true);
+    }
+}
+
+// Another stick put in under the target's letter at any moment of the run:
+// during the estimate of the room, before the deletion, between two files.
+// Nothing on it is written or deleted, and the run says that the target
+// was changed.
+TEST_F(SafetyTest, AStickPutInUnderTheLetterIsNeverWritten) {
+    for (const bool keep : {false, true}) {
+        // From the moment the run took the medium as its target.
+        std::size_t calls = 0, lastWrite = 0, taken = 0;
+        for (std::size_t at = 0; at == 0 || at <= calls; at = at == 0 ? taken : at + 1) {
+            SCOPED_TRACE((keep ? "kept, swapped at call " : "swapped at call ") + std::to_string(at));
+            const std::string caseDir = makeFolder("swap" + std::to_string(keep) + "-" + std::to_string(at));
+            const fs::path root = host(caseDir);
+            posix::clearDrives();
+            posix::mapDrive('C', caseDir);
+            for (const char* stick : {"E", "anderer"}) {
+                fs::create_directories(root / stick / "3" / "P1" / "unter");
+                writeBytes((root / stick / "3" / "P1" / "alt.txt").string(), stick);
+                writeBytes((root / stick / "4" / "x.txt").string(), stick);
+            }
+            posix::mapDrive('E', (root / "E").string());
+            fs::create_directories(root / "Quelle" / "unter");
+            for (const char* f : {"a.txt", "b.txt", "unter/c.txt", "unter/d.txt"})
+                writeBytes((root / "Quelle" / f).string(), f);
+            source(1, "C:\\Quelle");
+            target(1, "E:\\");
+            writeIni(std::string("[Backup]\r\nredundanz=3\r\n") + (keep ? "NurAenderungen=1\r\n" : ""));
+            window.setText(Ctl::mmo1, "");
+            const Tree other = snapshot(root / "anderer");
+            shellFiles.calls.clear();
+            bool swapped = false;
+            // Between two calls: a swap inside a write, after its check, is
+            // one after the write.
+            const auto writes = [](const std::string& what) {
+                return what != "identity" && what != "list" && what != "space";
+            };
+            shellFiles.onCall = [&](const PosixShellFiles::Call& c) {
+                if (at > 0 && shellFiles.calls.size() >= at && !writes(c.what) && !swapped) {
+                    swapped = true;
+                    posix::mapDrive('E', (root / "anderer").string());
+                }
+            };
+            run();
+            shellFiles.onCall = nullptr;
+            if (at == 0) {
+                calls = shellFiles.calls.size();
+                while (taken < calls && shellFiles.calls[taken].path != "E:\\") ++taken;
+                taken += 3;
+                for (std::size_t i = 0; i < calls; ++i)
+                    if (writes(shellFiles.calls[i].what)) lastWrite = i + 1;
+                EXPECT_EQ(snapshot(root / "E" / "3" / "P1").size(), 5u);
+                continue;
+            }
+            EXPECT_EQ(snapshot(root / "anderer"), other);
+            expectEveryWriteChecked("E:\\");
+            std::string log = window.text(Ctl::mmo1);
+            if (at < lastWrite) EXPECT_NE(log.find("gewechselt"), std::string::npos) << log;
+            if (HasFailure()) return;
+        }
     }
 }
 
