@@ -13,9 +13,6 @@ namespace zb {
 
 namespace {
 
-// FAT keeps last-write times to 2 seconds.
-constexpr std::int64_t kTimeTolerance = 2 * 10000000LL;
-
 // Windows keeps such a name only through "\\?\" paths and may not be able
 // to hold it on the target at all.
 bool endsInBlankOrDot(const std::string& name) { return !name.empty() && (name.back() == ' ' || name.back() == '.'); }
@@ -34,11 +31,6 @@ bool notFound(std::uint32_t e) {
             return true;
         default: return false;
     }
-}
-
-bool sameFile(const FileEntry& copy, const FileEntry& source) {
-    const std::int64_t d = copy.lastWrite - source.lastWrite;
-    return !copy.folder && copy.size == source.size && d <= kTimeTolerance && d >= -kTimeTolerance;
 }
 
 bool byName(const FileEntry& a, const FileEntry& b) { return a.name < b.name; }
@@ -121,7 +113,8 @@ class Checker {
 public:
     Checker(IShellFiles& files, const BackupInSource& where, const std::function<void()>& keepAlive,
             std::string sourceRoot, std::string destRoot, KeptCopy* kept, const MediaWatch& media)
-        : files_(files),
+        : localTimes_(!kept && keepsLocalTimes(files, destRoot)),
+          files_(files),
           media_(media),
           where_(where),
           keepAlive_(keepAlive),
@@ -220,7 +213,7 @@ private:
             }
             ++result.files;
             // A twin's file of the same name and size may have taken its place.
-            if (have && !w.merged && (kept_ ? kept_->unchanged(*have, e) : sameFile(*have, e))) {
+            if (have && !w.merged && (kept_ ? kept_->unchanged(*have, e) : unchangedCopy(*have, e, localTimes_))) {
                 if (kept_) kept_->checked(false);
                 continue;
             }
@@ -407,6 +400,7 @@ private:
         }
     }
 
+    const bool localTimes_;  // of a fresh copy's target
     IShellFiles& files_;
     const MediaWatch& media_;
     const BackupInSource& where_;

@@ -30,11 +30,19 @@ bool keepsLocalTimes(const std::string& fileSystem) {
            sameNoCase(fileSystem, "FAT32") || sameNoCase(fileSystem, "EXFAT");
 }
 
+bool keepsLocalTimes(IShellFiles& files, const std::string& path) {
+    std::string fileSystem;
+    return files.fileSystemName(path, fileSystem) == 0 && keepsLocalTimes(fileSystem);
+}
+
 bool unchangedCopy(const FileEntry& copy, const FileEntry& source, bool localTimes) {
     if (copy.folder || copy.reparsePoint() || copy.size != source.size) return false;
     std::int64_t d = copy.lastWrite - source.lastWrite;
     if (d < 0) d = -d;
-    return d <= kTolerance || (localTimes && d >= kHour - kTolerance && d <= kHour + kTolerance);
+    // Elsewhere the copy keeps the source's time exactly: a file rewritten
+    // within two seconds at the same size is no copy of the new one.
+    if (!localTimes) return d == 0;
+    return d <= kTolerance || (d >= kHour - kTolerance && d <= kHour + kTolerance);
 }
 
 std::vector<const FileEntry*> strayInWeekdayFolder(const std::vector<FileEntry>& entries,

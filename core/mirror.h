@@ -17,10 +17,12 @@ namespace zb {
 // FAT and exFAT keep local times, which the change to and from summer time
 // moves by an hour.
 bool keepsLocalTimes(const std::string& fileSystem);
+// The same for the file system that holds an existing path.
+bool keepsLocalTimes(IShellFiles& files, const std::string& path);
 
-// The copy of a file can stay when size and last-write time agree, the time
-// to 2 seconds (FAT's step); on a file system of local times also when the
-// times are one hour apart.
+// The copy of a file can stay when size and last-write time agree: exactly,
+// or on a FAT or exFAT target to 2 seconds (its step) and also one hour
+// apart (its local times).
 bool unchangedCopy(const FileEntry& copy, const FileEntry& source, bool localTimes);
 
 // What a fresh weekday folder would not hold: everything but the folders P1

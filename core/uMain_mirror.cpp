@@ -101,8 +101,7 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
     if (!system_.directoryExists(Dest)) (void)files.createFolder({}, Dest);
     const BackupInSource where = findBackupInSource(files, Source, Dest);
     if (where.inside && where.source == 0) return;  // the source is its own copy
-    std::string fileSystem;
-    const bool localTimes = files.fileSystemName(Dest, fileSystem) == 0 && keepsLocalTimes(fileSystem);
+    const bool localTimes = keepsLocalTimes(files, Dest);
 
     std::uint32_t served = clock_.tickCount();
     std::function<void()> keepAlive;

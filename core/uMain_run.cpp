@@ -314,9 +314,13 @@ void TfrmBackup::runSteps() {
     const bool keep = settings().readText(ini::OnlyChanges) == "1";
     std::array<std::string, 5> pNames;
     bool usable = true;  // nothing of the target stands in the way of the copies
-    if (mediaChange() == MediaChange::Target) {
+    if (!present) {
+        // Told as every run tells a weekday folder it did not find.
+        report(fill(txt::ErrNotDeleted, {weekday}));
+    } else if (!door_ || mediaChange() == MediaChange::Target) {
+        // A target whose medium cannot be known cannot be checked either.
         usable = false;
-    } else if (present && !roomForBackup(W, keep)) {
+    } else if (!roomForBackup(W, keep)) {
         return;
     } else if (keep && system_.directoryExists(W)) {
         usable = pruneWeekdayFolder(root, weekday, pNames);
@@ -325,7 +329,7 @@ void TfrmBackup::runSteps() {
         dateredundanz(W, owner);
         pause(kPause);
         usable = !weekdayFolderIsLink(root, weekday, false);  // the deletion told why
-    } else if (present) {
+    } else {
         // The first backup on this weekday: nothing is wrong.
         logReport(fill(txt::ErrNotDeleted, {weekday}), clock_.now(), EventType::Information, kEventFirstOnWeekday);
     }

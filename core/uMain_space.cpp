@@ -37,8 +37,7 @@ bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
     SpaceCounter count(shellFiles_, volume->clusterBytes, target, serve);
     const bool old = system_.directoryExists(W);
     if (keep && old) {
-        std::string fileSystem;
-        const bool localTimes = shellFiles_.fileSystemName(W, fileSystem) == 0 && keepsLocalTimes(fileSystem);
+        const bool localTimes = keepsLocalTimes(shellFiles_, W);
         count.kept(W, sources, localTimes);
     } else {
         if (old) count.deleted(W);

@@ -160,6 +160,7 @@ TEST_F(RunTest, NoTargetPresentGoesOnWithTargetTwoAndReportsEachStep) {
     run();
     EXPECT_EQ(logLines(), (std::vector<std::string>{
                               "Sicherungslaufwerke nicht gefunden: 09.12.2026",
+                              "Sicherung vom 3 nicht gelöscht: 09.12.2026",
                               "Sicherung von " + src + " nach O:\\Sicherung\\3\\P1\\ fehlgeschlagen!: 09.12.2026",
                               "Sicherung von C:\\fehlt nach O:\\Sicherung\\3\\P4\\ fehlgeschlagen!: 09.12.2026",
                           }));
@@ -504,7 +505,8 @@ TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {
         std::int64_t later;  // the copy's time after the source's
         bool localTimes, folder, link, unchanged;
     } cases[] = {{5, 0, false, false, false, true},           {6, 0, false, false, false, false},
-                 {5, 2 * s, false, false, false, true},       {5, -2 * s, false, false, false, true},
+                 {5, 2 * s, false, false, false, false},      {5, -1, false, false, false, false},
+                 {5, 2 * s, true, false, false, true},        {5, -2 * s, true, false, false, true},
                  {5, 3 * s, false, false, false, false},      {5, 3600 * s, false, false, false, false},
                  {5, 3600 * s, true, false, false, true},     {5, -3602 * s, true, false, false, true},
                  {5, 3603 * s, true, false, false, false},    {5, 7200 * s, true, false, false, false},

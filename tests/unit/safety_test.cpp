@@ -339,7 +339,7 @@ void SafetyTest::runOne(int index, bool keep) {
             for (const auto& [name, stays] : strays)
                 if (keep && stays)
                     reports.push_back("Redundanzfehler 5, Fehlermeldung: Fehler beim Löschen: " + W + "\\" + name + " [5]");
-        } else if (present(chosen)) {
+        } else {
             reports.push_back("Sicherung vom " + wd + " nicht gelöscht");
         }
         for (int k = 1; k <= 5; ++k) {
