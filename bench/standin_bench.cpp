@@ -206,6 +206,13 @@ public:
                             std::uint32_t& clusterBytes) override {
         return files_.diskSpace(path, freeBytes, totalBytes, clusterBytes);
     }
+    std::uint32_t readFile(const std::string& path, std::size_t largest, std::string& bytes) override {
+        return files_.readFile(path, largest, bytes);
+    }
+    std::uint32_t writeFile(const std::string& path, const std::string& bytes) override {
+        return files_.writeFile(path, bytes);
+    }
+    std::uint32_t currentAccount(Account& account) override { return files_.currentAccount(account); }
 
 private:
     PosixShellFiles& files_;

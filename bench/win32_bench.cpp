@@ -88,6 +88,13 @@ public:
                             std::uint32_t& clusterBytes) override {
         return real_->diskSpace(path, freeBytes, totalBytes, clusterBytes);
     }
+    std::uint32_t readFile(const std::string& path, std::size_t largest, std::string& bytes) override {
+        return real_->readFile(path, largest, bytes);
+    }
+    std::uint32_t writeFile(const std::string& path, const std::string& bytes) override {
+        return real_->writeFile(path, bytes);
+    }
+    std::uint32_t currentAccount(Account& account) override { return real_->currentAccount(account); }
     double inShell = 0;
 
 private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/names.h"
+#include "core/weekday_record.h"
 
 namespace zb {
 
@@ -60,7 +61,9 @@ std::vector<const FileEntry*> strayInWeekdayFolder(const std::vector<FileEntry>&
         }
     std::vector<const FileEntry*> stray;
     for (const FileEntry& e : entries)
-        if (std::find(copyOf.begin(), copyOf.end(), &e) == copyOf.end()) stray.push_back(&e);
+        if (std::find(copyOf.begin(), copyOf.end(), &e) == copyOf.end() &&
+            !(!e.folder && !e.reparsePoint() && sameName(e.name, kWeekdayRecordName)))
+            stray.push_back(&e);
     if (kept)
         for (std::size_t k = 0; k < 5; ++k) (*kept)[k] = copyOf[k] ? copyOf[k]->name : std::string();
     return stray;

@@ -13,6 +13,7 @@
 #include "core/schedule_rules.h"
 #include "core/copycheck.h"
 #include "core/run/target_door.h"
+#include "core/weekday_record.h"
 #include "core/run_snapshot.h"
 #include "core/target_paths.h"
 #include "core/settings.h"
@@ -284,6 +285,16 @@ private:
     // Every write and delete of the run goes through here; a step that
     // has no target gets an error, never the unchecked port.
     TargetDoor& onTarget();
+    // The record this run keeps in its weekday folder, once written, and the
+    // files it backed up so far.
+    std::optional<WeekdayRecord> record_;
+    std::uint64_t filesSaved_ = 0;
+    // Whether today's weekday folder is this account's (or nobody's); when
+    // another's, the run is reported and ends there on this target.
+    [[nodiscard]] bool ownWeekdayFolder(const std::string& W);
+    // The record of the run's start ("läuft") and of its end.
+    void beginRecord(const LocalDateTime& start);
+    void endRecord();
     int currentSource_ = 0;  // the source being copied, 1 to 5
     bool targetSwapped_ = false;
     bool windowGone_ = false;

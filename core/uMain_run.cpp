@@ -7,6 +7,7 @@
 #include "core/keep_awake.h"
 #include "core/paths.h"
 #include "core/rotation.h"
+#include "core/run/weekday_folder.h"
 #include "core/run_snapshot.h"
 #include "core/target_paths.h"
 #include "core/uMain.h"
@@ -173,6 +174,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
 }
 
 void TfrmBackup::reportShortfall(const std::string& Source, const std::string& Dest, const CopyShortfall& shortfall) {
+    if (shortfall.files > shortfall.missing) filesSaved_ += static_cast<std::uint64_t>(shortfall.files - shortfall.missing);
     if (!shortfall.any()) return;
     if (shortfall.targetSwapped) targetSwapped_ = true;
     tally_.missing += shortfall.missing;
@@ -208,6 +210,8 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     const LocalDateTime start = clock_.now();
     tally_ = RunTally{};
     door_.reset();
+    record_.reset();
+    filesSaved_ = 0;
     lowSpaceTip_.clear();
     runStart_ = start;
     runRecorded_ = false;
@@ -234,12 +238,14 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     }
     try {
         runSteps();
+        endRecord();
         recordOutcome(start);
     } catch (...) {
         // Whatever was done is not a complete backup; the outcome still
         // reaches the user where it can.
         ++tally_.sourcesShort;
         try {
+            endRecord();
             recordOutcome(start);
         } catch (...) {
         }
@@ -320,7 +326,7 @@ void TfrmBackup::runSteps() {
     } else if (!door_ || mediaChange() == MediaChange::Target) {
         // A target whose medium cannot be known cannot be checked either.
         usable = false;
-    } else if (!roomForBackup(W, keep)) {
+    } else if (!ownWeekdayFolder(W) || !roomForBackup(W, keep)) {
         return;
     } else if (keep && system_.directoryExists(W)) {
         usable = pruneWeekdayFolder(root, weekday, pNames);
@@ -333,6 +339,8 @@ void TfrmBackup::runSteps() {
         // The first backup on this weekday: nothing is wrong.
         logReport(fill(txt::ErrNotDeleted, {weekday}), clock_.now(), EventType::Information, kEventFirstOnWeekday);
     }
+
+    if (present && usable && door_->makeWeekdayFolder()) beginRecord(today);
 
     window_.setText(Ctl::pnTitle, txt::StatusSaving);
     for (int k = 1; k <= 5; ++k) {
@@ -383,6 +391,42 @@ void TfrmBackup::noteSourceMedium(const std::string& Source) {
     if (currentSource_ == 0) return;
     SnapshotSource& s = snapshot_.source(currentSource_);
     if (!s.medium) s.medium = mediumOf(shellFiles_, Source);
+}
+
+bool TfrmBackup::ownWeekdayFolder(const std::string& W) {
+    Account me;
+    if (shellFiles_.currentAccount(me) != 0) me = {};
+    const auto found = readWeekdayRecord(onTarget(), onTarget().weekdayFolder());
+    const FolderOwner owner = ownerOf(found, me.sid, me.computer);
+    if (owner == FolderOwner::Own || owner == FolderOwner::Unrecorded) return true;
+    tally_.sources = 0;
+    for (int k = 1; k <= 5; ++k) {
+        const SnapshotSource& s = snapshot_.source(k);
+        if (!s.ticked || s.text.empty()) continue;
+        ++tally_.sources;
+        tally_.lose(k);
+    }
+    const std::string own = withTrailingDelimiter(CurrentTarget) + shortAccountName(me.name);
+    reportShort(fill(txt::ErrOtherAccount, {CurrentTarget, W, found->account, found->computer, own}));
+    settings().writeInteger(ini::Rotation, CurrentTargetNo);
+    return false;
+}
+
+void TfrmBackup::beginRecord(const LocalDateTime& start) {
+    Account me;
+    // Unknown to itself, the run leaves no record that would claim the folder for nobody.
+    if (shellFiles_.currentAccount(me) != 0 || me.sid.empty()) return;
+    WeekdayRecord r{me.name, me.sid, me.computer, CurrentTargetNo, start};
+    if (writeWeekdayRecord(onTarget(), r) == 0) record_ = r;
+}
+
+void TfrmBackup::endRecord() {
+    if (!record_ || !door_ || door_->swapped()) return;
+    record_->state = recordStateOf(tally_.outcome());
+    record_->end = clock_.now();
+    record_->files = filesSaved_;
+    record_->missing = static_cast<std::uint64_t>(tally_.missing);
+    (void)writeWeekdayRecord(*door_, *record_);
 }
 
 TargetDoor& TfrmBackup::onTarget() {

@@ -186,6 +186,13 @@ inline constexpr std::uint32_t ERROR_FILE_NOT_FOUND_ = 2, ERROR_PATH_NOT_FOUND_ 
                                ERROR_INVALID_NAME_ = 123, ERROR_DIR_NOT_EMPTY_ = 145, ERROR_ALREADY_EXISTS_ = 183,
                                ERROR_MEDIA_CHANGED_ = 1110;
 
+// Who writes a backup: the account the program runs as ("COMPUTER\name" as
+// people read it, and its SID, which decides) and the computer's name.
+struct Account {
+    std::string name, sid, computer;
+};
+inline constexpr std::uint32_t ERROR_FILE_TOO_LARGE_ = 223;
+
 // The shell's file operations and the directory functions of the folder
 // copy. Names may hold any character Windows allows (the Win32 side uses the
 // wide calls); paths of the checking calls may be of any length.
@@ -240,6 +247,16 @@ public:
     // code.
     [[nodiscard]] virtual std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes,
                                                   std::uint64_t& totalBytes, std::uint32_t& clusterBytes) = 0;
+    // A small file read whole; 0 or the system's error code
+    // (ERROR_FILE_TOO_LARGE beyond `largest` bytes).
+    [[nodiscard]] virtual std::uint32_t readFile(const std::string& path, std::size_t largest,
+                                                 std::string& bytes) = 0;
+    // Writes a small file whole: beside whatever has its name, then renamed
+    // over it, so that a link or a second name there is never written
+    // through; 0 or the system's error code.
+    [[nodiscard]] virtual std::uint32_t writeFile(const std::string& path, const std::string& bytes) = 0;
+    // The account and computer that this program runs as; 0 or the system's error code.
+    [[nodiscard]] virtual std::uint32_t currentAccount(Account& account) = 0;
 };
 
 // The current user's registry hive (HKEY_CURRENT_USER), one key at a time.

@@ -148,6 +148,13 @@ inline constexpr const char* ErrTargetSwappedDuring =
 inline constexpr const char* ErrTargetSwapped =
     "Sicherung von %1 nicht ausgeführt: Ziel %2 während der Sicherung gewechselt, auf dem eingelegten "
     "Datenträger wird nichts geschrieben oder gelöscht";
+// Today's weekday folder holds the backup of another account or computer,
+// by its record: it is left as it is. %1 the target as typed, %2 the weekday
+// folder, %3 the account, %4 the computer, %5 a folder of this account's own.
+inline constexpr const char* ErrOtherAccount =
+    "Sicherung auf %1 nicht ausgeführt: Der Ordner %2 enthält die Sicherung des Kontos %3 auf dem Computer %4 und "
+    "wird weder gelöscht noch beschrieben. Damit jedes Konto seine eigene Sicherung hat, bitte für jedes Konto einen "
+    "eigenen Ordner als Ziellaufwerk eintragen, zum Beispiel %5";
 inline constexpr const char* FileSingular = "Datei";
 inline constexpr const char* FilePlural = "Dateien";
 inline constexpr const char* ReasonInUse = "Datei wird von einem anderen Programm verwendet";

@@ -396,6 +396,34 @@ std::uint32_t PosixShellFiles::diskSpace(const std::string& path, std::uint64_t&
     return 0;
 }
 
+std::uint32_t PosixShellFiles::readFile(const std::string& path, std::size_t largest, std::string& bytes) {
+    const auto host = posix::hostPath(path);
+    std::error_code ec;
+    if (!host || !fs::is_regular_file(*host, ec)) return ERROR_FILE_NOT_FOUND_;
+    if (fs::file_size(*host, ec) > largest) return ERROR_FILE_TOO_LARGE_;
+    std::ifstream in(*host, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return in.bad() ? ERROR_ACCESS_DENIED_ : 0;
+}
+
+std::uint32_t PosixShellFiles::writeFile(const std::string& path, const std::string& bytes) {
+    called("write", path);
+    const auto host = posix::hostPath(path);
+    if (!host) return ERROR_PATH_NOT_FOUND_;
+    const std::string into = *host + ".zb-tmp";
+    {
+        std::ofstream out(into, std::ios::binary | std::ios::trunc);
+        if (!out) return ERROR_PATH_NOT_FOUND_;
+        out << bytes;
+        if (!out.flush()) return ERROR_DISK_FULL_;
+    }
+    if (::rename(into.c_str(), host->c_str()) != 0) {
+        ::unlink(into.c_str());
+        return ERROR_ACCESS_DENIED_;
+    }
+    return 0;
+}
+
 std::string PosixShellFiles::errorText(std::uint32_t error) {
     const auto it = errorTexts.find(error);
     return it == errorTexts.end() ? std::string() : it->second;

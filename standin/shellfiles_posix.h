@@ -31,6 +31,15 @@ public:
     std::uint32_t fileSystemName(const std::string& path, std::string& name) override;
     std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
                             std::uint32_t& clusterBytes) override;
+    std::uint32_t readFile(const std::string& path, std::size_t largest, std::string& bytes) override;
+    std::uint32_t writeFile(const std::string& path, const std::string& bytes) override;
+    std::uint32_t currentAccount(Account& account) override {
+        account = this->account;
+        return 0;
+    }
+
+    // The account the program runs as.
+    Account account{"TESTPC\\anna", "S-1-5-21-1000-2000-3000-1001", "TESTPC"};
 
     // Scripting: host paths that cannot be deleted, as a file that another
     // program holds open; and a copy that the user cancels.

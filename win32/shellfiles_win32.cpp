@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -334,6 +335,76 @@ public:
         freeBytes = mine.QuadPart;
         totalBytes = total.QuadPart;
         clusterBytes = sectorsPerCluster * bytesPerSector;
+        return 0;
+    }
+
+    std::uint32_t readFile(const std::string& path, std::size_t largest, std::string& bytes) override {
+        const auto exact = longPath(path);
+        if (!exact) return kNameNotPossible;
+        unique_hfile h(CreateFileW(exact->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h) return GetLastError();
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(h.get(), &size)) return GetLastError();
+        if (size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > largest) return ERROR_FILE_TOO_LARGE;
+        bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+        DWORD got = 0;
+        if (!bytes.empty() && !ReadFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+            return GetLastError();
+        bytes.resize(got);
+        return 0;
+    }
+
+    std::uint32_t writeFile(const std::string& path, const std::string& bytes) override {
+        const auto exact = longPath(path);
+        if (!exact) return kNameNotPossible;
+        const std::wstring& target = *exact;
+        const std::wstring into = target.substr(0, target.find_last_of(L'\\') + 1) + L"~zb" +
+                                  std::to_wstring(GetCurrentProcessId()) + L"-record.tmp";
+        {
+            unique_hfile h(CreateFileW(into.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr));
+            if (!h) return GetLastError();
+            DWORD put = 0;
+            // On a stick that may be pulled any moment, the record is on it once the run says so.
+            if (!WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) ||
+                put != bytes.size() || !FlushFileBuffers(h.get())) {
+                const DWORD e = GetLastError();
+                h = unique_hfile();
+                DeleteFileW(into.c_str());
+                return e ? e : ERROR_WRITE_FAULT;
+            }
+        }
+        if (MoveFileExW(into.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+        const DWORD e = GetLastError();
+        DeleteFileW(into.c_str());
+        return e;
+    }
+
+    std::uint32_t currentAccount(Account& account) override {
+        HANDLE raw = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return GetLastError();
+        const unique_handle token(raw);
+        DWORD size = 0;
+        GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+        std::vector<unsigned char> buffer(size ? size : 1);
+        if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return GetLastError();
+        PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+        wchar_t* text = nullptr;
+        if (!ConvertSidToStringSidW(sid, &text)) return GetLastError();
+        account.sid = fromWide(text);
+        LocalFree(text);
+        wchar_t name[256] = {}, domain[256] = {};
+        DWORD nameSize = 256, domainSize = 256;
+        SID_NAME_USE use{};
+        // An account that cannot be looked up (a domain out of reach) is still known by its SID.
+        if (LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use))
+            account.name = fromWide(std::wstring(domain) + L"\\" + name);
+        else account.name = account.sid;
+        wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+        DWORD computerSize = MAX_COMPUTERNAME_LENGTH + 1;
+        if (!GetComputerNameW(computer, &computerSize)) return GetLastError();
+        account.computer = fromWide(computer);
         return 0;
     }
 

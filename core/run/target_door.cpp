@@ -104,25 +104,27 @@ std::uint32_t TargetDoor::removeFolder(const std::string& path) {
     return files_.removeFolder(path);
 }
 
-bool TargetDoor::makeSourceFolder(const std::string& name) {
+std::uint32_t TargetDoor::writeFile(const std::string& path, const std::string& bytes) {
+    if (const std::uint32_t refused = admit(path)) return refused;
+    return files_.writeFile(path, bytes);
+}
+
+bool TargetDoor::makeFolder(const std::string& parent, const std::string& child) {
+    const std::uint32_t e = createFolder({}, join(parent, child));
+    if (e == 0) return true;
+    if (e != ERROR_ALREADY_EXISTS_ && e != ERROR_FILE_EXISTS_) return false;
     // A folder (or a link, which the copy refuses by itself) already there
     // under the name as the target finds it is used as it is.
-    const auto there = [this](const std::string& parent, const std::string& child) {
-        std::uint32_t error = 0;
-        const auto entries = files_.listFolder(parent, error, {});
-        if (!entries) return false;
-        for (const FileEntry& e : *entries)
-            if ((e.folder || e.reparsePoint()) && sameName(e.name, child)) return true;
-        return false;
-    };
-    const std::string parentOfW = parentOf(folder_);
-    const std::string weekday = namesOf(folder_).back();
-    for (const auto& [parent, child] : {std::pair{parentOfW, weekday}, std::pair{folder_, name}}) {
-        const std::uint32_t e = createFolder({}, join(parent, child));
-        if (e == 0) continue;
-        if ((e != ERROR_ALREADY_EXISTS_ && e != ERROR_FILE_EXISTS_) || !there(parent, child)) return false;
-    }
-    return true;
+    std::uint32_t error = 0;
+    const auto entries = files_.listFolder(parent, error, {});
+    if (!entries) return false;
+    for (const FileEntry& f : *entries)
+        if ((f.folder || f.reparsePoint()) && sameName(f.name, child)) return true;
+    return false;
 }
+
+bool TargetDoor::makeWeekdayFolder() { return makeFolder(parentOf(folder_), namesOf(folder_).back()); }
+
+bool TargetDoor::makeSourceFolder(const std::string& name) { return makeWeekdayFolder() && makeFolder(folder_, name); }
 
 }  // namespace zb

@@ -21,6 +21,8 @@ public:
     // The folder "P1" to "P5" (as `name` spells it) in the weekday folder,
     // made with the weekday folder when missing; false when it cannot be.
     [[nodiscard]] bool makeSourceFolder(const std::string& name);
+    // The weekday folder itself, made when missing.
+    [[nodiscard]] bool makeWeekdayFolder();
     // The weekday folder and a name in it, in the full form every call takes.
     const std::string& weekdayFolder() const { return folder_; }
     std::string inWeekdayFolder(const std::string& name) const;
@@ -53,6 +55,11 @@ public:
                             std::uint32_t& clusterBytes) override {
         return files_.diskSpace(path, freeBytes, totalBytes, clusterBytes);
     }
+    std::uint32_t readFile(const std::string& path, std::size_t largest, std::string& bytes) override {
+        return files_.readFile(path, largest, bytes);
+    }
+    std::uint32_t writeFile(const std::string& path, const std::string& bytes) override;
+    std::uint32_t currentAccount(Account& account) override { return files_.currentAccount(account); }
 
 private:
     TargetDoor(IShellFiles& files, std::string root, std::string folder, MediumId medium)
@@ -61,6 +68,8 @@ private:
     // the call gets instead.
     std::uint32_t admit(const std::string& path);
     bool inside(const std::string& path);
+    // A folder `child` in `parent`, made when missing.
+    bool makeFolder(const std::string& parent, const std::string& child);
 
     IShellFiles& files_;
     std::string root_;    // the target's folder as compared: "E:\" or "F:\Sicherung\"

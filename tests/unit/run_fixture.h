@@ -7,6 +7,17 @@
 
 namespace zb::test {
 
+using Tree = std::map<std::string, std::string>;  // relative path -> content, "<dir>" for folders
+
+inline Tree snapshotOf(const std::filesystem::path& root) {
+    Tree t;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string rel = e.path().lexically_relative(root).string();
+        t[rel] = e.is_directory() ? "<dir>" : readBytes(e.path().string());
+    }
+    return t;
+}
+
 class RunTest : public FormTest {
 protected:
     RunTest() {

@@ -7,6 +7,7 @@
 #include "core/mirror.h"
 #include "core/rotation.h"
 #include "core/space_rules.h"
+#include "core/weekday_record.h"
 #include "run_fixture.h"
 
 namespace zb::test {
@@ -461,7 +462,7 @@ TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
     for (const auto& f : fs::recursive_directory_iterator(e / "3")) copy.insert(fs::relative(f.path(), e / "3").string());
     EXPECT_EQ(copy, (std::set<std::string>{"P1", "P1/a.txt", "P1/sub", "P1/sub/c.txt", "P1/gleich.txt", "P1/stunde.txt",
                                            "P1/stunde2.txt", "P1/Ordner", "P1/notiz.txt", "P1/gesperrt.txt", "P3",
-                                           "P3/bleibt.txt"}));
+                                           "P3/bleibt.txt", "Sicherungsangaben.txt"}));
     for (const char* n : {"a.txt", "stunde2.txt", "Ordner", "notiz.txt"})
         EXPECT_EQ(readBytes((p1 / n).string()), readBytes(host(src + "\\" + n).string())) << n;
     EXPECT_EQ(readBytes((p1 / "gleich.txt").string()), "alt!");  // not written again
@@ -496,6 +497,47 @@ TEST_F(RunTest, AKeptWeekdayFolderIsBroughtLevelWithTheSources) {
                               "Datei kopieren von C:\\Quelle\\ nach E:\\3\\P1\\ fehlgeschlagen.: 09.12.2026"}));
     EXPECT_EQ(fs::directory_iterator(outside)->path().filename(), "wichtig.txt");
     EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
+}
+
+// The weekday folder holds a record of whose backup it is: a run of another
+// account, or of another computer, neither deletes nor writes it, in
+// either mode, and says how each account gets a folder of its own.
+TEST_F(RunTest, AWeekdayFolderKnowsWhoseBackupItHolds) {
+    const fs::path e = drive('E'), record = e / "3" / "Sicherungsangaben.txt";
+    target(1, "E:\\");
+    source(1, sourceFolder("Quelle"));
+    std::optional<WeekdayRecord> during;
+    shellFiles.afterShellCopy = [&] { during = parseWeekdayRecord(readBytes(record.string())); };
+    run();
+    ASSERT_TRUE(during && fs::exists(record));
+    EXPECT_EQ(during->state, RecordState::Running);
+    const auto r = parseWeekdayRecord(readBytes(record.string()));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(std::tie(r->account, r->sid, r->computer, r->targetNo, r->state, r->files, r->missing),
+              std::make_tuple(shellFiles.account.name, shellFiles.account.sid, shellFiles.account.computer, 1,
+                              RecordState::Complete, std::uint64_t{2}, std::uint64_t{0}));
+    EXPECT_TRUE(r->end && r->start == during->start);
+
+    const Account anna = shellFiles.account;
+    const std::string refused = "Sicherung auf E:\\ nicht ausgeführt: Der Ordner E:\\3 enthält die Sicherung des "
+                                "Kontos TESTPC\\anna auf dem Computer TESTPC und wird weder gelöscht noch beschrieben. "
+                                "Damit jedes Konto seine eigene Sicherung hat, bitte für jedes Konto einen eigenen "
+                                "Ordner als Ziellaufwerk eintragen, zum Beispiel E:\\bernd: 09.12.2026";
+    const Tree annas = snapshotOf(e);
+    for (const Account& other : {Account{"TESTPC\\bernd", "S-1-5-21-1000-2000-3000-1002", "TESTPC"},
+                                 Account{"LAPTOP\\bernd", anna.sid, "LAPTOP"}})
+        for (const char* ini : {"", "[Backup]\r\nNurAenderungen=1\r\n"}) {
+            shellFiles.account = other;
+            writeIni(ini);
+            window.setText(Ctl::mmo1, "");
+            run();
+            EXPECT_EQ(logLines(), std::vector<std::string>{refused}) << other.computer << ini;
+            EXPECT_EQ(snapshotOf(e), annas);
+        }
+    // A folder without a record (an earlier version's) is the account's own.
+    fs::remove(record);
+    run();
+    EXPECT_EQ(parseWeekdayRecord(readBytes(record.string()))->computer, "LAPTOP");
 }
 
 TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {
