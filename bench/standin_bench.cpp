@@ -213,6 +213,9 @@ public:
         return files_.writeFile(path, bytes);
     }
     std::uint32_t currentAccount(Account& account) override { return files_.currentAccount(account); }
+    std::uint32_t moveEntry(const std::string& from, const std::string& to) override {
+        return files_.moveEntry(from, to);
+    }
 
 private:
     PosixShellFiles& files_;

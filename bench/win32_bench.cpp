@@ -95,6 +95,9 @@ public:
         return real_->writeFile(path, bytes);
     }
     std::uint32_t currentAccount(Account& account) override { return real_->currentAccount(account); }
+    std::uint32_t moveEntry(const std::string& from, const std::string& to) override {
+        return real_->moveEntry(from, to);
+    }
     double inShell = 0;
 
 private:

@@ -189,8 +189,9 @@ private:
             // for that other one, and never copied over it.
             const bool strict = !have && (endsInBlankOrDot(e.name) || twins.has(e.name));
             if (!have && !strict) have = copy.loose(e.name);
+            const FileEntry* beside = nullptr;  // last week's copy, replaced once its successor stands
             if (kept_ && have) {
-                if (const std::uint32_t stuck = keep(copy, have, e, w.dst)) {
+                if (const std::uint32_t stuck = keep(copy, have, beside, e, w.dst)) {
                     if (e.folder) {
                         below.push_back({from, to, path, chain, stuck});
                     } else {
@@ -202,13 +203,19 @@ private:
             }
             if (e.folder) {
                 std::uint32_t lost = 0;
-                if (!have || !have->folder) {
+                std::string into = to;
+                if (beside && beside->folder) {
+                    into = join(w.dst, beside->name);  // another spelling of the same folder
+                } else if (beside) {
+                    lost = folderInsteadOfFile(from, to, w.dst, *beside);
+                    if (refused(lost)) return rest(w, *entries, i, std::move(below));
+                } else if (!have || !have->folder) {
                     lost = files_.createFolder(from, to);
                     if (lost && (refused(lost) || (notFound(lost) && targetGone())))
                         return rest(w, *entries, i, std::move(below));
                 }
                 const bool twin = twins.has(e.name);
-                below.push_back({from, to, path, chain, lost, twin && lost != 0, w.merged || (twin && !lost)});
+                below.push_back({from, into, path, chain, lost, twin && lost != 0, w.merged || (twin && !lost)});
                 continue;
             }
             ++result.files;
@@ -217,7 +224,8 @@ private:
                 if (kept_) kept_->checked(false);
                 continue;
             }
-            const std::uint32_t failed = files_.copyFile(from, to, !strict, copying_);
+            const std::uint32_t failed =
+                beside ? fileBeside(from, to, w.dst, *beside) : files_.copyFile(from, to, !strict, copying_);
             if (kept_) kept_->checked(failed == 0);
             if (failed == 0) continue;
             if (refused(failed)) {
@@ -278,19 +286,53 @@ private:
         return true;
     }
 
-    // The kept copy's entry for a source entry: marked as matched, or taken
-    // out of the way when it cannot stand for it (then `have` is cleared);
-    // the error when that fails.
-    std::uint32_t keep(CopyListing& copy, const FileEntry*& have, const FileEntry& e, const std::string& dst) {
+    // The kept copy's entry for a source entry, marked as matched. A link
+    // holds no backup and goes at once (then `have` is cleared; the error
+    // when that fails); one of another kind or spelling stays until its
+    // successor stands beside it (then it is `beside`).
+    std::uint32_t keep(CopyListing& copy, const FileEntry*& have, const FileEntry*& beside, const FileEntry& e,
+                       const std::string& dst) {
         if (copy.used(have)) {  // another entry's match, only as Windows spells names
             have = nullptr;
             return 0;
         }
         copy.use(have);
         if (!have->reparsePoint() && have->folder == e.folder && have->name == e.name) return 0;
+        if (!have->reparsePoint()) {
+            beside = have;
+            have = nullptr;
+            return 0;
+        }
         const std::uint32_t error = kept_->clear(join(dst, have->name), *have);
         have = nullptr;
         return notFound(error) ? 0 : error;  // gone meanwhile is out of the way too
+    }
+
+    // A name for the successor while last week's copy still has the name.
+    std::string besideName(const std::string& dst) { return join(dst, "~zb-neu-" + std::to_string(++besides_) + ".tmp"); }
+
+    // The file copied where last week's copy of another kind or spelling
+    // stands; that copy goes only once the new one is complete beside it.
+    std::uint32_t fileBeside(const std::string& from, const std::string& to, const std::string& dst,
+                             const FileEntry& old) {
+        const std::string temp = besideName(dst);
+        if (const std::uint32_t failed = files_.copyFile(from, temp, false, copying_)) return failed;
+        std::uint32_t e = kept_->clear(join(dst, old.name), old);
+        if (e == 0 || notFound(e)) e = files_.moveEntry(temp, to);
+        if (e != 0) (void)files_.deleteFile(temp);
+        return e;
+    }
+
+    // The folder made where last week's copy is a file; the file goes only
+    // once the folder stands.
+    std::uint32_t folderInsteadOfFile(const std::string& from, const std::string& to, const std::string& dst,
+                                      const FileEntry& old) {
+        const std::string temp = besideName(dst);
+        if (const std::uint32_t e = files_.createFolder(from, temp)) return e;
+        std::uint32_t e = kept_->clear(join(dst, old.name), old);
+        if (e == 0 || notFound(e)) e = files_.moveEntry(temp, to);
+        if (e != 0) (void)files_.removeFolder(temp);
+        return e;
     }
 
     // Refused because another medium answers where the target was.
@@ -412,6 +454,7 @@ private:
         serve();
     };
     std::vector<Work> stack_;
+    int besides_ = 0;
     std::string relistedFolder_;
     std::vector<std::string> relistedNames_;
 };

@@ -255,6 +255,9 @@ public:
     // over it, so that a link or a second name there is never written
     // through; 0 or the system's error code.
     [[nodiscard]] virtual std::uint32_t writeFile(const std::string& path, const std::string& bytes) = 0;
+    // Gives a file or folder a new name in the same folder; fails when the
+    // new name is taken. 0 or the system's error code.
+    [[nodiscard]] virtual std::uint32_t moveEntry(const std::string& from, const std::string& to) = 0;
     // The account and computer that this program runs as; 0 or the system's error code.
     [[nodiscard]] virtual std::uint32_t currentAccount(Account& account) = 0;
 };

@@ -424,6 +424,15 @@ std::uint32_t PosixShellFiles::writeFile(const std::string& path, const std::str
     return 0;
 }
 
+std::uint32_t PosixShellFiles::moveEntry(const std::string& from, const std::string& to) {
+    called("move", to);
+    const auto source = posix::hostPath(from), target = posix::hostPath(to);
+    std::error_code ec;
+    if (!source || !target || !fs::exists(fs::symlink_status(*source, ec))) return ERROR_FILE_NOT_FOUND_;
+    if (fs::exists(fs::symlink_status(windowsNames ? windowsName(*target) : *target, ec))) return ERROR_ALREADY_EXISTS_;
+    return ::rename(source->c_str(), target->c_str()) == 0 ? 0 : ERROR_ACCESS_DENIED_;
+}
+
 std::string PosixShellFiles::errorText(std::uint32_t error) {
     const auto it = errorTexts.find(error);
     return it == errorTexts.end() ? std::string() : it->second;

@@ -33,6 +33,7 @@ public:
                             std::uint32_t& clusterBytes) override;
     std::uint32_t readFile(const std::string& path, std::size_t largest, std::string& bytes) override;
     std::uint32_t writeFile(const std::string& path, const std::string& bytes) override;
+    std::uint32_t moveEntry(const std::string& from, const std::string& to) override;
     std::uint32_t currentAccount(Account& account) override {
         account = this->account;
         return 0;

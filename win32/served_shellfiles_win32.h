@@ -54,6 +54,9 @@ public:
         return real_.writeFile(path, bytes);
     }
     std::uint32_t currentAccount(Account& account) override { return real_.currentAccount(account); }
+    std::uint32_t moveEntry(const std::string& from, const std::string& to) override {
+        return real_.moveEntry(from, to);
+    }
 
 private:
     IShellFiles& real_;

@@ -381,6 +381,12 @@ public:
         return e;
     }
 
+    std::uint32_t moveEntry(const std::string& from, const std::string& to) override {
+        const auto source = longPath(from), target = longPath(to);
+        if (!source || !target) return kNameNotPossible;
+        return MoveFileExW(source->c_str(), target->c_str(), 0) ? 0 : GetLastError();
+    }
+
     std::uint32_t currentAccount(Account& account) override {
         HANDLE raw = nullptr;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return GetLastError();

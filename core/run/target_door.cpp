@@ -104,6 +104,12 @@ std::uint32_t TargetDoor::removeFolder(const std::string& path) {
     return files_.removeFolder(path);
 }
 
+std::uint32_t TargetDoor::moveEntry(const std::string& from, const std::string& to) {
+    if (!inside(from)) return ERROR_ACCESS_DENIED_;
+    if (const std::uint32_t refused = admit(to)) return refused;
+    return files_.moveEntry(from, to);
+}
+
 std::uint32_t TargetDoor::writeFile(const std::string& path, const std::string& bytes) {
     if (const std::uint32_t refused = admit(path)) return refused;
     return files_.writeFile(path, bytes);

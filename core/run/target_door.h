@@ -60,6 +60,7 @@ public:
     }
     std::uint32_t writeFile(const std::string& path, const std::string& bytes) override;
     std::uint32_t currentAccount(Account& account) override { return files_.currentAccount(account); }
+    std::uint32_t moveEntry(const std::string& from, const std::string& to) override;
 
 private:
     TargetDoor(IShellFiles& files, std::string root, std::string folder, MediumId medium)

@@ -540,6 +540,28 @@ TEST_F(RunTest, AWeekdayFolderKnowsWhoseBackupItHolds) {
     EXPECT_EQ(parseWeekdayRecord(readBytes(record.string()))->computer, "LAPTOP");
 }
 
+// Last week's copy under another spelling or of another kind goes only once
+// its successor stands beside it: a copy that fails leaves it whole.
+TEST_F(RunTest, AKeptCopyIsReplacedOnlyOnceItsSuccessorStands) {
+    const fs::path e = drive('E'), p1 = e / "3" / "P1", src = host(makeFolder("Quelle"));
+    writeIni("[Backup]\r\nNurAenderungen=1\r\n");
+    target(1, "E:\\");
+    source(1, "C:\\Quelle");
+    fs::create_directories(src / "Bild"), fs::create_directories(p1 / "Ordner");
+    for (const char* n : {"Notiz.txt", "Ordner", "Bild/y.txt"}) writeBytes((src / n).string(), "neu");
+    for (const char* n : {"NOTIZ.txt", "Ordner/x.txt", "Bild"}) writeBytes((p1 / n).string(), "alt");
+    for (const char* n : {"Notiz.txt", "Ordner"}) shellFiles.faults[(src / n).string()] = ERROR_SHARING_VIOLATION_;
+    run();
+    EXPECT_EQ(logLines(), std::vector<std::string>{
+                              "Sicherung von C:\\Quelle\\ unvollständig: 2 von 3 Dateien fehlen, darunter "
+                              "C:\\Quelle\\Notiz.txt (Datei wird von einem anderen Programm verwendet): 09.12.2026"});
+    EXPECT_EQ(snapshotOf(p1), (Tree{{"NOTIZ.txt", "alt"}, {"Ordner", "<dir>"}, {"Ordner/x.txt", "alt"},
+                                    {"Bild", "<dir>"}, {"Bild/y.txt", "neu"}}));
+    shellFiles.faults.clear();
+    run();
+    EXPECT_EQ(snapshotOf(p1), (Tree{{"Notiz.txt", "neu"}, {"Ordner", "neu"}, {"Bild", "<dir>"}, {"Bild/y.txt", "neu"}}));
+}
+
 TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {
     const std::int64_t s = 10000000;
     const struct {
