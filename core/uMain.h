@@ -153,6 +153,10 @@ private:
     // weekday folder W is deleted or written; when it clearly does not, the
     // run is reported and ends there.
     [[nodiscard]] bool roomForBackup(const std::string& W, bool keep);
+    // After last week's weekday folder W was deleted, before the first copy:
+    // whether the backup still fits, read anew (a Recycle Bin keeps what it
+    // takes); when not, the run is reported and ends there.
+    [[nodiscard]] bool roomAfterDeletion(const std::string& W);
     // After the copies: a target with little room left is named.
     void noteSpaceLeft();
     // Today's weekday folder in the target `root`, kept: what a fresh one
@@ -303,6 +307,8 @@ private:
     // What the current run writes by its estimate, and the tooltip's note on
     // a target left nearly full.
     std::uint64_t runWrites_ = 0;
+    // What the estimate expected the deletion to free, and the room free before it.
+    std::uint64_t runFrees_ = 0, runFreeBefore_ = 0;
     std::string lowSpaceTip_;
     bool lastRunComplete_ = true;
     std::int32_t missed_ = 0, daysWithout_ = 0;

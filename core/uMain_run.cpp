@@ -335,6 +335,7 @@ void TfrmBackup::runSteps() {
         dateredundanz(W, owner);
         pause(kPause);
         usable = !weekdayFolderIsLink(root, weekday, false);  // the deletion told why
+        if (usable && !targetSwapped_ && !roomAfterDeletion(W)) return;
     } else {
         // The first backup on this weekday: nothing is wrong.
         logReport(fill(txt::ErrNotDeleted, {weekday}), clock_.now(), EventType::Information, kEventFirstOnWeekday);

@@ -17,7 +17,7 @@ constexpr std::uint32_t kEventSpaceLow = 12;
 }  // namespace
 
 bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
-    runWrites_ = 0;
+    runWrites_ = runFrees_ = runFreeBefore_ = 0;
     const std::string target = withTrailingDelimiter(CurrentTarget);
     const auto volume = diskSpaceOf(shellFiles_, target);
     // A target that gives no figures is used as it always was.
@@ -45,6 +45,8 @@ bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
             if (!s.empty()) count.fresh(s);
     }
     runWrites_ = count.need.needed;
+    runFrees_ = count.need.freed;
+    runFreeBefore_ = volume->freeBytes;
     const RoomVerdict verdict = judgeRoom(volume, count.need);
     if (verdict.fits) return true;
 
@@ -61,6 +63,26 @@ bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
     reportShort(text);
     // The rotation moves on as after any run on this target: the next run
     // tries the next one, which may have the room.
+    settings().writeInteger(ini::Rotation, CurrentTargetNo);
+    return false;
+}
+
+bool TfrmBackup::roomAfterDeletion(const std::string& W) {
+    const auto now = diskSpaceOf(shellFiles_, withTrailingDelimiter(CurrentTarget));
+    if (!now || runWrites_ == 0) return true;
+    const RoomVerdict verdict = judgeRoom(now, SpaceNeed{runWrites_, 0, 0, 0});
+    if (verdict.fits) return true;
+    // Less freed than the folder held: the deletion went to the drive's Recycle Bin.
+    const std::uint64_t freed = now->freeBytes > runFreeBefore_ ? now->freeBytes - runFreeBefore_ : 0;
+    const char* text = freed < runFrees_ / 2 ? txt::ErrNoRoomInBin : txt::ErrNoRoomAfterDeletion;
+    tally_.sources = 0;
+    for (int k = 1; k <= 5; ++k) {
+        const SnapshotSource& s = snapshot_.source(k);
+        if (!s.ticked || s.text.empty()) continue;
+        ++tally_.sources;
+        tally_.lose(k);
+    }
+    reportShort(fill(text, {CurrentTarget, sizeText(verdict.needed, true), sizeText(verdict.available, false), W}));
     settings().writeInteger(ini::Rotation, CurrentTargetNo);
     return false;
 }

@@ -345,6 +345,17 @@ inline constexpr const char* ErrNoRoomKept =
 inline constexpr const char* ErrNoRoomFreed =
     "Sicherung passt nicht auf Ziellaufwerk %1: %2 benötigt, %3 frei, davon %4 aus der vorigen Sicherung %5. "
     "Nichts gesichert, die vorige Sicherung bleibt erhalten";
+// The backup fitted by the estimate, but after last week's weekday folder was
+// deleted the room is too small: %1 the target, %2 needed, %3 free now, %4
+// the weekday folder; InBin when the deletion freed nothing (the drive's
+// Recycle Bin holds it).
+inline constexpr const char* ErrNoRoomInBin =
+    "Sicherung passt nicht auf Ziellaufwerk %1: %2 benötigt, nach dem Löschen der vorigen Sicherung nur %3 frei. "
+    "Nichts gesichert; die vorige Sicherung %4 liegt im Papierkorb des Laufwerks und kann von dort wiederhergestellt "
+    "werden";
+inline constexpr const char* ErrNoRoomAfterDeletion =
+    "Sicherung passt nicht auf Ziellaufwerk %1: %2 benötigt, nach dem Löschen der vorigen Sicherung nur %3 frei. "
+    "Nichts gesichert; die vorige Sicherung %4 wurde gelöscht";
 // %1: the short date and time of the run's start, %2: the target's number.
 inline constexpr const char* BalloonNoRoom =
     "Sicherung fehlgeschlagen am %1 auf Ziellaufwerk %2: Zu wenig Platz, nichts wurde gelöscht. Einzelheiten im "

@@ -11,6 +11,7 @@
 
 #include "../contract/contract_util.h"
 #include "core/space_rules.h"
+#include "core/weekday_record.h"
 #include "driver.h"
 #include "platform/ports.h"
 
@@ -195,7 +196,15 @@ TEST(RunE2E, AKeptWeekdayFolderIsBroughtLevel) {
     for (const char* f : {"gleich.txt", "neu.txt", "anders.txt"}) writeFile(source + "\\" + f, f);
     for (const char* f : {"gleich.txt", "anders.txt", "weg\\x.txt", "alt.txt"}) writeFile(p1 + f, "alt");
     writeFile(p1 + "gleich.txt", "GLEICH.TXT");
-    fs::last_write_time(p1 + "gleich.txt", fs::last_write_time(source + "\\gleich.txt"));
+    {  // to the 100 ns, as a copy keeps it (the library's call keeps whole seconds)
+        FILETIME t{};
+        HANDLE from = CreateFileW(wide(source + "\\gleich.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        HANDLE to = CreateFileW(wide(p1 + "gleich.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+        ASSERT_TRUE(GetFileTime(from, nullptr, nullptr, &t) && SetFileTime(to, nullptr, nullptr, &t));
+        CloseHandle(from), CloseHandle(to);
+    }
     prepareRun(sb, source, "M:\\Behalten");
     sb.writeIni(sb.readIni() + "NurAenderungen=1\r\n");
 
@@ -207,6 +216,41 @@ TEST(RunE2E, AKeptWeekdayFolderIsBroughtLevel) {
     EXPECT_FALSE(fs::exists(p1 + "weg") || fs::exists(p1 + "alt.txt"));
     EXPECT_EQ(app.text(Ctl::mmo1), "");
     EXPECT_EQ(app.text(Ctl::pnTitle), "Sichere " + source + "... (3 Dateien geprüft, 2 kopiert)");
+    const std::string recordPath = "M:\\Behalten\\" + std::to_string(isoWeekdayToday()) + "\\Sicherungsangaben.txt";
+    const auto record = parseWeekdayRecord(readFile(recordPath).value_or(""));
+    ASSERT_TRUE(record) << readFile(recordPath).value_or("(keine)") << GetLastError();
+    EXPECT_EQ(record->state, RecordState::Complete);
+    EXPECT_EQ(record->sid.rfind("S-1-5-", 0), 0u) << record->sid;
+}
+
+// A weekday folder that another account's run wrote is neither deleted nor
+// written, and the log says whose it is and what to do.
+TEST(RunE2E, AnotherAccountsWeekdayFolderIsLeftAsItIs) {
+    if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
+    Sandbox sb;
+    const std::string source = sb.makeFolder("Quelle"), W = "M:\\Fremd\\" + std::to_string(isoWeekdayToday());
+    writeFile(source + "\\neu.txt", "neu");
+    fs::remove_all("M:\\Fremd");
+    fs::create_directories(W + "\\P1");
+    writeFile(W + "\\P1\\alt.txt", "alt");
+    const std::string record = formatWeekdayRecord(
+        {"BUERO\\bernd", "S-1-5-21-9-9-9-1002", "BUERO", 1, {2026, 12, 1, 22, 0, 0}, RecordState::Complete});
+    writeFile(W + "\\Sicherungsangaben.txt", record);
+    prepareRun(sb, source, "M:\\Fremd");
+    char user[256] = {};
+    DWORD size = sizeof user;
+    ASSERT_TRUE(GetUserNameA(user, &size));
+
+    App app(sb.appData());
+    runOnce(app);
+    EXPECT_EQ(readFile(W + "\\P1\\alt.txt"), "alt");
+    EXPECT_EQ(readFile(W + "\\Sicherungsangaben.txt"), record);
+    EXPECT_FALSE(fs::exists(W + "\\P1\\neu.txt"));
+    EXPECT_EQ(app.text(Ctl::mmo1),
+              "Sicherung auf M:\\Fremd nicht ausgeführt: Der Ordner " + W + " enthält die Sicherung des Kontos "
+              "BUERO\\bernd auf dem Computer BUERO und wird weder gelöscht noch beschrieben. Damit jedes Konto seine "
+              "eigene Sicherung hat, bitte für jedes Konto einen eigenen Ordner als Ziellaufwerk eintragen, zum "
+              "Beispiel M:\\Fremd\\" + std::string(user) + ": " + shortDateToday() + "\r\n");
 }
 
 // Names the shell's ANSI world cannot hold, a tree deeper than 260

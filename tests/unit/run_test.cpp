@@ -891,6 +891,20 @@ TEST_F(RunTest, ABackupThatCannotFitLeavesThePreviousOneAsItWas) {
                   "gelöscht. Einzelheiten im Protokoll.");
     }
 
+    // Room that the deletion should free but a Recycle Bin keeps: read
+    // anew before the first copy, nothing is copied, and the report says
+    // where last week's folder went.
+    writeBytes((w / "P1" / "alt.txt").string(), std::string(700 << 10, 'x'));
+    writeIni("[Backup]\r\nredundanz=3\r\n");
+    window.setText(Ctl::mmo1, "");
+    run();
+    EXPECT_EQ(logLines(), std::vector<std::string>{
+                              fits + "nach dem Löschen der vorigen Sicherung nur 500 KB frei. Nichts gesichert; die "
+                                     "vorige Sicherung E:\\3 liegt im Papierkorb des Laufwerks und kann von dort "
+                                     "wiederhergestellt werden: 09.12.2026"});
+    EXPECT_FALSE(fs::exists(w / "P1"));
+    EXPECT_NE(iniText().find("Ergebnis=fehlgeschlagen\r\nZiel=1\r\n"), std::string::npos);
+
     // A drive that gives no figures is used as before; one left nearly full is named.
     for (const std::uint32_t error : {21u, 0u}) {
         shellFiles.space = PosixShellFiles::Space{2 << 20, 100 << 20, 4096, error};
