@@ -144,6 +144,8 @@ private:
     // A report of something the run could not back up; the first of them
     // goes into the run's event.
     void reportShort(const std::string& message);
+    // Nothing of the ticked sources is backed up on this target.
+    void loseEverySource();
     // The ticked sources that the run will not reach any more.
     void reportSourcesNotReached(int fromSource);
     // Serves the window's messages when called, at most every 50 ms.

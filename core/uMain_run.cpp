@@ -394,12 +394,7 @@ void TfrmBackup::noteSourceMedium(const std::string& Source) {
     if (!s.medium) s.medium = mediumOf(shellFiles_, Source);
 }
 
-bool TfrmBackup::ownWeekdayFolder(const std::string& W) {
-    Account me;
-    if (shellFiles_.currentAccount(me) != 0) me = {};
-    const auto found = readWeekdayRecord(onTarget(), onTarget().weekdayFolder());
-    const FolderOwner owner = ownerOf(found, me.sid, me.computer);
-    if (owner == FolderOwner::Own || owner == FolderOwner::Unrecorded) return true;
+void TfrmBackup::loseEverySource() {
     tally_.sources = 0;
     for (int k = 1; k <= 5; ++k) {
         const SnapshotSource& s = snapshot_.source(k);
@@ -407,6 +402,15 @@ bool TfrmBackup::ownWeekdayFolder(const std::string& W) {
         ++tally_.sources;
         tally_.lose(k);
     }
+}
+
+bool TfrmBackup::ownWeekdayFolder(const std::string& W) {
+    Account me;
+    if (shellFiles_.currentAccount(me) != 0) me = {};
+    const auto found = readWeekdayRecord(onTarget(), onTarget().weekdayFolder());
+    const FolderOwner owner = ownerOf(found, me.sid, me.computer);
+    if (owner == FolderOwner::Own || owner == FolderOwner::Unrecorded) return true;
+    loseEverySource();
     const std::string own = withTrailingDelimiter(CurrentTarget) + shortAccountName(me.name);
     reportShort(fill(txt::ErrOtherAccount, {CurrentTarget, W, found->account, found->computer, own}));
     settings().writeInteger(ini::Rotation, CurrentTargetNo);

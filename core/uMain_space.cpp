@@ -75,13 +75,7 @@ bool TfrmBackup::roomAfterDeletion(const std::string& W) {
     // Less freed than the folder held: the deletion went to the drive's Recycle Bin.
     const std::uint64_t freed = now->freeBytes > runFreeBefore_ ? now->freeBytes - runFreeBefore_ : 0;
     const char* text = freed < runFrees_ / 2 ? txt::ErrNoRoomInBin : txt::ErrNoRoomAfterDeletion;
-    tally_.sources = 0;
-    for (int k = 1; k <= 5; ++k) {
-        const SnapshotSource& s = snapshot_.source(k);
-        if (!s.ticked || s.text.empty()) continue;
-        ++tally_.sources;
-        tally_.lose(k);
-    }
+    loseEverySource();
     reportShort(fill(text, {CurrentTarget, sizeText(verdict.needed, true), sizeText(verdict.available, false), W}));
     settings().writeInteger(ini::Rotation, CurrentTargetNo);
     return false;
