@@ -30,11 +30,10 @@ void TfrmBackup::catalogRunStarted() {
     // told, and the run goes on.
     try {
         std::string note;
-        const auto catalog = catalog_->open(note);
-        if (!note.empty()) report(note);
         CatalogRun run = runOf(snapshot_, *catalog_);
         run.start = runStart_;
-        catalogRun_ = catalog->runStarted(run);
+        catalog_->use([&](Catalog& c) { catalogRun_ = c.runStarted(run); }, note);
+        if (!note.empty()) report(note);
     } catch (const std::exception& e) {
         report(fill(txt::ErrCatalogWrite, {e.what()}));
     }
@@ -46,10 +45,12 @@ void TfrmBackup::catalogRunEnded() {
     if (!catalog_ || id == 0) return;
     try {
         std::string note;
-        const auto catalog = catalog_->open(note);
-        if (!note.empty()) report(note);
         // Without room the run left the weekday folder as it was.
-        if (tally_.noRoom) return catalog->runDropped(id);
+        if (tally_.noRoom) {
+            catalog_->use([&](Catalog& c) { c.runDropped(id); }, note);
+            if (!note.empty()) report(note);
+            return;
+        }
         CatalogRun run = runOf(snapshot_, *catalog_);
         run.start = runStart_;
         run.end = clock_.now();
@@ -63,7 +64,13 @@ void TfrmBackup::catalogRunEnded() {
         }
         // What the weekday folder holds now is what can be restored from it.
         run.files = listBackup(shellFiles_, snapshot_.W, messageServer());
-        catalog->runEnded(id, run);
+        // On a new catalog the run is not known yet: it is told whole.
+        catalog_->use([&, first = true](Catalog& c) mutable {
+            const std::int64_t known = first ? id : 0;
+            first = false;
+            c.runEnded(known, run);
+        }, note);
+        if (!note.empty()) report(note);
     } catch (const std::exception& e) {
         try {
             report(fill(txt::ErrCatalogWrite, {e.what()}));

@@ -62,6 +62,8 @@ inline constexpr const char* RestoreWorking = "Bitte warten...";
 inline constexpr const char* RestoreReachable = "erreichbar";
 // %1: the target's number, %2: the medium's label, %3: the short date of its newest backup.
 inline constexpr const char* RestorePlugIn = "Ziellaufwerk %1 einstecken: Datenträger „%2“, zuletzt am %3 gesichert";
+// %1: the target's number, %2: the short date of its newest backup; a medium without a label.
+inline constexpr const char* RestorePlugInNoLabel = "Ziellaufwerk %1 einstecken, zuletzt am %2 gesichert";
 // %1: the target's number, %2: the medium's label.
 inline constexpr const char* RestoreDrive = "Ziellaufwerk %1 („%2“)";
 inline constexpr const char* RestoreDriveNoLabel = "Ziellaufwerk %1";
@@ -78,8 +80,6 @@ inline constexpr const char* RestoreNothingReachable =
 inline constexpr const char* RestoreNoOriginal = "Der ursprüngliche Ort dieser Sicherung ist nicht bekannt.";
 // %1: the backups read.
 inline constexpr const char* RebuildDone = "Katalog neu eingelesen: %1 Sicherungen";
-// %1: the weekday folder being read, %2: the files found so far.
-inline constexpr const char* RebuildProgressText = "Lese %1 ... %2 Dateien";
 inline constexpr const char* RebuildCancelled = "Einlesen abgebrochen; der Katalog ist unverändert.";
 // %1: the error.
 inline constexpr const char* CatalogUnreadable = "Der Katalog kann nicht gelesen werden (%1).";

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/backup_state.h"
 #include "core/catalog/sqlite_db.h"
@@ -24,6 +25,7 @@ CREATE TABLE IF NOT EXISTS paths(id INTEGER PRIMARY KEY, k INT, path TEXT, key T
 CREATE UNIQUE INDEX IF NOT EXISTS paths_key ON paths(k, key);
 CREATE TABLE IF NOT EXISTS versions(id INTEGER PRIMARY KEY, path INT, size INT, mtime INT, first INT, last INT);
 CREATE INDEX IF NOT EXISTS versions_path ON versions(path);
+CREATE INDEX IF NOT EXISTS versions_mtime ON versions(mtime);
 CREATE INDEX IF NOT EXISTS versions_open ON versions(last) WHERE last IS NULL;
 CREATE TABLE IF NOT EXISTS missing(run INT, k INT, key TEXT);
 CREATE INDEX IF NOT EXISTS missing_key ON missing(k, key);
@@ -100,10 +102,8 @@ std::string mediumText(const MediumId& id) {
 }
 
 Catalog::Catalog(const std::string& file) : db_(std::make_unique<Db>(file)) {
-    // A damaged file shows itself here, before a run relies on it.
-    db_->exec("PRAGMA quick_check(1)");
-    Stmt check(*db_, "PRAGMA quick_check(1)");
-    if (check.step() && check.text(0) != "ok") throw CatalogError(11 /* SQLITE_CORRUPT */, check.text(0));
+    // A file that is no database fails here; damage deeper inside fails the
+    // statement that meets it (CatalogError::damaged).
     db_->exec(kSchema);
 }
 
@@ -207,46 +207,35 @@ void Catalog::runEnded(std::int64_t id, const CatalogRun& run) {
     t.commit();
 }
 
-std::vector<Version> Catalog::collect(const std::string& where, const std::function<void(Stmt&)>& bind,
-                                      std::size_t limit) {
+std::vector<Version> Catalog::assemble(std::vector<VersionRow> rows, std::size_t limit) {
+    std::sort(rows.begin(), rows.end(), [](const VersionRow& a, const VersionRow& b) {
+        return a.lastWrite != b.lastWrite ? a.lastWrite > b.lastWrite : a.key < b.key;
+    });
     const auto runs = liveRuns(*db_);
-    const std::int64_t current = openRun(*db_);
     std::map<std::pair<std::int64_t, int>, std::string> sources;
     {
         Stmt q(*db_, "SELECT run, k, folder FROM run_sources");
         while (q.step()) sources[{q.i64(0), static_cast<int>(q.i64(1))}] = q.text(2);
     }
-    const std::string sql =
-        "SELECT p.k, p.path, p.key, v.size, v.mtime, v.first, coalesce(v.last, ?9) FROM versions v "
-        "JOIN paths p ON p.id = v.path WHERE " +
-        where + " ORDER BY v.mtime DESC, p.key LIMIT ?8";
-    Stmt q(*db_, sql.c_str());
-    bind(q);
-    q.bind(8, static_cast<std::int64_t>(limit * 4 + 16)).bind(9, current);
     Stmt missing(*db_, "SELECT run FROM missing WHERE k = ?1 AND key = ?2");
     std::vector<Version> out;
     std::map<std::string, std::size_t> index;  // source|key|size|time → out
-    while (q.step() && out.size() < limit) {
-        Version v;
-        v.source = static_cast<int>(q.i64(0));
-        v.path = q.text(1);
-        const std::string key = q.text(2);
-        v.size = static_cast<std::uint64_t>(q.i64(3));
-        v.lastWrite = q.i64(4);
-        const std::int64_t first = q.i64(5), last = q.i64(6);
+    for (VersionRow& r : rows) {
+        if (out.size() >= limit) break;
+        Version v{r.source, std::move(r.path), r.size, r.lastWrite, {}};
         std::vector<std::int64_t> named;
-        missing.bind(1, v.source).bind(2, key);
+        missing.bind(1, v.source).bind(2, r.key);
         while (missing.step()) named.push_back(missing.i64(0));
         missing.reset();
-        for (auto it = runs.lower_bound(first); it != runs.end() && it->first <= last; ++it) {
+        for (auto it = runs.lower_bound(r.first); it != runs.end() && it->first <= r.last; ++it) {
             Place p = it->second.place;
             const auto s = sources.find({p.run, v.source});
             if (s != sources.end()) p.sourceFolder = s->second;
-            for (std::int64_t r : named) p.reportedMissing = p.reportedMissing || r == p.run;
+            for (std::int64_t n : named) p.reportedMissing = p.reportedMissing || n == p.run;
             v.places.push_back(std::move(p));
         }
-        if (v.places.empty()) continue;
-        const std::string id = std::to_string(v.source) + '|' + key + '|' + std::to_string(v.size) + '|' +
+        if (v.places.empty()) continue;  // only in backups that are gone
+        const std::string id = std::to_string(v.source) + '|' + r.key + '|' + std::to_string(v.size) + '|' +
                                std::to_string(v.lastWrite);
         if (auto it = index.find(id); it != index.end()) {
             auto& places = out[it->second].places;
@@ -260,14 +249,58 @@ std::vector<Version> Catalog::collect(const std::string& where, const std::funct
     return out;
 }
 
+namespace {
+
+constexpr const char* kRowColumns =
+    "SELECT p.k, p.path, p.key, v.size, v.mtime, v.first, coalesce(v.last, ?9), v.path FROM versions v "
+    "JOIN paths p ON p.id = v.path ";
+
+VersionRow rowOf(Stmt& q) {
+    return {static_cast<int>(q.i64(0)), q.text(1), q.text(2), static_cast<std::uint64_t>(q.i64(3)),
+            q.i64(4), q.i64(5), q.i64(6)};
+}
+
+// Up to this many paths hold the text: their versions are fetched by path.
+// More: the versions are read newest first until enough are theirs.
+constexpr std::size_t kFewPaths = 4000;
+
+}  // namespace
+
 std::vector<Version> Catalog::search(const std::string& text, std::size_t limit) {
     if (text.empty()) return {};
-    return collect("instr(p.key, ?1) > 0", [key = pathKey(text)](Stmt& q) { q.bind(1, key); }, limit);
+    std::unordered_set<std::int64_t> ids;
+    {
+        Stmt q(*db_, "SELECT id FROM paths WHERE instr(key, ?1) > 0");
+        q.bind(1, pathKey(text));
+        while (q.step()) ids.insert(q.i64(0));
+    }
+    if (ids.empty()) return {};
+    const std::int64_t current = openRun(*db_);
+    std::vector<VersionRow> rows;
+    if (ids.size() <= kFewPaths) {
+        Stmt q(*db_, (std::string(kRowColumns) + "WHERE v.path = ?1").c_str());
+        for (std::int64_t id : ids) {
+            q.bind(1, id).bind(9, current);
+            while (q.step()) rows.push_back(rowOf(q));
+            q.reset();
+        }
+    } else {
+        Stmt q(*db_, (std::string(kRowColumns) + "ORDER BY v.mtime DESC").c_str());
+        q.bind(9, current);
+        // Versions only in gone backups are few: rows beyond the limit are spare.
+        while (rows.size() < limit * 2 + 16 && q.step())
+            if (ids.count(q.i64(7))) rows.push_back(rowOf(q));
+    }
+    return assemble(std::move(rows), limit);
 }
 
 std::vector<Version> Catalog::versions(int source, const std::string& path) {
-    return collect("p.k = ?1 AND p.key = ?2",
-                   [source, key = pathKey(path)](Stmt& q) { q.bind(1, source).bind(2, key); }, 10000);
+    Stmt q(*db_, (std::string(kRowColumns) + "WHERE p.k = ?1 AND p.key = ?2").c_str());
+    q.bind(1, source).bind(2, pathKey(path)).bind(9, openRun(*db_));
+    std::vector<VersionRow> rows;
+    while (q.step()) rows.push_back(rowOf(q));
+    const std::size_t all = rows.size();
+    return assemble(std::move(rows), all);
 }
 
 std::vector<Place> Catalog::backups() {
@@ -281,7 +314,7 @@ std::vector<CatalogFile> Catalog::filesIn(std::int64_t run, int source, const st
     const std::int64_t current = openRun(*db_);
     const std::string prefix = folder.empty() ? std::string() : pathKey(folder) + "\\";
     Stmt q(*db_,
-           "SELECT p.path, v.size, v.mtime FROM versions v JOIN paths p ON p.id = v.path WHERE p.k = ?1 "
+           "SELECT p.path, v.size, v.mtime FROM paths p CROSS JOIN versions v ON v.path = p.id WHERE p.k = ?1 "
            "AND v.first <= ?2 AND coalesce(v.last, ?3) >= ?2 AND substr(p.key, 1, ?5) = ?4 ORDER BY p.key");
     q.bind(1, source).bind(2, run).bind(3, current).bind(4, prefix).bind(5, static_cast<std::int64_t>(prefix.size()));
     std::vector<CatalogFile> out;
@@ -305,6 +338,12 @@ std::vector<BrowseEntry> Catalog::browse(std::int64_t run, int source, const std
     std::vector<BrowseEntry> out;
     for (auto& [k, e] : entries) out.push_back(std::move(e));
     return out;
+}
+
+std::string Catalog::sourceFolder(std::int64_t run, int source) {
+    Stmt q(*db_, "SELECT folder FROM run_sources WHERE run = ?1 AND k = ?2");
+    q.bind(1, run).bind(2, source);
+    return q.step() ? q.text(0) : std::string();
 }
 
 void Catalog::forgetMedia(const std::vector<std::string>& present) {

@@ -77,6 +77,13 @@ struct BrowseEntry {
     std::int64_t lastWrite = 0;
 };
 
+struct VersionRow {
+    int source = 0;
+    std::string path, key;
+    std::uint64_t size = 0;
+    std::int64_t lastWrite = 0, first = 0, last = 0;
+};
+
 class Catalog {
 public:
     // Opens or creates the catalog; raises CatalogError.
@@ -105,13 +112,15 @@ public:
     std::vector<BrowseEntry> browse(std::int64_t run, int source, const std::string& folder);
     // Every file below `folder` (all of the source for "") in backup `run`.
     std::vector<CatalogFile> filesIn(std::int64_t run, int source, const std::string& folder);
+    // The folder source `source` of backup `run` was taken from; empty when not known.
+    std::string sourceFolder(std::int64_t run, int source);
     // Forgets every backup of the media `present`, before their weekday
     // folders are read anew.
     void forgetMedia(const std::vector<std::string>& present);
 
 private:
-    std::vector<Version> collect(const std::string& where, const std::function<void(class Stmt&)>& bind,
-                                 std::size_t limit);
+    // Versions as read, before their places are joined and the same ones collapsed.
+    std::vector<Version> assemble(std::vector<VersionRow> rows, std::size_t limit);
     std::unique_ptr<Db> db_;
 };
 

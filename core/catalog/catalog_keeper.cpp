@@ -63,6 +63,11 @@ std::unique_ptr<Catalog> CatalogKeeper::open(std::string& note) {
     } catch (const CatalogError& e) {
         if (!e.damaged()) throw;
     }
+    putAside(note);
+    return std::make_unique<Catalog>(files_.databasePath(file_));
+}
+
+void CatalogKeeper::putAside(std::string& note) {
     // Kept for whoever wants to look into it; a new one serves from now on.
     std::string aside;
     for (int n = 1; n < 100; ++n) {
@@ -74,7 +79,6 @@ std::unique_ptr<Catalog> CatalogKeeper::open(std::string& note) {
     // The journal belongs to the damaged file.
     (void)files_.removeFile(file_ + "-journal");
     note = fill(txt::ErrCatalogDamaged, {aside});
-    return std::make_unique<Catalog>(files_.databasePath(file_));
 }
 
 int rebuildCatalog(Catalog& catalog, CatalogKeeper& keeper, const std::vector<RebuildTarget>& targets,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/catalog/catalog.h"
+#include "core/catalog/sqlite_db.h"
 #include "platform/restore_port.h"
 
 namespace zb {
@@ -24,11 +25,27 @@ public:
     // The catalog, made new when it is damaged (the damaged file put aside);
     // `note` then tells the user. Raises CatalogError when it cannot be had.
     std::unique_ptr<Catalog> open(std::string& note);
+    // Runs `work` on the catalog; when the catalog turns out damaged on the
+    // way, it is put aside and `work` runs once more on a new one.
+    template <class Work>
+    void use(Work&& work, std::string& note) {
+        auto catalog = open(note);
+        try {
+            work(*catalog);
+            return;
+        } catch (const CatalogError& e) {
+            if (!e.damaged()) throw;
+        }
+        catalog.reset();
+        putAside(note);
+        work(*open(note));
+    }
     const std::string& file() const { return file_; }
     IRestoreFiles& files() { return files_; }
     IShellFiles& shell() { return shell_; }
 
 private:
+    void putAside(std::string& note);
     IRestoreFiles& files_;
     IShellFiles& shell_;
     std::string file_;

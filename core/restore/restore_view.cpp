@@ -75,7 +75,9 @@ std::string versionLine(const Version& v, const Shown& shown, const std::functio
         state = txt::RestoreReachable;
     } else if (!v.places.empty()) {
         const Place& p = v.places.front();
-        state = fill(txt::RestorePlugIn, {p.targetNo, p.label, shown.date(newest(p.medium))});
+        const std::string last = shown.date(newest(p.medium));
+        state = p.label.empty() ? fill(txt::RestorePlugInNoLabel, {p.targetNo, last})
+                                : fill(txt::RestorePlugIn, {p.targetNo, p.label, last});
     }
     return v.name() + '\t' + v.folder() + '\t' + sizeText(v.size) + '\t' + shown.moment(v.lastWrite) + '\t' +
            backups + '\t' + drives + '\t' + state;

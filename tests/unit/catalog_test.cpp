@@ -163,6 +163,16 @@ TEST_F(CatalogTest, ADamagedCatalogIsPutAsideAndTheRunGoesOn) {
     EXPECT_EQ(open()->search("a.txt").size(), 1u);
 }
 
+TEST_F(CatalogTest, TheTrayItemOpensTheRestoreWindow) {
+    struct : IRestoreWindow {
+        int opened = 0;
+        void open() override { ++opened; }
+    } restoreWindow;
+    form.setRestoreWindow(&restoreWindow);
+    form.Click(Ctl::miRestore);
+    EXPECT_EQ(restoreWindow.opened, 1);
+}
+
 TEST_F(CatalogTest, TheRebuildReadsTheDrivesPresentAndKeepsTheOthers) {
     run();         // F:\3
     runNextDay();  // E:\4

@@ -2,6 +2,7 @@
 // outside the chosen place, a cancel that leaves no half file, the check
 // against the catalog and the one line that tells the outcome.
 #include "core/restore/restore.h"
+#include "core/restore/restore_view.h"
 #include "form_fixture.h"
 #include "resources/restore_texts.h"
 #include "standin/restore_posix.h"
@@ -133,6 +134,26 @@ TEST_F(RestoreTest, AFolderAndAllVersionsComeIntoThePickedFolder) {
     ASSERT_EQ(all.items.size(), 1u);
     EXPECT_EQ(all.items[0].to, "C:\\Vergleich\\Angebot (8.12.2026 10-00).docx");
     EXPECT_EQ(all.items[0].from, "E:\\3\\P1\\Angebote\\Angebot.docx");
+}
+
+TEST_F(RestoreTest, ALineNamesTheDriveToPlugInForAVersionOutOfReach) {
+    place.targetNo = 3;
+    place.label = "Montag";
+    place.weekday = 2;
+    place.start = {2026, 12, 8, 1, 0, 0, 0};
+    place.result = RunResult::Incomplete;
+    version.places = {place};
+    version.lastWrite = 134411220000000000LL;  // 2026-12-07 13:00 UTC
+    const Shown shown{*locale, [](std::int64_t) { return 60; }};
+    const auto line = [&](bool reach) {
+        return versionLine(version, shown, [&](const Place&) { return reach; },
+                           [](const std::string&) { return LocalDateTime{2026, 12, 9, 1, 0, 0, 0}; });
+    };
+    EXPECT_EQ(line(false), "Angebot.docx\tAngebote\t12 Byte\t07.12.2026 14:00\tDienstag, 08.12.2026 (unvollständig)\t"
+                           "Ziellaufwerk 3 („Montag“)\tZiellaufwerk 3 einstecken: Datenträger „Montag“, zuletzt am "
+                           "09.12.2026 gesichert");
+    EXPECT_EQ(line(true).substr(line(true).rfind('\t') + 1), "erreichbar");
+    EXPECT_EQ(sizeText(1536), "1,5 KB");
 }
 
 }  // namespace
