@@ -219,7 +219,8 @@ void Win32RestoreWindow::createControls() {
     list_ = make(WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, IdList,
                  WS_EX_CLIENTEDGE);
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    toOriginal_ = make(L"BUTTON", txt::RestoreToOriginal, WS_TABSTOP | BS_DEFPUSHBUTTON, IdToOriginal);
+    // No default button: Enter in the search field must not start a restore.
+    toOriginal_ = make(L"BUTTON", txt::RestoreToOriginal, WS_TABSTOP, IdToOriginal);
     toFolder_ = make(L"BUTTON", txt::RestoreToFolder, WS_TABSTOP, IdToFolder);
     allVersions_ = make(L"BUTTON", txt::RestoreAllVersions, WS_TABSTOP, IdAllVersions);
     rebuild_ = make(L"BUTTON", txt::RestoreRebuild, WS_TABSTOP, IdRebuild);
@@ -303,7 +304,6 @@ void Win32RestoreWindow::command(int id, int notification) {
         case IdCancel: cancel_requested_ = true; break;
         case IdClose:
         case IDCANCEL: ShowWindow(hwnd_, SW_HIDE); break;
-        case IDOK: if (!busy_) restoreSelected(true); break;
     }
 }
 
