@@ -90,8 +90,17 @@ std::uint32_t Win32RestoreFiles::copyNew(const std::string& from, const std::str
     BOOL cancel = FALSE;
     // Fails on an existing name; a cancelled copy is deleted by the system.
     if (CopyFileExW(source->c_str(), target->c_str(), goOn ? copyProgress : nullptr,
-                    goOn ? const_cast<CopyGoOn*>(&goOn) : nullptr, &cancel, COPY_FILE_FAIL_IF_EXISTS))
-        return 0;
+                    goOn ? const_cast<CopyGoOn*>(&goOn) : nullptr, &cancel, COPY_FILE_FAIL_IF_EXISTS)) {
+        // Wine 8 never calls the progress routine: a cancel asked for
+        // meanwhile takes the finished copy away again.
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        const std::uint64_t size = GetFileAttributesExW(target->c_str(), GetFileExInfoStandard, &data)
+                                       ? (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow
+                                       : 0;
+        if (!goOn || goOn(size, size)) return 0;
+        DeleteFileW(target->c_str());
+        return ERROR_CANCELLED_;
+    }
     const DWORD e = GetLastError();
     return e == ERROR_REQUEST_ABORTED ? ERROR_CANCELLED_ : e;
 }

@@ -240,7 +240,15 @@ void Win32RestoreWindow::createControls() {
 }
 
 void Win32RestoreWindow::applyDpi(UINT dpi) {
+    const UINT before = dpi_;
     dpi_ = dpi ? dpi : 96;
+    // Moved to a monitor of another scale: the columns keep their share.
+    if (before != dpi_ && list_)
+        for (int i = 0; i < 7; ++i) {
+            const auto w = static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+            SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+                         MulDiv(w, static_cast<int>(dpi_), static_cast<int>(before)));
+        }
     if (font_) DeleteObject(font_);
     font_ = CreateFontW(-MulDiv(9, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
@@ -285,16 +293,9 @@ void Win32RestoreWindow::command(int id, int notification) {
             }
             break;
         case IdBackups:
-            if (notification == CBN_SELCHANGE && !busy_) {
-                const auto i = static_cast<int>(SendMessageW(backups_, CB_GETCURSEL, 0, 0));
-                browsing_ = i > 0 && i <= static_cast<int>(backupList_.size()) ? &backupList_[static_cast<std::size_t>(i - 1)] : nullptr;
-                if (browsing_) {
-                    SetWindowTextW(search_, L"");
-                    KillTimer(hwnd_, kTimerSearch);
-                    browseTo("", 0);
-                } else {
-                    search();
-                }
+            if (notification == CBN_SELCHANGE) {
+                if (busy_) backupChosen_ = true;  // taken up when the work at hand is done
+                else chooseBackup();
             }
             break;
         case IdToOriginal: if (!busy_) restoreSelected(true); break;
@@ -304,6 +305,21 @@ void Win32RestoreWindow::command(int id, int notification) {
         case IdCancel: cancel_requested_ = true; break;
         case IdClose:
         case IDCANCEL: ShowWindow(hwnd_, SW_HIDE); break;
+    }
+}
+
+void Win32RestoreWindow::chooseBackup() {
+    backupChosen_ = false;
+    const auto i = static_cast<int>(SendMessageW(backups_, CB_GETCURSEL, 0, 0));
+    browsing_ = i > 0 && i <= static_cast<int>(backupList_.size()) ? &backupList_[static_cast<std::size_t>(i - 1)]
+                                                                  : nullptr;
+    if (browsing_) {
+        versions_.clear();  // nothing of a search to refresh meanwhile
+        SetWindowTextW(search_, L"");
+        KillTimer(hwnd_, kTimerSearch);
+        browseTo("", 0);
+    } else {
+        search();
     }
 }
 
@@ -329,6 +345,7 @@ void Win32RestoreWindow::jobDone(std::function<void()>* done) {
     if (worker_.joinable()) worker_.join();
     setBusy(false);
     if (*owned) (*owned)();
+    if (backupChosen_ && !busy_) chooseBackup();
     if (searchPending_ && !busy_) {
         searchPending_ = false;
         search();
@@ -476,9 +493,22 @@ void Win32RestoreWindow::restoreSelected(bool toOriginal) {
     IShellFiles& files = keeper_.shell();
     const auto isReachable = [&files](const Place& p) { return reachable(files, p); };
     if (browsing_) {
-        if (browseSource_ == 0 || i == 0) return;
-        const BrowseEntry& e = entries_[static_cast<std::size_t>(i - 1)];
         if (!isReachable(*browsing_)) return setStatus(txt::RestoreNothingReachable);
+        if (browseSource_ == 0) {
+            // A whole source of the backup.
+            if (i >= static_cast<int>(entries_.size())) return;
+            const int source = std::stoi(entries_[static_cast<std::size_t>(i)].name.substr(1));
+            std::string note;
+            const auto catalog = keeper_.open(note);
+            Place place = *browsing_;
+            place.sourceFolder = catalog->sourceFolder(place.run, source);
+            if (toOriginal && place.sourceFolder.empty()) return setStatus(txt::RestoreNoOriginal);
+            std::optional<std::string> into;
+            if (!toOriginal && !(into = pickFolder())) return;
+            return runPlan(planFolder(place, source, "", catalog->filesIn(place.run, source, ""), into));
+        }
+        if (i == 0) return;
+        const BrowseEntry& e = entries_[static_cast<std::size_t>(i - 1)];
         if (toOriginal && browsing_->sourceFolder.empty()) return setStatus(txt::RestoreNoOriginal);
         std::optional<std::string> into;
         if (!toOriginal && !(into = pickFolder())) return;

@@ -48,6 +48,8 @@ private:
     void search(bool refresh = false);
     void showVersions(std::vector<Version> versions, std::vector<std::string> lines, bool refresh);
     void loadBackups();
+    // The backup chosen in the list: browsed, or back to the search.
+    void chooseBackup();
     void browseTo(const std::string& folder, int source);
     void restoreSelected(bool toOriginal);
     void saveAllVersions();
@@ -78,6 +80,7 @@ private:
     std::atomic<int> percent_{-1};
     bool busy_ = false;
     bool searchPending_ = false;
+    bool backupChosen_ = false;
     // What the list shows: versions of a search, or entries of a backup.
     std::vector<Version> versions_;
     std::vector<Place> backupList_;

@@ -138,10 +138,14 @@ void Catalog::runDropped(std::int64_t id) {
 void Catalog::runEnded(std::int64_t id, const CatalogRun& run) {
     if (id == 0) id = runStarted(run);
     Transaction t(*db_);
-    Stmt end(*db_, "UPDATE runs SET finish = ?2, result = ?3, label = ?4, ended = 1 WHERE seq = ?1");
+    Stmt end(*db_, "UPDATE runs SET finish = ?2, result = ?3, label = ?4, ended = 1, gone = 0 WHERE seq = ?1");
     end.bind(1, id).bind(3, static_cast<int>(run.result)).bind(4, run.label);
     if (run.end) end.bind(2, stamp(*run.end));
     end.run();
+    // A rebuild during the run may have read its folder half written: what
+    // the run itself tells at its end is that folder now.
+    Stmt others(*db_, "UPDATE runs SET gone = ?1 WHERE medium = ?2 AND weekday = ?3 AND gone = 0 AND seq <> ?1");
+    others.bind(1, id).bind(2, run.medium).bind(3, run.weekday).run();
     Stmt src(*db_, "INSERT OR REPLACE INTO run_sources(run, k, folder) VALUES(?1, ?2, ?3)");
     for (int k = 1; k <= 5; ++k)
         if (!run.sources[static_cast<std::size_t>(k - 1)].empty())

@@ -22,7 +22,7 @@ protected:
     PosixRestoreFiles files;
 #endif
     test::TempDir dir;
-    std::string big = dir.path() + "\\groß.bin", small = dir.path() + "\\klein.txt";
+    std::string big = dir.path() + "\\gross.bin", small = dir.path() + "\\klein.txt";
     void SetUp() override {
         test::writeBytes(big, std::string(3 << 20, 'x'));
         test::writeBytes(small, "klein");

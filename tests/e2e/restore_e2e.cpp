@@ -20,7 +20,7 @@ namespace zb::e2e {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr int kSearch = 101, kList = 103, kToOriginal = 104, kRebuild = 107, kStatus = 111;
+constexpr int kSearch = 101, kBackups = 102, kList = 103, kToOriginal = 104, kRebuild = 107, kStatus = 111;
 
 std::string textOf(HWND h) {
     wchar_t buf[2048] = {};
@@ -79,21 +79,26 @@ TEST(RestoreE2E, ADeletedFileIsFoundOnBothDrivesAndComesBackBesideWhatIsThere) {
     const char* pulled = std::getenv("ZB_PULLED_DRIVE");
     const char* scratch = std::getenv("ZB_SCRATCH_DRIVE");
     if (!std::getenv("ZB_TARGET_DRIVES") || !pulled || !scratch) GTEST_SKIP() << "no test drives";
-    const std::string m = "M:\\", w = std::string(pulled) + ":\\", v = std::string(scratch) + ":\\";
+    // Targets in folders of their own: other tests leave paths on M: too deep to remove.
+    const std::string mRoot = "M:\\", wRoot = std::string(pulled) + ":\\", v = std::string(scratch) + ":\\";
+    const std::string m = mRoot + "Katalog\\", w = wRoot + "Katalog\\";
     SYSTEMTIME now{};
     GetLocalTime(&now);
     const int wd = now.wDayOfWeek == 0 ? 7 : now.wDayOfWeek, yesterday = wd == 1 ? 7 : wd - 1;
-    for (const std::string& d : {m, w})
-        for (int day = 1; day <= 7; ++day) fs::remove_all(d + std::to_string(day));
-    SetVolumeLabelW(L"M:\\", L"Stick A");
-    SetVolumeLabelW(toWide(w).c_str(), L"Stick B");
+    for (const std::string& d : {m, w}) {
+        std::error_code ec;
+        fs::remove_all(d, ec);
+        fs::create_directories(d);
+    }
+    SetVolumeLabelW(toWide(mRoot).c_str(), L"Stick A");
+    SetVolumeLabelW(toWide(wRoot).c_str(), L"Stick B");
     // Wine may keep no label for a drive that is a folder: the lines then name the drive alone.
     const auto label = [](const std::string& root) {
         wchar_t name[MAX_PATH + 1] = {};
         GetVolumeInformationW(toWide(root).c_str(), name, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
         return fromWide(name);
     };
-    const std::string labelM = label(m), labelW = label(w);
+    const std::string labelM = label(mRoot), labelW = label(wRoot);
     // Yesterday's backup on the second drive, with its record.
     const std::string old = w + std::to_string(yesterday);
     fs::create_directories(old + "\\P1\\Angebote");
@@ -187,6 +192,22 @@ TEST(RestoreE2E, ADeletedFileIsFoundOnBothDrivesAndComesBackBesideWhatIsThere) {
         const auto now = rows(list);
         return now.size() == 3 && now[1].find("\terreichbar") != std::string::npos;
     }, 15s));
+
+    // The newest backup browsed: its source, a folder, the file in it.
+    HWND backups = GetDlgItem(window, kBackups);
+    SendMessageW(backups, CB_SETCURSEL, 1, 0);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(kBackups, CBN_SELCHANGE), reinterpret_cast<LPARAM>(backups));
+    const auto firstCell = [&](std::size_t row) {
+        const auto now = rows(list);
+        return now.size() > row ? now[row].substr(0, now[row].find('\t')) : std::string();
+    };
+    ASSERT_TRUE(waitFor([&] { return firstCell(0) == "P1"; }, 10s));
+    for (const char* next : {"Angebote", "angebot.txt"}) {
+        PostMessageW(list, WM_KEYDOWN, VK_END, 0);
+        PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_TRUE(waitFor([&] { return firstCell(1) == next; }, 10s)) << next;
+    }
+    EXPECT_EQ(firstCell(0), "[..] eine Ebene höher");
 }
 
 }  // namespace

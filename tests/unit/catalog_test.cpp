@@ -121,9 +121,14 @@ TEST_F(CatalogTest, AnIncompleteRunAndAFileItNamedMissingAreNotWhole) {
     EXPECT_TRUE(named->reportedMissing);
     // A run that never told its end holds nothing whole, and took its weekday's backup away.
     r.weekday = 3;
-    c->runStarted(r);
+    const std::int64_t cut = c->runStarted(r);
     EXPECT_EQ(c->search("x.txt")[0].places.size(), 1u);
     EXPECT_FALSE(c->search("x.txt")[0].whole());
+    // A rebuild during a run forgets it; the run's end tells its folder anew.
+    c->forgetMedia({"m"});
+    c->runEnded(cut, r);
+    EXPECT_TRUE(c->search("x.txt")[0].whole());
+    EXPECT_EQ(c->backups().size(), 1u);
 }
 
 TEST_F(CatalogTest, ARunCutOffWhileRecordingLeavesTheCatalogAsBefore) {
