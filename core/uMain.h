@@ -22,6 +22,9 @@
 
 namespace zb {
 
+class CatalogKeeper;
+class IRestoreWindow;
+
 struct Ports {
     IWindow& window;
     IProfile& profile;
@@ -87,6 +90,8 @@ public:
     // The check items of the tray menu's "Optionen": each click writes its
     // key and takes effect at once.
     void miOptionClick(Ctl Sender);
+    // "Wiederherstellen...": the restore window.
+    void miRestoreClick(Ctl Sender);
 
     // Window messages.
     // WM_QUERYENDSESSION: the answer to Windows. For the end of Windows
@@ -131,6 +136,9 @@ public:
     void TimeChanged();
     // The made-up run waiting for its time, if any.
     const std::optional<CatchUp>& pendingCatchUp() const { return catchUp_; }
+    // Where runs note what they backed up; without one they note nothing.
+    void setCatalog(CatalogKeeper* keeper) { catalog_ = keeper; }
+    void setRestoreWindow(IRestoreWindow* window) { restoreWindow_ = window; }
 
 private:
     SettingsFile settings();
@@ -336,6 +344,13 @@ private:
     std::optional<CatchUp> catchUp_;
     bool wakeSet_ = false;
     bool wakeRefusalTold_ = false;
+    // The catalog: the run's weekday folder once chosen, and at the end what
+    // it holds. Never raises; a catalog that fails is reported.
+    void catalogRunStarted();
+    void catalogRunEnded();
+    CatalogKeeper* catalog_ = nullptr;
+    IRestoreWindow* restoreWindow_ = nullptr;
+    std::int64_t catalogRun_ = 0;
 };
 
 }  // namespace zb

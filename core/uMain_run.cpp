@@ -256,6 +256,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
 }
 
 void TfrmBackup::finishRun(Ctl Sender) {
+    catalogRunEnded();
     // The tick and the shutdown road finish their runs themselves.
     if (Sender == Ctl::miExecNow) returnToWaiting();
 }
@@ -314,6 +315,7 @@ void TfrmBackup::runSteps() {
     if (present) {
         runFolder_ = W;
         markRunning(W);
+        catalogRunStarted();
     }
 
     // Kept, today's weekday folder is brought level instead of deleted.

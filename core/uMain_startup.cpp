@@ -69,6 +69,7 @@ void TfrmBackup::Click(Ctl sender) {
         case Ctl::miExecNow: miExecNowClick(sender); break;
         case Ctl::miBackupAndShutdown: miBackupAndShutdownClick(sender); break;
         case Ctl::miOnlyChanges: case Ctl::miCatchUp: case Ctl::miWake: miOptionClick(sender); break;
+        case Ctl::miRestore: miRestoreClick(sender); break;
         default: break;
     }
 }

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "core/uMain.h"
+#include "platform/restore_port.h"
 #include "resources/texts.h"
 
 namespace zb {
@@ -58,6 +59,12 @@ void TfrmBackup::miOptionClick(Ctl Sender) {
         renewWakeTimer();
         showFindings();
     }
+}
+
+void TfrmBackup::miRestoreClick(Ctl) {
+    // Restoring while a run writes is allowed: the window reads the backups
+    // of other weekday folders, and writes only where the user says.
+    if (restoreWindow_) restoreWindow_->open();
 }
 
 void TfrmBackup::TaskbarCreated() {

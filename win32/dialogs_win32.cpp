@@ -69,7 +69,9 @@ void Win32Window::showException(const char* text) noexcept {
     }
 }
 
-std::optional<std::string> Win32Window::pickFolder() {
+std::optional<std::string> Win32Window::pickFolder() { return pickFolderDialog(hwnd_, {}); }
+
+std::optional<std::string> pickFolderDialog(HWND owner, const std::wstring& title) {
     ComPtr<IFileOpenDialog> dlg;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
                                 reinterpret_cast<void**>(dlg.put()))))
@@ -79,7 +81,8 @@ std::optional<std::string> Win32Window::pickFolder() {
     // A copy on its worker names its files relative to the current directory,
     // and the picker may be open meanwhile.
     dlg->SetOptions(opts | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
-    if (FAILED(dlg->Show(hwnd_))) return std::nullopt;
+    if (!title.empty()) dlg->SetTitle(title.c_str());
+    if (FAILED(dlg->Show(owner))) return std::nullopt;
     ComPtr<IShellItem> item;
     if (FAILED(dlg->GetResult(item.put()))) return std::nullopt;
     CoTaskMemString path;

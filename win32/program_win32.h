@@ -6,11 +6,14 @@
 
 #include <memory>
 
+#include "core/catalog/catalog_keeper.h"
 #include "core/uMain.h"
 #include "win32/devices_win32.h"
 #include "win32/eventlog_win32.h"
 #include "win32/handles_win32.h"
 #include "win32/power_win32.h"
+#include "win32/restore_files_win32.h"
+#include "win32/restore_window_win32.h"
 #include "win32/served_shellfiles_win32.h"
 #include "win32/shell_win32.h"
 #include "win32/tray_win32.h"
@@ -28,6 +31,10 @@ public:
 
     // Creates the window, not yet on the screen, and hands it the form.
     [[nodiscard]] bool create();
+    // The targets and source folders as the window holds them now, for a
+    // rebuild of the catalog.
+    std::vector<RebuildTarget> rebuildTargets();
+    std::array<std::string, 5> sourceFolders();
 
     ComApartment com;
     Win32Window window;
@@ -47,6 +54,10 @@ public:
     Win32ShellLinkFactory shellLinks;
     Win32Launcher launcher;
     Win32EventLog eventLog;
+    // The catalog of backed-up files and the window that restores from it.
+    Win32RestoreFiles restoreFiles;
+    CatalogKeeper catalog;
+    Win32RestoreWindow restoreWindow;
     // Last, so that it goes first: the window outlives the form.
     TfrmBackup form;
 };

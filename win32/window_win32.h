@@ -7,6 +7,8 @@
 #undef ExitWindows
 
 #include <array>
+#include <optional>
+#include <string>
 
 #include "core/window_state.h"
 #include "platform/ports.h"
@@ -15,6 +17,9 @@
 namespace zb {
 
 class TfrmBackup;
+
+// The system's folder picker owned by `owner`, with `title` when not empty.
+std::optional<std::string> pickFolderDialog(HWND owner, const std::wstring& title);
 
 class Win32Window final : public IWindow {
 public:

@@ -39,7 +39,9 @@ while ($header =~ /inline\s+constexpr\s+const\s+char\s*\*\s*(\w+)\s*=\s*((?:"(?:
     $text =~ s/\\"/"/g;
     $text =~ s/\\\\/\\/g;
     $count++;
-    for my $piece (split /\\[nr]|%[1-9]/, $text) {
+    # A caption's mnemonic is not seen as "&"; columns are parted by tabs.
+    $text =~ s/&(?=\w)//g if $text !~ /\s&\s/;
+    for my $piece (split /\\[nrt]|%[1-9]/, $text) {
         $piece =~ s/^\s+|\s+$//g;
         $piece =~ s/\s+/ /g;
         next unless $piece =~ /[A-Za-z]/;

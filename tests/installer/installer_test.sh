@@ -86,6 +86,8 @@ wine() { "$ZB_WINE" "$@"; }
 
 check "the guide explains every message of the program" \
     "$here/guide_texts.pl" "$root/resources/texts.h" "$root/docs/Anleitung.html"
+check "the guide explains every text of the restore window and the catalog" \
+    "$here/guide_texts.pl" "$root/resources/restore_texts.h" "$root/docs/Anleitung.html"
 check "the guide's events, queries, exit codes and logs are the program's and the packages'" \
     "$here/guide_deploy.pl" "$root"
 
