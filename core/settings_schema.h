@@ -96,6 +96,9 @@ inline constexpr Setting Stopped{Status, "Gestoppt", Type::Text};
 // The same in the program's own file beside the settings (ScheduleFileName):
 // the click leaves the user's settings file as it is.
 inline constexpr Setting KeptStop{"Zeitplan", "Gestoppt", Type::Text};
+// The newest start run or told as missed: after a clock set back and a
+// process killed, no start is run or told twice.
+inline constexpr Setting KeptSettled{"Zeitplan", "Erledigt", Type::Text};
 
 // The reports of the last run, one a key "1" to "50", for the log pane of
 // the next start while that run is not complete.

@@ -56,7 +56,7 @@ void TfrmBackup::dropWakeTimer() {
 }
 
 void TfrmBackup::TimeChanged() {
-    (void)decide({ScheduleEventKind::ClockChanged});
+    tellDecision(decide({ScheduleEventKind::ClockChanged}));
     // The wake timer holds a moment in UTC: a new zone moves the local start.
     renewWakeTimer();
     showFindings();

@@ -74,7 +74,15 @@ ScheduleFacts TfrmBackup::scheduleFacts() {
 
 ScheduleDecision TfrmBackup::decide(const ScheduleEvent& e) {
     ScheduleStep s = step(schedule_, e, scheduleFacts());
+    const auto settled = schedule_.settled;
     schedule_ = std::move(s.next);
+    if (schedule_.settled && !(settled && secondsOf(*settled) == secondsOf(*schedule_.settled))) {
+        try {
+            scheduleFile().writeText(ini::KeptSettled, stamp(*schedule_.settled));
+        } catch (...) {
+            // Then the last run and the mark of life tell the next start.
+        }
+    }
     return s.decision;
 }
 

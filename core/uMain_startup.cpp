@@ -105,6 +105,8 @@ void TfrmBackup::FormCreate(Ctl) {
     std::string stop = scheduleFile().readText(ini::KeptStop);
     if (stop.empty()) stop = ini.readText(ini::Stopped);
     (void)decide({ScheduleEventKind::StopKept, trustedMoment(stop, clock_.now())});
+    (void)decide({ScheduleEventKind::SettledKept,
+                  trustedMoment(scheduleFile().readText(ini::KeptSettled), clock_.now())});
     // The activation notes that the program runs: what happened while it was
     // away counts from the mark it found.
     const auto alive = fromStamp(ini.readText(ini::Alive));
@@ -185,6 +187,11 @@ void TfrmBackup::Close() {
     bool canClose = true;
     FormCloseQuery(Ctl::frmBackup, canClose);
     if (!canClose) return;
+    try {
+        reportMissed(decide({ScheduleEventKind::ProgramEnd}).found, clock_.now());
+    } catch (...) {
+        // The program ends all the same.
+    }
     noteProgramEnded(CloseRequest::User);
     markAlive();
     dropWakeTimer();

@@ -319,6 +319,10 @@ bool TfrmBackup::WMEndSession(bool ending, bool forUpdate) {
     // A run that began after the program agreed goes on: the installer finds
     // the program still there and tries again later.
     if (why == CloseRequest::Update && BackupRunning) return false;
+    try {
+        reportMissed(decide({ScheduleEventKind::ProgramEnd}).found, clock_.now());
+    } catch (...) {
+    }
     markAlive();
     // The program ends: neither its wake nor its keep-awake may outlive it.
     dropWakeTimer();

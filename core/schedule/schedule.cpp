@@ -77,8 +77,13 @@ StartsFound tickLook(Schedule& n, const ScheduleFacts& f, bool& jumped) {
     StartsFound found = look(n, f, from, reached, recent);
     if (found.runNow) settle(n, *found.runNow);
     settle(n, found);
-    // Set back: the time seen again holds nothing that is not settled.
-    if (set < 0) return found;
+    // Set back: the time seen again holds nothing that is not settled, up
+    // to a day. A clock that was ahead by more (set to a wrong year, then
+    // put right) must not hold back every start until then.
+    if (set < 0) {
+        if (n.settled && secondsOf(*n.settled) > secondsOf(f.now) + kDay) n.settled = fromSeconds(secondsOf(f.now) + kDay);
+        return found;
+    }
     StartsFound skipped = look(n, f, reached, f.now, false);
     if (skipped.runNow) addMissed(skipped, *skipped.runNow, MissedWhy::ClockSet);
     skipped.runNow.reset();
@@ -109,8 +114,9 @@ void tick(Schedule& n, ScheduleDecision& d, const ScheduleFacts& f) {
         Schedule probe = n;
         bool jumped = false;
         const StartsFound found = tickLook(probe, f, jumped);
-        if (found.missed > 0 || !found.runNow) return;
+        if (found.missed > 0) return;
         n = probe;
+        if (!found.runNow) return;
         settle(n, *found.runNow);
         n.queued = found.runNow;
         return;
@@ -120,6 +126,7 @@ void tick(Schedule& n, ScheduleDecision& d, const ScheduleFacts& f) {
         n.queued.reset();
         return;
     }
+    // Without word of a change (a tick may come first) the tick measures it.
     bool jumped = false;
     d.found = tickLook(n, f, jumped);
     settle(n, d.found);
@@ -169,7 +176,14 @@ ScheduleStep step(const Schedule& s, const ScheduleEvent& e, const ScheduleFacts
     ScheduleDecision& d = out.decision;
     switch (e.kind) {
         case ScheduleEventKind::Tick: tick(n, d, f); break;
-        case ScheduleEventKind::ClockChanged: break;  // the next tick measures the change
+        case ScheduleEventKind::ClockChanged:
+            // Looked at right away, the time before the change is known by
+            // the tick count: what it reached runs from the message loop.
+            tick(n, d, f);
+            if (d.run) n.queued = d.run, d.post = true;
+            d.run.reset();
+            d.makeUp = false;
+            break;
         case ScheduleEventKind::Suspend:
             // What passes while the computer sleeps is missed, not late.
             n.lookFrom.reset();
@@ -180,6 +194,9 @@ ScheduleStep step(const Schedule& s, const ScheduleEvent& e, const ScheduleFacts
             n.heldTick = f.tick;
             break;
         case ScheduleEventKind::StopKept: n.stoppedAt = e.at; break;
+        case ScheduleEventKind::SettledKept:
+            if (e.at) settle(n, *e.at);
+            break;
         case ScheduleEventKind::Absence: absence(n, d, f, e.at); break;
         case ScheduleEventKind::StartUpDone:
             if (f.timerOn) n.stoppedAt.reset();
@@ -218,6 +235,11 @@ ScheduleStep step(const Schedule& s, const ScheduleEvent& e, const ScheduleFacts
             d.shutdown = f.shutdownOn && s.running == RunKind::Scheduled && !n.queued;
             break;
         case ScheduleEventKind::CatchUpOff: n.catchUp.reset(); break;
+        case ScheduleEventKind::ProgramEnd:
+            // The next start looks from the mark of life written now.
+            if (n.queued) addMissed(d.found, *n.queued, MissedWhy::Off);
+            n.queued.reset();
+            break;
     }
     return out;
 }

@@ -43,6 +43,7 @@ enum class ScheduleEventKind {
     Suspend,       // the computer goes to sleep
     StartUp,       // the program begins: its boxes may hold it from here
     StopKept,      // `at`: the stop the previous start of the program left
+    SettledKept,   // `at`: the newest start it ran or told
     Absence,       // after start-up or wake: `at` the last mark of life
     StartUpDone,
     Activate,      // the timer runs (again); `byUser` from the button
@@ -50,6 +51,7 @@ enum class ScheduleEventKind {
     RunStarted,    // `run` says who started it
     RunEnded,
     CatchUpOff,    // the option was switched off
+    ProgramEnd,    // the program ends: what waits is lost unless told now
 };
 
 struct ScheduleEvent {

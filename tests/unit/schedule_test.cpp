@@ -473,6 +473,7 @@ TEST_F(ScheduleTest, AStartNotRunIsToldWithItsTrueReason) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        std::filesystem::remove(host(settingsDir() + "Zeitplan.ini"));  // each case a computer of its own
         writeIni("[Backup]\r\nMon=1\r\nP1A=1\r\nP1P=" + src + "\r\nTAR1=E:\\\r\nTAR2=X:\\\r\nZEI=08:00:00\r\n[Status]\r\n"
                  "Aktiv=2026-12-07 07:00:00\r\n" + c.status);
         clock.set(c.at);
