@@ -25,7 +25,7 @@ bool TfrmBackup::shutDown() {
 
 void TfrmBackup::returnToWaiting() {
     BackupRunning = false;
-    if (schedule_.running != RunKind::None) (void)decide({ScheduleEventKind::RunEnded});
+    if (schedule_.running != RunKind::None) reportMissed(decide({ScheduleEventKind::RunEnded}).found, clock_.now());
     // Nothing to wait in: the program ends with its window.
     if (windowGone_) return;
     renewWakeTimer();
@@ -74,11 +74,10 @@ ScheduleFacts TfrmBackup::scheduleFacts() {
 
 ScheduleDecision TfrmBackup::decide(const ScheduleEvent& e) {
     ScheduleStep s = step(schedule_, e, scheduleFacts());
-    const auto settled = schedule_.settled;
     schedule_ = std::move(s.next);
-    if (schedule_.settled && !(settled && secondsOf(*settled) == secondsOf(*schedule_.settled))) {
+    if (s.decision.keep) {
         try {
-            scheduleFile().writeText(ini::KeptSettled, stamp(*schedule_.settled));
+            scheduleFile().writeText(ini::KeptSettled, stamp(*s.decision.keep));
         } catch (...) {
             // Then the last run and the mark of life tell the next start.
         }
@@ -136,6 +135,7 @@ void TfrmBackup::runScheduled(RunKind kind) {
         if (window_.checked(Ctl::cbUnmountUSB) && CurrentTargetNo != 0 && !USBUnmount(CurrentTarget))
             report(fill(txt::ErrNotEjected, {CurrentTarget}));
         const ScheduleDecision end = decide({ScheduleEventKind::RunEnded});
+        reportMissed(end.found, clock_.now());
         if (kind == RunKind::MadeUp && window_.checked(Ctl::cbSD))
             logReport(txt::ErrCatchUpNoShutdown, clock_.now(), EventType::Information, kEventCatchUp);
         window_.setText(Ctl::pnTitle, end.shutdown ? txt::StatusDoneShutdown : txt::StatusDone);
@@ -158,7 +158,7 @@ void TfrmBackup::miBackupAndShutdownClick(Ctl) {
     if (box(MsgKind::Error, txt::AskBackupAndShutdown, MsgButtons::YesNo) != MsgResult::Yes) return;
     try {
         miExecNowClick(Ctl::frmBackup);
-        (void)decide({ScheduleEventKind::RunEnded});
+        reportMissed(decide({ScheduleEventKind::RunEnded}).found, clock_.now());
         // A start that came during the run is run before the computer goes
         // off; its own rule may switch it off already.
         if (schedule_.queued && !windowGone_) {

@@ -1,6 +1,7 @@
 #include "core/schedule/schedule.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "core/backup_state.h"
 
@@ -110,15 +111,13 @@ std::optional<CatchUp> plan(const Schedule& n, const ScheduleFacts& f, const Sta
 void tick(Schedule& n, ScheduleDecision& d, const ScheduleFacts& f) {
     if (n.running != RunKind::None) {
         // A start reached during a run waits for its end; one missed is
-        // told after it, by the first tick that finds it.
-        Schedule probe = n;
+        // told after it, away from the run's own reports.
         bool jumped = false;
-        const StartsFound found = tickLook(probe, f, jumped);
-        if (found.missed > 0) return;
-        n = probe;
-        if (!found.runNow) return;
-        settle(n, *found.runNow);
-        n.queued = found.runNow;
+        StartsFound found = tickLook(n, f, jumped);
+        settle(n, found);
+        if (found.runNow) settle(n, *found.runNow), n.queued = found.runNow;
+        found.runNow.reset();
+        addFound(n.later, found);
         return;
     }
     if (n.queued) {
@@ -149,7 +148,12 @@ void absence(Schedule& n, ScheduleDecision& d, const ScheduleFacts& f, const std
     // minute is known; one before 2000 is damage, one in the future a clock
     // set back.
     const bool known = alive && alive->year >= 2000 && secondsOf(*alive) <= secondsOf(f.now);
-    d.found = look(n, f, known ? *alive : f.now, f.now, false);
+    LocalDateTime from = known ? *alive : f.now;
+    // While the timer was stopped no tick looked: from the stop on, starts
+    // are told as passed while it was (a run meanwhile marked the program
+    // alive after them).
+    if (n.stoppedAt && secondsOf(*n.stoppedAt) < secondsOf(from)) from = *n.stoppedAt;
+    d.found = look(n, f, from, f.now, false);
     n.lookFrom = f.now;
     n.lookTick = f.tick;
     n.heldFrom.reset();
@@ -196,6 +200,7 @@ ScheduleStep step(const Schedule& s, const ScheduleEvent& e, const ScheduleFacts
         case ScheduleEventKind::StopKept: n.stoppedAt = e.at; break;
         case ScheduleEventKind::SettledKept:
             if (e.at) settle(n, *e.at);
+            n.kept = n.settled;
             break;
         case ScheduleEventKind::Absence: absence(n, d, f, e.at); break;
         case ScheduleEventKind::StartUpDone:
@@ -228,6 +233,7 @@ ScheduleStep step(const Schedule& s, const ScheduleEvent& e, const ScheduleFacts
             break;
         case ScheduleEventKind::RunEnded:
             n.running = RunKind::None;
+            d.found = std::exchange(n.later, {});
             d.post = n.queued.has_value();
             // Made up after a start-up or a wake, the run would switch off a
             // computer that someone has just begun to use; with a start
@@ -237,10 +243,15 @@ ScheduleStep step(const Schedule& s, const ScheduleEvent& e, const ScheduleFacts
         case ScheduleEventKind::CatchUpOff: n.catchUp.reset(); break;
         case ScheduleEventKind::ProgramEnd:
             // The next start looks from the mark of life written now.
+            d.found = std::exchange(n.later, {});
             if (n.queued) addMissed(d.found, *n.queued, MissedWhy::Off);
             n.queued.reset();
             break;
     }
+    const auto same = [](const std::optional<LocalDateTime>& a, const std::optional<LocalDateTime>& b) {
+        return a.has_value() == b.has_value() && (!a || secondsOf(*a) == secondsOf(*b));
+    };
+    if (!n.queued && n.later.missed == 0 && n.settled && !same(n.settled, n.kept)) d.keep = n.kept = n.settled;
     return out;
 }
 

@@ -35,6 +35,11 @@ struct Schedule {
     // A start reached while a run went on, or at start-up or wake: it runs
     // from the message loop once the program is free.
     std::optional<LocalDateTime> queued;
+    // Starts missed while a run went on, told after it.
+    StartsFound later;
+    // What the program's own file holds of `settled`: a start that waits is
+    // not kept as done, lest a process killed meanwhile lose it.
+    std::optional<LocalDateTime> kept;
 };
 
 enum class ScheduleEventKind {
@@ -84,6 +89,7 @@ struct ScheduleDecision {
     std::optional<CatchUp> announce;    // a made-up run newly planned
     bool makeUp = false;                // the made-up run is due now
     bool shutdown = false;              // after the run that ended
+    std::optional<LocalDateTime> keep;  // to write into the program's own file
 };
 
 struct ScheduleStep {
