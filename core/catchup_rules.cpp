@@ -1,5 +1,7 @@
 #include "core/catchup_rules.h"
 
+#include <climits>
+
 #include "core/backup_state.h"
 #include "core/calendar.h"
 
@@ -46,18 +48,20 @@ bool catchUpDue(const CatchUp& c, std::uint32_t tick) {
 }
 
 std::optional<std::int64_t> wakeMoment(const LocalDateTime& now, const std::array<bool, 7>& weekdays,
-                                       TimeOfDay start, const UtcOffset& offset) {
+                                       TimeOfDay start, const UtcOffset& offset,
+                                       const std::optional<LocalDateTime>& settled) {
     const std::int64_t local = secondsOf(now);
     // Local seconds to UTC: the offset at the moment, found from a first guess.
     const auto toUtc = [&](std::int64_t s) { return s - offset(s - offset(s) * 60LL) * 60LL; };
     const std::int64_t today = floorDiv(local, kDay);
+    const std::int64_t done = settled ? secondsOf(*settled) : INT64_MIN;
     for (std::int64_t day = today; day <= today + 8; ++day) {
         int y = 0, m = 0, d = 0;
         civilFromDays(day, y, m, d);
         if (!weekdays[static_cast<std::size_t>(isoWeekday(y, m, d) - 1)]) continue;
         const std::int64_t s = secondsOf(startOn(day, start, offset));
         // A start whose wake has come is running or about to: the computer is awake.
-        if (s - 60 <= local) continue;
+        if (s - 60 <= local || s <= done) continue;
         return toUtc(s) - 60;
     }
     return std::nullopt;

@@ -51,8 +51,10 @@ bool catchUpDue(const CatchUp& c, std::uint32_t tick);
 
 // The moment to wake the computer for the next start, in UTC seconds: a
 // minute before the first start of a ticked weekday whose wake still lies
-// ahead of `now`; none without a ticked weekday.
+// ahead of `now` and that is not settled already (run or told on a clock
+// set back); none without a ticked weekday.
 std::optional<std::int64_t> wakeMoment(const LocalDateTime& now, const std::array<bool, 7>& weekdays,
-                                       TimeOfDay start, const UtcOffset& offset);
+                                       TimeOfDay start, const UtcOffset& offset,
+                                       const std::optional<LocalDateTime>& settled = std::nullopt);
 
 }  // namespace zb

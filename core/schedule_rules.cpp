@@ -34,6 +34,36 @@ LocalDateTime startOn(std::int64_t day, TimeOfDay start, const UtcOffset& offset
     return fromSeconds(local);
 }
 
+void addMissed(StartsFound& found, const LocalDateTime& t, MissedWhy why) {
+    if (found.missed++ == 0) {
+        found.firstMissed = t;
+        found.firstWhy = why;
+    }
+    found.every.push_back(t);
+    found.lastMissed.push_back(t);
+    found.why.push_back(why);
+    if (found.lastMissed.size() > kMissedShown) {
+        found.lastMissed.erase(found.lastMissed.begin());
+        found.why.erase(found.why.begin());
+    }
+}
+
+void addFound(StartsFound& found, const StartsFound& later) {
+    const int before = later.missed - static_cast<int>(later.lastMissed.size());
+    // The ones summed up in `later` are known by number only.
+    if (before > 0) {
+        if (found.missed == 0) {
+            found.firstMissed = later.firstMissed;
+            found.firstWhy = later.firstWhy;
+        }
+        found.missed += before;
+    }
+    for (std::size_t i = 0; i < later.lastMissed.size(); ++i) addMissed(found, later.lastMissed[i], later.why[i]);
+    found.every.erase(found.every.end() - static_cast<std::ptrdiff_t>(later.lastMissed.size()), found.every.end());
+    found.every.insert(found.every.end(), later.every.begin(), later.every.end());
+    if (later.runNow) found.runNow = later.runNow;
+}
+
 StartsFound lookAtSchedule(const ScheduleLook& look, const UtcOffset& offset) {
     StartsFound found;
     const std::int64_t from = secondsOf(look.previous), to = secondsOf(look.now);
@@ -46,18 +76,7 @@ StartsFound lookAtSchedule(const ScheduleLook& look, const UtcOffset& offset) {
         if (look.stoppedAt && s >= secondsOf(*look.stoppedAt)) return MissedWhy::Stopped;
         return MissedWhy::Off;
     };
-    const auto miss = [&](std::int64_t s) {
-        if (found.missed++ == 0) {
-            found.firstMissed = fromSeconds(s);
-            found.firstWhy = why(s);
-        }
-        found.lastMissed.push_back(fromSeconds(s));
-        found.why.push_back(why(s));
-        if (found.lastMissed.size() > kMissedShown) {
-            found.lastMissed.erase(found.lastMissed.begin());
-            found.why.erase(found.why.begin());
-        }
-    };
+    const auto miss = [&](std::int64_t s) { addMissed(found, fromSeconds(s), why(s)); };
     std::optional<std::int64_t> newest;
     for (std::int64_t day = floorDiv(from - 60, kDay); day <= floorDiv(to, kDay); ++day) {
         int y = 0, m = 0, d = 0;

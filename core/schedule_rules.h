@@ -48,7 +48,7 @@ struct ScheduleLook {
 };
 
 // Why a start was missed.
-enum class MissedWhy { Off, Stopped, Held };
+enum class MissedWhy { Off, Stopped, Held, ClockSet };
 
 struct StartsFound {
     int missed = 0;
@@ -57,7 +57,13 @@ struct StartsFound {
     std::vector<LocalDateTime> lastMissed;  // the newest, at most kMissedShown, oldest first
     std::vector<MissedWhy> why;             // of each of lastMissed
     std::optional<LocalDateTime> runNow;    // the start to run now
+    std::vector<LocalDateTime> every;       // every missed start, oldest first
 };
+
+// Tells `t` as missed for `why`, after the ones `found` holds.
+void addMissed(StartsFound& found, const LocalDateTime& t, MissedWhy why);
+// `later` after `found`: the starts of a look that went on from there.
+void addFound(StartsFound& found, const StartsFound& later);
 
 // The starts of ticked weekdays not yet settled whose minute began by now:
 // the newest runs when its minute is not over or the previous look is

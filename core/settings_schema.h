@@ -90,8 +90,15 @@ inline constexpr Setting Missed{Status, "Verpasst", Type::Integer};
 inline constexpr Setting LastReport{Status, "Meldung", Type::Text};
 // The day ("JJJJ-MM-TT") a week without a complete backup was last reported.
 inline constexpr Setting WeekWarned{Status, "Gewarnt", Type::Text};
-// When "Timer stoppen" was pressed; removed on activation.
+// When "Timer stoppen" was pressed, as earlier versions kept it; removed on
+// activation.
 inline constexpr Setting Stopped{Status, "Gestoppt", Type::Text};
+// The same in the program's own file beside the settings (ScheduleFileName):
+// the click leaves the user's settings file as it is.
+inline constexpr Setting KeptStop{"Zeitplan", "Gestoppt", Type::Text};
+// The newest start run or told as missed: after a clock set back and a
+// process killed, no start is run or told twice.
+inline constexpr Setting KeptSettled{"Zeitplan", "Erledigt", Type::Text};
 
 // The reports of the last run, one a key "1" to "50", for the log pane of
 // the next start while that run is not complete.

@@ -11,6 +11,7 @@
 #include "core/catchup_rules.h"
 #include "core/close_rules.h"
 #include "core/schedule_rules.h"
+#include "core/schedule/schedule.h"
 #include "core/copycheck.h"
 #include "core/run/target_door.h"
 #include "core/weekday_record.h"
@@ -135,7 +136,7 @@ public:
     // WM_TIMECHANGE: the clock or the time zone changed.
     void TimeChanged();
     // The made-up run waiting for its time, if any.
-    const std::optional<CatchUp>& pendingCatchUp() const { return catchUp_; }
+    const std::optional<CatchUp>& pendingCatchUp() const { return schedule_.catchUp; }
     // Where runs note what they backed up; without one they note nothing.
     void setCatalog(CatalogKeeper* keeper) { catalog_ = keeper; }
     void setRestoreWindow(IRestoreWindow* window) { restoreWindow_ = window; }
@@ -188,7 +189,9 @@ private:
     void finishRun(Ctl Sender);
     // A run of the schedule with what follows it: ejection, the closing
     // status, the shutdown (never after a made-up run).
-    void runScheduled(bool madeUp);
+    void runScheduled(RunKind kind);
+    // A run begins: the schedule learns who started it.
+    void scheduleRunStarted(Ctl Sender);
     // After a run that its caller finishes: back to waiting in the tray.
     void returnToWaiting();
     // Switches the machine off after a run; reports a refusal.
@@ -218,30 +221,34 @@ private:
     void markRunning(const std::string& folder);
     // The checks and the activation of ActivateBackup; the text of the check
     // that failed, empty when the schedule is active.
-    std::string activate();
+    std::string activate(bool byUser);
     // The start-up's activation; a schedule that did not come on is reported.
     void activateAtStartUp();
     void notActivated(const std::string& why);
-    // Looks at the schedule from `previous` to now: reports the starts missed
-    // and returns the one to run now, if any.
-    StartsFound lookAtSchedule(const LocalDateTime& previous, bool recent);
-    // The timer's stop, in Status: the starts after it were not missed by accident.
-    void noteStopped(const std::optional<LocalDateTime>& at);
+    // What the clock, the controls and the settings say now, for the schedule.
+    ScheduleFacts scheduleFacts();
+    // Takes the schedule through `e`; the caller carries the decision out.
+    ScheduleDecision decide(const ScheduleEvent& e);
+    // Tells the missed starts and a made-up run planned; posts a waiting start.
+    void tellDecision(const ScheduleDecision& d);
+    // The stop of the timer, kept for the next start in the program's own file.
+    void keepStop(const std::optional<LocalDateTime>& at);
+    SettingsFile scheduleFile();
     // At start-up and on waking, from the last mark of life: the starts
     // missed meanwhile, and a run due in this minute, which the message loop
     // starts once start-up or wake is over.
     void lookAfterAbsence(const std::optional<LocalDateTime>& alive);
     void reportMissed(const StartsFound& found, const LocalDateTime& now);
-    // After the look at start-up or wake: a made-up run planned and announced.
-    void lookForCatchUp(const StartsFound& found);
-    // A tick: the made-up run whose time has come; true when it ran.
-    bool runCatchUp();
+    // Missed starts that nothing makes up: how to back up now.
+    void tellHowToBackUpNow();
+    void announceCatchUp(const CatchUp& c);
+    // The made-up run whose time has come.
+    void makeUp();
     // The wake timer for the next start, or none, as the options and the
     // schedule are now. Never raises.
     void renewWakeTimer();
     bool optionOn(const ini::Setting& s);
     void dropWakeTimer();
-    std::optional<LocalDateTime> settledStart(const LocalDateTime& now);
     std::array<bool, 7> weekdays() const;
     // At start-up and at the first tick of a day.
     void reportWeekWithoutCompleteBackup();
@@ -263,6 +270,8 @@ private:
     std::string whenText(const LocalDateTime& t);
     // A scheduled start as the reports name it: weekday, date and time.
     std::string whenStart(const LocalDateTime& t);
+    // A missed start named once: "Dienstag, 8.12.2026, 03:49 Uhr".
+    std::string missedStart(const LocalDateTime& t);
     // The status line of an active schedule at that moment.
     std::string scheduleStatus(const LocalDateTime& now);
 
@@ -328,20 +337,9 @@ private:
     std::string runFolder_;
     // Whether the run's reports are kept for the next start.
     bool keeping_ = false;
-    // When start-up began, before any of its boxes: a start minute passed
-    // while one was open is run late or told as such.
-    std::optional<LocalDateTime> heldFrom_;
-    std::uint32_t heldTick_ = 0;
-    // When the timer was stopped, while it is.
-    std::optional<LocalDateTime> stoppedAt_;
     std::vector<Finding> findings_;
-    // The previous look at the schedule, by the local and the real clock;
-    // none after the computer went to sleep.
-    std::optional<LocalDateTime> lookFrom_;
-    std::uint32_t lookTick_ = 0;
-    // The newest start that was run or reported by this program.
-    std::optional<LocalDateTime> settled_;
-    std::optional<CatchUp> catchUp_;
+    // The whole state of the schedule: only decide() changes it.
+    Schedule schedule_;
     bool wakeSet_ = false;
     bool wakeRefusalTold_ = false;
     // The catalog: the run's weekday folder once chosen, and at the end what

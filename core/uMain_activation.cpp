@@ -14,15 +14,11 @@ bool TfrmBackup::folderExists(const std::string& path) {
 }
 
 void TfrmBackup::ActivateBackup(Ctl) {
-    const auto stopped = stoppedAt_;
-    if (!activate().empty()) return;
-    // The starts passed while the timer was stopped are told as such.
-    if (stopped) (void)lookAtSchedule(*stopped, false);
-    stoppedAt_.reset();
+    if (!activate(true).empty()) return;
     showFindings();
 }
 
-std::string TfrmBackup::activate() {
+std::string TfrmBackup::activate(bool byUser) {
     // The box as it always was; the report names the cause as it is.
     const auto refuse = [this](const std::string& text, const std::string& report) {
         box(MsgKind::Error, text);
@@ -46,26 +42,25 @@ std::string TfrmBackup::activate() {
     SettingsFile ini = settings();
     saveSettings(ini);
     ini.remove(ini::Stopped);
-    // Starts are counted as missed only under the schedule in force: the
-    // one saved now begins here.
-    const LocalDateTime now = clock_.now();
-    ini.writeText(ini::Alive, stamp(now));
-    lookFrom_ = now;
-    lookTick_ = clock_.tickCount();
+    keepStop(std::nullopt);
+    ini.writeText(ini::Alive, stamp(clock_.now()));
     // A running timer keeps its rhythm: re-enabling would restart the minute.
     if (!window_.timerEnabled()) {
         window_.setTimerEnabled(true);
         noteTimer(true);
     }
+    const ScheduleDecision d = decide({ScheduleEventKind::Activate, {}, byUser});
     renewWakeTimer();
     ApplicationEvents1Minimize(Ctl::frmBackup);
+    // The starts passed while the timer was stopped are told as such.
+    reportMissed(d.found, clock_.now());
     return {};
 }
 
 void TfrmBackup::activateAtStartUp() {
     std::string failure;
     try {
-        failure = activate();
+        failure = activate(false);
     } catch (const EZelkorError& e) {
         notActivated(e.what());
         throw;
@@ -148,11 +143,14 @@ void TfrmBackup::cbUnmountUSBClick(Ctl) {
 void TfrmBackup::btnResetRedClick(Ctl) { settings().writeInteger(ini::Rotation, 1); }
 
 void TfrmBackup::btnStopTimerClick(Ctl) {
-    if (window_.timerEnabled()) noteTimer(false);
-    if (window_.timerEnabled()) noteStopped(clock_.now());
+    if (window_.timerEnabled()) {
+        noteTimer(false);
+        keepStop(clock_.now());
+    }
+    const ScheduleDecision d = decide({ScheduleEventKind::Stop});
     window_.setTimerEnabled(false);
-    catchUp_.reset();
     renewWakeTimer();
+    reportMissed(d.found, clock_.now());
     window_.setText(Ctl::pnTitle, txt::StatusTimerStopped);
     window_.processMessages();
 }

@@ -8,41 +8,35 @@ namespace zb {
 
 bool TfrmBackup::optionOn(const ini::Setting& s) { return settings().readText(s) == "1"; }
 
-void TfrmBackup::lookForCatchUp(const StartsFound& found) {
-    SettingsFile ini = settings();
+void TfrmBackup::announceCatchUp(const CatchUp& c) {
     const LocalDateTime now = clock_.now();
-    CatchUpLook look;
-    // Only the schedule's tick runs it: without an active schedule there is
-    // nothing to make up. A wake in the middle of a run: that run serves it.
-    look.enabled = ini.readText(ini::CatchUp) == "1" && window_.timerEnabled() && !BackupRunning;
-    look.delayMinutes = catchUpDelayMinutes(ini.readText(ini::CatchUpDelay));
-    look.found = &found;
-    look.lastComplete = trustedMoment(ini.readText(ini::LastComplete), now);
-    look.pending = catchUp_;
-    look.now = now;
-    look.tick = clock_.tickCount();
-    catchUp_ = planCatchUp(look);
-    if (!catchUp_) return;
-    const std::string start = whenStart(catchUp_->makesUp), due = whenText(catchUp_->due);
-    logReport(fill(txt::ErrCatchUpPlanned, {start, due}), now, EventType::Information, kEventCatchUp);
-    addFinding(Gravity::News, fill(txt::BalloonCatchUpPlanned, {start, due}), fill(txt::BriefCatchUpPlanned, {due}));
+    const std::string missed = missedStart(c.makesUp), due = whenText(c.due);
+    const std::string at = hhmm(c.due.hour, c.due.minute);
+    const bool today = c.due.year == now.year && c.due.month == now.month && c.due.day == now.day;
+    logReport(fill(txt::ErrCatchUpPlanned, {due, missed}), now, EventType::Information, kEventCatchUp);
+    addFinding(Gravity::News,
+               today ? fill(txt::BalloonCatchUpToday, {missed, at})
+                     : fill(txt::BalloonCatchUpLater, {missed, at, locale_.formatShortDate(c.due)}),
+               fill(txt::BriefCatchUpPlanned, {due}));
 }
 
-bool TfrmBackup::runCatchUp() {
-    if (!catchUp_ || !catchUpDue(*catchUp_, clock_.tickCount())) return false;
-    logReport(fill(txt::ErrCatchUpStarted, {whenStart(catchUp_->makesUp)}), clock_.now(), EventType::Information,
-              kEventCatchUp);
+void TfrmBackup::tellHowToBackUpNow() {
+    if (optionOn(ini::CatchUp)) return;  // on, and still nothing to make up: too old, or stopped on purpose
+    logReport(txt::ErrMissedNoCatchUp, clock_.now(), EventType::Information, kEventCatchUp);
+    addFinding(Gravity::News, std::string(txt::ErrMissedNoCatchUp) + ".", txt::BriefBackUpNow);
+}
+
+void TfrmBackup::makeUp() {
+    logReport(fill(txt::ErrCatchUpStarted, {whenStart(schedule_.catchUp->makesUp)}), clock_.now(),
+              EventType::Information, kEventCatchUp);
     // The run itself drops the plan: a run of any kind replaces it.
-    runScheduled(true);
-    return true;
+    runScheduled(RunKind::MadeUp);
 }
 
 void TfrmBackup::renewWakeTimer() {
     try {
         std::optional<std::int64_t> at;
-        if (window_.timerEnabled() && optionOn(ini::Wake))
-            at = wakeMoment(clock_.now(), weekdays(), window_.time(Ctl::dtpTarget),
-                            [this](std::int64_t utc) { return clock_.utcOffsetMinutes(utc); });
+        if (optionOn(ini::Wake)) at = nextWake(schedule_, scheduleFacts());
         if (!at) return dropWakeTimer();
         const WakeTimer result = sleep_.setWakeTimer(*at);
         wakeSet_ = true;
@@ -62,6 +56,7 @@ void TfrmBackup::dropWakeTimer() {
 }
 
 void TfrmBackup::TimeChanged() {
+    tellDecision(decide({ScheduleEventKind::ClockChanged}));
     // The wake timer holds a moment in UTC: a new zone moves the local start.
     renewWakeTimer();
     showFindings();

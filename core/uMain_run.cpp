@@ -205,7 +205,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     if (BackupRunning) return;
     BackupRunning = true;
     const KeepAwake awake(sleep_);
-    catchUp_.reset();  // a run of any kind replaces the made-up one
+    scheduleRunStarted(Sender);
     ApplicationEvents1Restore(Ctl::frmBackup);
     const LocalDateTime start = clock_.now();
     tally_ = RunTally{};

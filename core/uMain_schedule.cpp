@@ -25,12 +25,15 @@ bool TfrmBackup::shutDown() {
 
 void TfrmBackup::returnToWaiting() {
     BackupRunning = false;
+    if (schedule_.running != RunKind::None) reportMissed(decide({ScheduleEventKind::RunEnded}).found, clock_.now());
     // Nothing to wait in: the program ends with its window.
     if (windowGone_) return;
     renewWakeTimer();
     window_.setEnabled(Ctl::btnActive, true);
     window_.setEnabled(Ctl::btnQuit, true);
     ApplicationEvents1Minimize(Ctl::frmBackup);
+    // A start that came during the run follows it.
+    if (schedule_.queued) window_.postTimerTick();
 }
 
 std::string TfrmBackup::scheduleStatus(const LocalDateTime& now) {
@@ -47,54 +50,59 @@ std::array<bool, 7> TfrmBackup::weekdays() const {
     return days;
 }
 
-std::optional<LocalDateTime> TfrmBackup::settledStart(const LocalDateTime& now) {
-    // A run that began in the future is damage or a clock set back: it must
-    // not keep today's start from running.
-    std::optional<LocalDateTime> ran = trustedMoment(settings().readText(ini::LastRun), now);
-    if (ran && secondsOf(*ran) > secondsOf(now)) ran.reset();
-    if (!settled_ || (ran && secondsOf(*ran) > secondsOf(*settled_))) return ran;
-    return settled_;
+ScheduleFacts TfrmBackup::scheduleFacts() {
+    ScheduleFacts f;
+    f.now = clock_.now();
+    f.tick = clock_.tickCount();
+    f.weekdays = weekdays();
+    f.start = window_.time(Ctl::dtpTarget);
+    f.offset = [this](std::int64_t utc) { return clock_.utcOffsetMinutes(utc); };
+    f.timerOn = window_.timerEnabled();
+    f.shutdownOn = !windowGone_ && window_.checked(Ctl::cbSD);
+    // A settings file that cannot be read gives the defaults: the schedule
+    // still runs.
+    try {
+        SettingsFile ini = settings();
+        f.catchUpOn = ini.readText(ini::CatchUp) == "1";
+        f.catchUpDelay = catchUpDelayMinutes(ini.readText(ini::CatchUpDelay));
+        f.lastRun = trustedMoment(ini.readText(ini::LastRun), f.now);
+        f.lastComplete = trustedMoment(ini.readText(ini::LastComplete), f.now);
+    } catch (...) {
+    }
+    return f;
 }
 
-StartsFound TfrmBackup::lookAtSchedule(const LocalDateTime& previous, bool recent) {
+ScheduleDecision TfrmBackup::decide(const ScheduleEvent& e) {
+    ScheduleStep s = step(schedule_, e, scheduleFacts());
+    schedule_ = std::move(s.next);
+    if (s.decision.keep) {
+        try {
+            scheduleFile().writeText(ini::KeptSettled, stamp(*s.decision.keep));
+        } catch (...) {
+            // Then the last run and the mark of life tell the next start.
+        }
+    }
+    return s.decision;
+}
+
+void TfrmBackup::tellDecision(const ScheduleDecision& d) {
     const LocalDateTime now = clock_.now();
-    ScheduleLook look{previous, recent, now, settledStart(now), weekdays(), window_.time(Ctl::dtpTarget)};
-    look.heldFrom = heldFrom_;
-    look.heldRecent = heldFrom_ && clock_.tickCount() - heldTick_ <= kLateTickMs;
-    look.stoppedAt = stoppedAt_;
-    const StartsFound found =
-        zb::lookAtSchedule(look, [this](std::int64_t utc) { return clock_.utcOffsetMinutes(utc); });
-    lookFrom_ = now;
-    lookTick_ = clock_.tickCount();
-    reportMissed(found, now);
-    return found;
+    reportMissed(d.found, now);
+    if (d.found.missed > 0 && !d.announce && !schedule_.catchUp) tellHowToBackUpNow();
+    if (d.announce) announceCatchUp(*d.announce);
+    if (d.post && !windowGone_) window_.postTimerTick();
 }
 
 void TfrmBackup::lookAfterAbsence(const std::optional<LocalDateTime>& alive) {
-    const LocalDateTime now = clock_.now();
-    // Without a mark of life (the first start of this version) only this
-    // minute is known; one before 2000 is damage, one in the future a clock
-    // set back.
-    const bool known = alive && alive->year >= 2000 && secondsOf(*alive) <= secondsOf(now);
-    const StartsFound found = lookAtSchedule(known ? *alive : now, false);
-    // Run from the message loop: the window can show the run only once
-    // start-up or wake is over.
-    if (found.runNow && window_.timerEnabled()) {
-        // That tick looks from the start on: one a box held past its minute
-        // is still run.
-        lookFrom_ = *found.runNow;
-        window_.postTimerTick();
-    }
-    heldFrom_.reset();
-    lookForCatchUp(found);
+    tellDecision(decide({ScheduleEventKind::Absence, alive}));
 }
 
-void TfrmBackup::noteStopped(const std::optional<LocalDateTime>& at) {
-    stoppedAt_ = at;
+void TfrmBackup::keepStop(const std::optional<LocalDateTime>& at) {
     try {
-        SettingsFile ini = settings();
-        if (at) ini.writeText(ini::Stopped, stamp(*at));
-        else ini.remove(ini::Stopped);
+        SettingsFile own = scheduleFile();
+        if (!at && own.readText(ini::KeptStop).empty()) return;  // no file made for nothing
+        if (at) own.writeText(ini::KeptStop, stamp(*at));
+        else own.remove(ini::KeptStop);
     } catch (...) {
         // Without the note a start passed meanwhile is told as missed while away.
     }
@@ -102,42 +110,36 @@ void TfrmBackup::noteStopped(const std::optional<LocalDateTime>& at) {
 
 void TfrmBackup::TimerTimer(Ctl) {
     if (BackupRunning) {
-        // The run in progress serves a start that comes meanwhile.
-        lookFrom_ = clock_.now();
-        lookTick_ = clock_.tickCount();
+        // A start that comes meanwhile waits for the run's end.
+        (void)decide({ScheduleEventKind::Tick});
         return;
     }
     reportWeekWithoutCompleteBackup();
     const LocalDateTime now = clock_.now();
     window_.setText(Ctl::pnTitle, scheduleStatus(now));
-    // A tick served late (the message loop busy, timers put together) still
-    // runs the start it passed over; one after a long stop reports it.
-    const bool recent = lookFrom_ && clock_.tickCount() - lookTick_ <= kLateTickMs;
-    const auto due = lookAtSchedule(lookFrom_.value_or(now), recent).runNow;
+    const ScheduleDecision d = decide({ScheduleEventKind::Tick});
+    tellDecision(d);
     showFindings();
-    if (!due) {
-        if (!runCatchUp()) refreshTray();
-        return;
-    }
-    settled_ = due;
-    runScheduled(false);
+    if (d.run) return runScheduled(RunKind::Scheduled);
+    if (d.makeUp) return makeUp();
+    refreshTray();
 }
 
-void TfrmBackup::runScheduled(bool madeUp) {
+void TfrmBackup::runScheduled(RunKind kind) {
     // Whatever fails today, tomorrow's run must not find the program still
     // marked as running.
     try {
+        (void)decide({ScheduleEventKind::RunStarted, {}, false, kind});
         miExecNowClick(Ctl::Timer);
         // A run that found no target has nothing to eject.
         if (window_.checked(Ctl::cbUnmountUSB) && CurrentTargetNo != 0 && !USBUnmount(CurrentTarget))
             report(fill(txt::ErrNotEjected, {CurrentTarget}));
-        // Made up after a start-up or a wake, the run would switch off a
-        // computer that someone has just begun to use.
-        const bool shutdown = window_.checked(Ctl::cbSD) && !madeUp;
-        if (madeUp && window_.checked(Ctl::cbSD))
+        const ScheduleDecision end = decide({ScheduleEventKind::RunEnded});
+        reportMissed(end.found, clock_.now());
+        if (kind == RunKind::MadeUp && window_.checked(Ctl::cbSD))
             logReport(txt::ErrCatchUpNoShutdown, clock_.now(), EventType::Information, kEventCatchUp);
-        window_.setText(Ctl::pnTitle, shutdown ? txt::StatusDoneShutdown : txt::StatusDone);
-        if (shutdown && shutDown()) return;
+        window_.setText(Ctl::pnTitle, end.shutdown ? txt::StatusDoneShutdown : txt::StatusDone);
+        if (end.shutdown && shutDown()) return;
     } catch (...) {
         returnToWaiting();
         throw;
@@ -145,11 +147,25 @@ void TfrmBackup::runScheduled(bool madeUp) {
     returnToWaiting();
 }
 
+void TfrmBackup::scheduleRunStarted(Ctl Sender) {
+    // The schedule's own runs said who they are before they began.
+    if (Sender != Ctl::Timer || schedule_.running == RunKind::None)
+        (void)decide({ScheduleEventKind::RunStarted, {}, false, RunKind::Other});
+}
+
 void TfrmBackup::miBackupAndShutdownClick(Ctl) {
     if (BackupRunning) return;
     if (box(MsgKind::Error, txt::AskBackupAndShutdown, MsgButtons::YesNo) != MsgResult::Yes) return;
     try {
         miExecNowClick(Ctl::frmBackup);
+        reportMissed(decide({ScheduleEventKind::RunEnded}).found, clock_.now());
+        // A start that came during the run is run before the computer goes
+        // off; its own rule may switch it off already.
+        if (schedule_.queued && !windowGone_) {
+            BackupRunning = false;
+            if (decide({ScheduleEventKind::Tick}).run) runScheduled(RunKind::Scheduled);
+            if (BackupRunning) return;
+        }
         if (shutDown()) return;
     } catch (...) {
         returnToWaiting();

@@ -27,6 +27,10 @@ TfrmBackup::TfrmBackup(const Ports& p)
 
 SettingsFile TfrmBackup::settings() { return SettingsFile(profile_, locale_, settingsFilePath(system_)); }
 
+SettingsFile TfrmBackup::scheduleFile() {
+    return SettingsFile(profile_, locale_, settingsFolder(system_) + txt::ScheduleFileName);
+}
+
 MsgResult TfrmBackup::box(MsgKind kind, const std::string& text, MsgButtons buttons) {
     return window_.messageBox(kind, buttons, text);
 }
@@ -77,9 +81,7 @@ void TfrmBackup::Click(Ctl sender) {
 void TfrmBackup::FormCreate(Ctl) {
     BackupRunning = false;
     EndSessionPending = false;
-    // Boxes may hold the start-up past a start minute from here on.
-    heldFrom_ = clock_.now();
-    heldTick_ = clock_.tickCount();
+    (void)decide({ScheduleEventKind::StartUp});
     window_.setText(Ctl::pnTitle, txt::StatusInit);
     window_.processMessages();
 
@@ -100,13 +102,18 @@ void TfrmBackup::FormCreate(Ctl) {
     loadSettings(ini);
     loadState();
     missed_ = trustedCount(ini.readText(ini::Missed)).value_or(0);
-    stoppedAt_ = trustedMoment(ini.readText(ini::Stopped), clock_.now());
+    // Kept in the program's own file; an earlier version kept it in Status.
+    std::string stop = scheduleFile().readText(ini::KeptStop);
+    if (stop.empty()) stop = ini.readText(ini::Stopped);
+    (void)decide({ScheduleEventKind::StopKept, trustedMoment(stop, clock_.now())});
+    (void)decide({ScheduleEventKind::SettledKept,
+                  trustedMoment(scheduleFile().readText(ini::KeptSettled), clock_.now())});
     // The activation notes that the program runs: what happened while it was
     // away counts from the mark it found.
     const auto alive = fromStamp(ini.readText(ini::Alive));
     if (anyWeekdayTicked()) activateAtStartUp();
     lookAfterAbsence(alive);
-    if (window_.timerEnabled()) stoppedAt_.reset();
+    (void)decide({ScheduleEventKind::StartUpDone});
     reportWeekWithoutCompleteBackup();
     markAlive();
     showFindings();
@@ -181,6 +188,11 @@ void TfrmBackup::Close() {
     bool canClose = true;
     FormCloseQuery(Ctl::frmBackup, canClose);
     if (!canClose) return;
+    try {
+        reportMissed(decide({ScheduleEventKind::ProgramEnd}).found, clock_.now());
+    } catch (...) {
+        // The program ends all the same.
+    }
     noteProgramEnded(CloseRequest::User);
     markAlive();
     dropWakeTimer();

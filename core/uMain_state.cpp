@@ -48,6 +48,10 @@ void put(char (&field)[N], const std::string& text) {
 
 std::string TfrmBackup::whenText(const LocalDateTime& t) { return locale_.formatShortDate(t) + " " + hhmm(t); }
 
+std::string TfrmBackup::missedStart(const LocalDateTime& t) {
+    return fill(txt::MissedStart, {weekdayName(t), locale_.formatShortDate(t), hhmm(t)});
+}
+
 std::string TfrmBackup::whenStart(const LocalDateTime& t) {
     return fill(txt::WhenStart, {weekdayName(t), locale_.formatShortDate(t), hhmm(t)});
 }
@@ -218,9 +222,10 @@ void TfrmBackup::reportMissed(const StartsFound& found, const LocalDateTime& now
     if (found.missed == 0) return;
     const auto when = [this](const LocalDateTime& t) { return whenStart(t); };
     const auto reason = [](MissedWhy why) {
-        return why == MissedWhy::Held ? txt::ReasonMissedHeld
-               : why == MissedWhy::Stopped ? txt::ReasonMissedStopped
-                                          : txt::ReasonMissedOff;
+        return why == MissedWhy::Held      ? txt::ReasonMissedHeld
+               : why == MissedWhy::Stopped  ? txt::ReasonMissedStopped
+               : why == MissedWhy::ClockSet ? txt::ReasonMissedClockSet
+                                            : txt::ReasonMissedOff;
     };
     const int earlier = found.missed - static_cast<int>(found.lastMissed.size());
     if (earlier > 0)
@@ -233,7 +238,6 @@ void TfrmBackup::reportMissed(const StartsFound& found, const LocalDateTime& now
                   now, EventType::Warning, kEventMissed);
     }
     const LocalDateTime& last = found.lastMissed.back();
-    settled_ = last;
     missed_ += found.missed;
     addFinding(Gravity::MissedStarts,
                found.missed == 1 ? fill(txt::BalloonMissedOne, {when(last)})
@@ -315,6 +319,10 @@ bool TfrmBackup::WMEndSession(bool ending, bool forUpdate) {
     // A run that began after the program agreed goes on: the installer finds
     // the program still there and tries again later.
     if (why == CloseRequest::Update && BackupRunning) return false;
+    try {
+        reportMissed(decide({ScheduleEventKind::ProgramEnd}).found, clock_.now());
+    } catch (...) {
+    }
     markAlive();
     // The program ends: neither its wake nor its keep-awake may outlive it.
     dropWakeTimer();
@@ -364,8 +372,7 @@ void TfrmBackup::WindowDestroyed() { windowGone_ = true; }
 void TfrmBackup::PowerBroadcast(std::uint32_t event) {
     if (event == kPbtSuspend) {
         markAlive();
-        // What passes while the computer sleeps is missed, not late.
-        lookFrom_.reset();
+        (void)decide({ScheduleEventKind::Suspend});
     } else if (event == kPbtResumeAutomatic) {
         lookAfterAbsence(fromStamp(settings().readText(ini::Alive)));
         renewWakeTimer();

@@ -54,7 +54,7 @@ void TfrmBackup::miOptionClick(Ctl Sender) {
     const bool on = !optionOn(key);
     settings().writeText(key, on ? "1" : "0");
     window_.setCheckedState(Sender, on);
-    if (Sender == Ctl::miCatchUp && !on) catchUp_.reset();
+    if (Sender == Ctl::miCatchUp && !on) (void)decide({ScheduleEventKind::CatchUpOff});
     if (Sender == Ctl::miWake) {
         renewWakeTimer();
         showFindings();

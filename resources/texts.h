@@ -19,6 +19,7 @@ inline constexpr const char* BtnNo = "&Nein";
 // Settings file
 inline constexpr const char* SettingsDirName = "ZelkorBackup";
 inline constexpr const char* SettingsFileName = "Backup.ini";
+inline constexpr const char* ScheduleFileName = "Zeitplan.ini";
 // %1: the settings file.
 inline constexpr const char* ErrCannotWrite = "In %1 kann nicht geschrieben werden";
 // %1: the stored text.
@@ -193,6 +194,8 @@ inline constexpr const char* ReasonMissedOff =
     "Der Computer war aus oder im Ruhezustand, oder das Programm lief nicht";
 inline constexpr const char* ReasonMissedHeld = "Die Startzeit verging, während eine Meldung offen war";
 inline constexpr const char* ReasonMissedStopped = "Der Timer war gestoppt";
+inline constexpr const char* ReasonMissedClockSet =
+    "Die Uhr oder die Zeitzone wurde über die Startzeit hinaus vorgestellt";
 // %1: the whole days since, 7 or more; %2: the short date and the time of the last complete backup.
 inline constexpr const char* ErrNoCompleteBackup = "Seit %1 Tagen keine vollständige Sicherung, die letzte war am %2";
 inline constexpr const char* Monday = "Montag";
@@ -368,10 +371,23 @@ inline constexpr const char* ErrSpaceLow =
 inline constexpr const char* TipSpaceLow = ", fast voll (%1 frei)";
 
 
-// A missed start made up, the computer woken for the backup. %1: the missed
-// start (WhenStart); %2: the short date and time the made-up run starts.
-inline constexpr const char* ErrCatchUpPlanned = "Verpasste Sicherung vom %1 wird am %2 Uhr nachgeholt";
-inline constexpr const char* BalloonCatchUpPlanned = "Verpasste Sicherung vom %1 wird am %2 Uhr nachgeholt.";
+// A missed start made up, the computer woken for the backup. %1: the short
+// date and time the made-up run starts; %2: the missed start (MissedStart).
+inline constexpr const char* ErrCatchUpPlanned = "Die Sicherung von %2 wurde verpasst. Sie wird am %1 Uhr nachgeholt";
+// %1: the missed start (MissedStart), %2: the time hh:mm the made-up run starts today.
+inline constexpr const char* BalloonCatchUpToday =
+    "Die Sicherung von %1 wurde verpasst. Sie wird heute um %2 Uhr nachgeholt.";
+// %3: the short date of a made-up run that starts after midnight.
+inline constexpr const char* BalloonCatchUpLater =
+    "Die Sicherung von %1 wurde verpasst. Sie wird am %3 um %2 Uhr nachgeholt.";
+// A missed start named once: %1 the weekday, %2 the short date, %3 the time hh:mm.
+inline constexpr const char* MissedStart = "%1, %2, %3 Uhr";
+// After missed starts that nothing makes up: what the user can do.
+inline constexpr const char* ErrMissedNoCatchUp =
+    "Jetzt sichern: Rechtsklick auf das Symbol im Infobereich, \"Backup durchführen\". Verpasste "
+    "Sicherungen holt das Programm selbst nach, wenn im selben Menü unter \"Optionen\" \"Verpasste "
+    "Sicherung nachholen\" angehakt ist";
+inline constexpr const char* BriefBackUpNow = "Jetzt sichern: \"Backup durchführen\".";
 // %1: the short date and time the made-up run starts.
 inline constexpr const char* BriefCatchUpPlanned = "Nachholen am %1 Uhr.";
 // %1: the missed start (WhenStart).

@@ -365,7 +365,9 @@ TEST_F(ActivationTest, StopTimerStopsBeforeLettingMessagesIn) {
     EXPECT_EQ(window.processMessagesCalls, pumped + 1);
     EXPECT_FALSE(timerWhilePumping);
     EXPECT_EQ(statusWhilePumping, "Timer gestoppt");
-    EXPECT_EQ(iniText(), saved + "Gestoppt=2026-12-07 10:00:00\r\n");
+    // The settings file stays as it is; the stop is the program's own note.
+    EXPECT_EQ(iniText(), saved);
+    EXPECT_EQ(readBytes(settingsDir() + "Zeitplan.ini"), "[Zeitplan]\r\nGestoppt=2026-12-07 10:00:00\r\n");
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_TRUE(window.shown());
 }

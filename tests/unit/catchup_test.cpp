@@ -138,13 +138,13 @@ TEST_F(CatchUpTest, TheRunKeepsTheComputerAwakeAndReleasesItOnEveryRoad) {
 
 TEST_F(CatchUpTest, AMissedStartIsMadeUpOnceAfterTheDelayAndNeverShutsDown) {
     startUp("Nachholen=1\r\nNachholenNach=2\r\nSHU=1\r\n");
-    const std::string planned =
-        "Verpasste Sicherung vom Montag, 07.12.2026 um 01:00 Uhr wird am 07.12.2026 08:02 Uhr nachgeholt";
+    const std::string planned = "Die Sicherung von Montag, 07.12.2026, 01:00 Uhr wurde verpasst. Sie wird am "
+                                "07.12.2026 08:02 Uhr nachgeholt";
     EXPECT_TRUE(logHas(planned + ": 07.12.2026"));
     EXPECT_EQ(eventLog.events.back(), (PosixEventLog::Event{EventType::Information, 30, planned}));
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
-              "2 geplante Sicherungen nicht ausgeführt, zuletzt am Montag, 07.12.2026 um 01:00 Uhr. " + planned +
-                  ".");
+              "2 geplante Sicherungen nicht ausgeführt, zuletzt am Montag, 07.12.2026 um 01:00 Uhr. Die Sicherung "
+              "von Montag, 07.12.2026, 01:00 Uhr wurde verpasst. Sie wird heute um 08:02 Uhr nachgeholt.");
     EXPECT_EQ(tickFor(1), 0);
     EXPECT_EQ(tickFor(1), 1);
     EXPECT_TRUE(logHas("Verpasste Sicherung vom Montag, 07.12.2026 um 01:00 Uhr wird jetzt nachgeholt: 07.12.2026"));
@@ -152,6 +152,25 @@ TEST_F(CatchUpTest, AMissedStartIsMadeUpOnceAfterTheDelayAndNeverShutsDown) {
     EXPECT_EQ(window.text(Ctl::pnTitle), "Backup abgeschlossen.");
     EXPECT_TRUE(power.calls.empty() && !form.backupRunning() && std::filesystem::exists(host("E:\\1\\P1\\a.txt")));
     EXPECT_EQ(tickFor(60), 0);
+}
+
+// A start that comes while a made-up run goes on follows it, with its own
+// shutdown.
+TEST_F(CatchUpTest, AStartDuringAMadeUpRunRunsAfterItAndShutsDown) {
+    startUp("Nachholen=1\r\nNachholenNach=2\r\nSHU=1\r\n");
+    window.setTime(Ctl::dtpTarget, {8, 3, 0});
+    window.onProcessMessages = [&, minutes = 0]() mutable {
+        if (++minutes > 3) return;
+        clock.advance(60000);
+        form.TimerTimer(Ctl::Timer);
+    };
+    EXPECT_EQ(tickFor(2), 1);
+    EXPECT_TRUE(power.calls.empty());
+    ASSERT_EQ(window.postedTicks, 1);
+    window.onProcessMessages = nullptr;
+    form.TimerTimer(Ctl::Timer);
+    EXPECT_EQ(window.text(Ctl::pnTitle), "Backup abgeschlossen... PC wird heruntergefahren");
+    EXPECT_EQ(power.calls.back(), "ExitWindowsEx 12 0");
 }
 
 TEST_F(CatchUpTest, StoppedReplacedOrFoundAgainThereIsNeverASecondOne) {

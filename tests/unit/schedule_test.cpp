@@ -95,6 +95,52 @@ TEST_F(ScheduleTest, AMissedStartMinuteIsNotCaughtUp) {
     EXPECT_EQ(logLines().front().substr(0, 53), "Geplante Sicherung am Montag, 07.12.2026 um 12:34 Uhr");
 }
 
+// The tick count says how much time passed, the local clock which start
+// minutes it covered: a start that a clock or zone set forward jumped over is
+// told and made up, never run as scheduled with its shutdown; a clock set
+// back runs no start twice.
+TEST_F(ScheduleTest, AClockSetOverTheStartNeitherRunsItNorShutsDown) {
+    tick(Ctl::cbMo);
+    startAt(18, 0);
+    window.setCheckedState(Ctl::cbSD, true);
+    window.setTimerEnabled(true);
+    const auto berlin = [](std::int64_t) { return 60; };
+    const auto tokyo = [](std::int64_t) { return 9 * 60; };
+    for (const bool byZone : {false, true}) {
+        SCOPED_TRACE(byZone ? "time zone" : "clock");
+        ASSERT_TRUE(profile->writeString(iniPath(), "Backup", "Nachholen", byZone ? "1" : "0"));
+        window.setText(Ctl::mmo1, "");
+        runStarts.clear();
+        clock.zone = berlin;
+        const int day = byZone ? 14 : 7;  // a Monday each
+        tickEveryMinute({2026, 12, day, 9, 59, 10, 0}, 2);
+        // Set 8 hours on; the next tick comes a minute later by the real clock
+        // and lands in the start minute.
+        if (byZone) clock.zone = tokyo;
+        clock.set({2026, 12, day, 18, 0, 40, 0});
+        clock.setTick(clock.tickCount() + 60000);
+        form.TimerTimer(Ctl::Timer);
+        EXPECT_TRUE(runStarts.empty());
+        const std::string date = (day == 7 ? "07" : "14") + std::string(".12.2026");
+        ASSERT_FALSE(logLines().empty());
+        EXPECT_EQ(logLines().front(), "Geplante Sicherung am Montag, " + date + " um 18:00 Uhr nicht ausgeführt: Die "
+                                      "Uhr oder die Zeitzone wurde über die Startzeit hinaus vorgestellt: " + date);
+        for (int i = 0; i < 12; ++i) {
+            clock.advance(60000);
+            form.TimerTimer(Ctl::Timer);
+        }
+        EXPECT_EQ(runStarts.size(), byZone ? 1u : 0u);  // made up after its 10 minutes
+        EXPECT_TRUE(power.calls.empty());
+    }
+    // Run in its minute, then the clock set back across it: not run again.
+    window.setCheckedState(Ctl::cbSD, false);
+    runStarts.clear();
+    tickEveryMinute({2026, 12, 21, 17, 59, 10, 0}, 2);
+    ASSERT_EQ(runStarts.size(), 1u);
+    tickEveryMinute({2026, 12, 21, 17, 50, 10, 0}, 20);
+    EXPECT_EQ(runStarts.size(), 1u);
+}
+
 TEST_F(ScheduleTest, TicksDuringARunChangeNothing) {
     tick(Ctl::cbMo);
     startAt(12, 34);
@@ -180,6 +226,7 @@ TEST_F(ScheduleTest, AFailedRunDoesNotBlockTomorrow) {
     std::filesystem::remove(host(settingsDir().substr(0, settingsDir().size() - 1)));
     std::filesystem::create_directories(host(settingsDir()));
     clock.set({2026, 12, 8, 12, 34, 0, 0});
+    clock.setTick(clock.tickCount() + 86400000u);
     form.TimerTimer(Ctl::Timer);
     EXPECT_EQ(runStarts.size(), 2u);
     EXPECT_EQ(window.text(Ctl::pnTitle), "Backup abgeschlossen.");
@@ -281,9 +328,15 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
     const std::string missed = "Geplante Sicherung am Montag, 07.12.2026 um 01:00 Uhr nicht ausgeführt: Der Computer "
                                "war aus oder im Ruhezustand, oder das Programm lief nicht";
     const std::string week = "Seit 7 Tagen keine vollständige Sicherung, die letzte war am 30.11.2026 01:00";
-    EXPECT_EQ(logLines(), (std::vector<std::string>{missed + ": 07.12.2026", week + ": 07.12.2026"}));
+    // With nothing to make it up, how to back up now and where the option is.
+    const std::string now = "Jetzt sichern: Rechtsklick auf das Symbol im Infobereich, \"Backup durchführen\". "
+                            "Verpasste Sicherungen holt das Programm selbst nach, wenn im selben Menü unter "
+                            "\"Optionen\" \"Verpasste Sicherung nachholen\" angehakt ist";
+    EXPECT_EQ(logLines(), (std::vector<std::string>{missed + ": 07.12.2026", now + ": 07.12.2026",
+                                                    week + ": 07.12.2026"}));
     EXPECT_EQ(reports(), (std::vector<PosixEventLog::Event>{{EventType::Warning, 4, missed},
-                                                                   {EventType::Warning, 5, week}}));
+                                                            {EventType::Information, 30, now},
+                                                            {EventType::Warning, 5, week}}));
     ASSERT_EQ(tray.icons.size(), 1u);
     const TrayIconData& icon = tray.icons.begin()->second;
     EXPECT_EQ(icon.hIcon, tray.warningIcon());
@@ -293,7 +346,8 @@ TEST_F(ScheduleTest, AMissedStartAndAWeekWithoutACompleteBackupAreReportedOutsid
     EXPECT_EQ(tray.calls.back().message, NIM_MODIFY_);
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
               "Geplante Sicherung am Montag, 07.12.2026 um 01:00 Uhr nicht ausgeführt. "
-              "Seit 7 Tagen keine vollständige Sicherung. Die letzte war am 30.11.2026 01:00.");
+              "Seit 7 Tagen keine vollständige Sicherung. Die letzte war am 30.11.2026 01:00. "
+              "Jetzt sichern: \"Backup durchführen\".");
     EXPECT_EQ(tray.calls.back().data.dwInfoFlags, NIIF_WARNING_);
     EXPECT_NE(iniText().find("Aktiv=2026-12-07 08:00:00\r\n"), std::string::npos);
 
@@ -355,22 +409,22 @@ TEST_F(ScheduleTest, TenYearsAwayAreToldInAFewLinesAndTheWarningOutlivesARestart
              "\xE4ndig\r\nZiel=1\r\nFehlend=12\r\nLetzteVollstaendige=2016-11-29 01:00:00\r\nAktiv=2016-12-07 02:00:00\r\n");
     clock.set({2026, 12, 7, 10, 0, 0, 0});
     form.FormCreate(Ctl::frmBackup);
-    ASSERT_EQ(logLines().size(), 9u);
+    ASSERT_EQ(logLines().size(), 10u);
     EXPECT_EQ(logLines()[0], "3645 frühere geplante Sicherungen nicht ausgeführt, die erste am Donnerstag, 08.12.2016 um "
                         "01:00 Uhr: Der Computer war aus oder im Ruhezustand, oder das Programm lief nicht: 07.12.2026");
-    EXPECT_EQ(reports().size(), 9u);
+    EXPECT_EQ(reports().size(), 10u);
     EXPECT_NE(iniText().find("Verpasst=3652\r\n"), std::string::npos);
     EXPECT_EQ(std::string(tray.calls.back().data.szInfo),
               "Sicherung unvollständig am 06.12.2016 01:00 auf Ziellaufwerk 1: 12 Dateien fehlen. Einzelheiten im "
-              "Protokoll. 3652 geplante Sicherungen nicht ausgeführt, zuletzt am Montag, 07.12.2026 um 01:00 Uhr. "
-              "Seit 3660 Tagen keine vollständige Sicherung.");
+              "Protokoll. 3652 geplante Sicherungen nicht ausgeführt. Seit 3660 Tagen keine vollständige Sicherung. "
+              "Jetzt sichern: \"Backup durchführen\".");
 
     // The last run was fine after all; the program starts again a minute later.
     ASSERT_TRUE(profile->writeString(iniPath(), "Status", "Ergebnis", "vollständig"));
     clock.advance(60000);
     TfrmBackup again(portsWith(window, tray));
     again.FormCreate(Ctl::frmBackup);
-    EXPECT_EQ(logLines().size(), 9u);  // the week is told once a day, also across starts
+    EXPECT_EQ(logLines().size(), 10u);  // the week is told once a day, also across starts
     EXPECT_EQ(std::string(tray.icons.begin()->second.szTip).substr(0, 58),
               "ZELKOR Backup\n3652 geplante Sicherungen nicht ausgeführt.");
     again.miExecNowClick(Ctl::miExecNow);
@@ -419,6 +473,7 @@ TEST_F(ScheduleTest, AStartNotRunIsToldWithItsTrueReason) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        std::filesystem::remove(host(settingsDir() + "Zeitplan.ini"));  // each case a computer of its own
         writeIni("[Backup]\r\nMon=1\r\nP1A=1\r\nP1P=" + src + "\r\nTAR1=E:\\\r\nTAR2=X:\\\r\nZEI=08:00:00\r\n[Status]\r\n"
                  "Aktiv=2026-12-07 07:00:00\r\n" + c.status);
         clock.set(c.at);
@@ -442,13 +497,13 @@ TEST_F(ScheduleTest, AStartNotRunIsToldWithItsTrueReason) {
     target(2, "");
     clock.set({2026, 12, 14, 7, 30, 0, 0});
     form.Click(Ctl::btnStopTimer);
-    EXPECT_NE(iniText().find("Gestoppt=2026-12-14 07:30:00\r\n"), std::string::npos);
+    EXPECT_NE(readBytes(settingsDir() + "Zeitplan.ini").find("Gestoppt=2026-12-14 07:30:00\r\n"), std::string::npos);
     clock.set({2026, 12, 14, 9, 0, 0, 0});
     window.setText(Ctl::mmo1, "");
     form.Click(Ctl::btnActive);
     EXPECT_EQ(logLines(), std::vector<std::string>{"Geplante Sicherung am Montag, 14.12.2026 um 08:00 Uhr nicht "
                                                    "ausgeführt: Der Timer war gestoppt: 14.12.2026"});
-    EXPECT_EQ(iniText().find("Gestoppt="), std::string::npos);
+    EXPECT_EQ(readBytes(settingsDir() + "Zeitplan.ini").find("Gestoppt="), std::string::npos);
 }
 
 // Nothing found is lost: a balloon waits for a notification area that is
@@ -459,7 +514,8 @@ TEST_F(ScheduleTest, NoBalloonIsLost) {
     clock.set({2026, 12, 7, 8, 0, 0, 0});
     tray.shellUp = false;
     form.FormCreate(Ctl::frmBackup);
-    const std::string missed = "Geplante Sicherung am Montag, 07.12.2026 um 01:00 Uhr nicht ausgeführt.";
+    const std::string missed = "Geplante Sicherung am Montag, 07.12.2026 um 01:00 Uhr nicht ausgeführt. "
+                               "Jetzt sichern: \"Backup durchführen\".";
     tray.shellUp = true;
     form.TaskbarCreated();
     EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo), missed);
@@ -475,7 +531,8 @@ TEST_F(ScheduleTest, NoBalloonIsLost) {
     form.miExecNowClick(Ctl::miExecNow);
     EXPECT_EQ(std::string(tray.icons.begin()->second.szInfo),
               "Sicherung unvollständig am 07.12.2026 08:00 auf Ziellaufwerk 1: Nicht jeder Pfad wurde gesichert. "
-              "Einzelheiten im Protokoll. Geplante Sicherung am Dienstag, 08.12.2026 um 01:00 Uhr nicht ausgeführt.");
+              "Einzelheiten im Protokoll. Geplante Sicherung am Dienstag, 08.12.2026 um 01:00 Uhr nicht ausgeführt. "
+              "Jetzt sichern: \"Backup durchführen\".");
 }
 
 // While the last run is not complete, the next start shows what it reported.
