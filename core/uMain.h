@@ -12,6 +12,7 @@
 #include "core/close_rules.h"
 #include "core/schedule_rules.h"
 #include "core/copycheck.h"
+#include "core/run/medium_lock.h"
 #include "core/run/target_door.h"
 #include "core/weekday_record.h"
 #include "core/run_snapshot.h"
@@ -291,6 +292,9 @@ private:
     // Every write and delete of the run goes through here; a step that
     // has no target gets an error, never the unchecked port.
     TargetDoor& onTarget();
+    // The run's hold on its target medium, and the wait for it.
+    std::optional<MediumLock> mediumLock_;
+    [[nodiscard]] bool waitForMedium();
     // The record this run keeps in its weekday folder, once written, and the
     // files it backed up so far.
     std::optional<WeekdayRecord> record_;

@@ -27,6 +27,9 @@ constexpr int kUserCancelled = 0x4C7;       // ERROR_CANCELLED
 constexpr int kOpCancelled = 0x75;          // DE_OPCANCELLED
 constexpr std::uint32_t kServeEveryMs = 50;
 constexpr std::uint32_t kEventFirstOnWeekday = 11;
+// Longer than any backup of a computer's own data to a stick should take;
+// beyond it another run is taken to hang.
+constexpr std::uint32_t kMediumWaitMs = 3 * 3600 * 1000;
 
 
 }  // namespace
@@ -256,6 +259,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
 }
 
 void TfrmBackup::finishRun(Ctl Sender) {
+    mediumLock_.reset();
     // The tick and the shutdown road finish their runs themselves.
     if (Sender == Ctl::miExecNow) returnToWaiting();
 }
@@ -326,7 +330,7 @@ void TfrmBackup::runSteps() {
     } else if (!door_ || mediaChange() == MediaChange::Target) {
         // A target whose medium cannot be known cannot be checked either.
         usable = false;
-    } else if (!ownWeekdayFolder(W) || !roomForBackup(W, keep)) {
+    } else if (!waitForMedium() || !ownWeekdayFolder(W) || !roomForBackup(W, keep)) {
         return;
     } else if (keep && system_.directoryExists(W)) {
         usable = pruneWeekdayFolder(root, weekday, pNames);
@@ -402,6 +406,28 @@ void TfrmBackup::loseEverySource() {
         ++tally_.sources;
         tally_.lose(k);
     }
+}
+
+bool TfrmBackup::waitForMedium() {
+    const std::string key = MediumLock::keyOf(*snapshot_.targetMedium);
+    const std::uint32_t since = clock_.tickCount();
+    for (bool told = false;; told = true) {
+        std::uintptr_t lock = 0;
+        const std::uint32_t e = shellFiles_.lockMedium(key, lock);
+        if (e == 0) {
+            mediumLock_.emplace(shellFiles_, lock);
+            return true;
+        }
+        // A lock that cannot be had at all must not keep the backup from being made.
+        if (e != ERROR_BUSY_) return true;
+        if (clock_.tickCount() - since >= kMediumWaitMs) break;
+        if (!told) window_.setText(Ctl::pnTitle, fill(txt::StatusWaitingForMedium, {CurrentTarget}));
+        pause(kPause);
+    }
+    loseEverySource();
+    reportShort(fill(txt::ErrMediumBusy, {CurrentTarget, kMediumWaitMs / 3600000}));
+    settings().writeInteger(ini::Rotation, CurrentTargetNo);
+    return false;
 }
 
 bool TfrmBackup::ownWeekdayFolder(const std::string& W) {

@@ -93,6 +93,8 @@ inline constexpr const char* StatusSavingSource = "Sichere %1...";
 inline constexpr const char* StatusSavingCounted = "Sichere %1... (%2 Dateien geprüft, %3 kopiert)";
 // The same while a large file is copied; %4 how far it is, in percent.
 inline constexpr const char* StatusSavingPercent = "Sichere %1... (%2 Dateien geprüft, %3 kopiert, aktuelle Datei %4 %)";
+// Another run (of another account) uses the same target medium: %1 the target as typed.
+inline constexpr const char* StatusWaitingForMedium = "Warte auf eine andere Sicherung auf %1...";
 inline constexpr const char* ErrNoTargets = "Sicherungslaufwerke nicht gefunden";
 // %1: the weekday number.
 inline constexpr const char* ErrNotDeleted = "Sicherung vom %1 nicht gelöscht";
@@ -155,6 +157,11 @@ inline constexpr const char* ErrOtherAccount =
     "Sicherung auf %1 nicht ausgeführt: Der Ordner %2 enthält die Sicherung des Kontos %3 auf dem Computer %4 und "
     "wird weder gelöscht noch beschrieben. Damit jedes Konto seine eigene Sicherung hat, bitte für jedes Konto einen "
     "eigenen Ordner als Ziellaufwerk eintragen, zum Beispiel %5";
+// Another run held the target medium longer than the run waits: %1 the
+// target as typed, %2 the hours waited.
+inline constexpr const char* ErrMediumBusy =
+    "Sicherung auf %1 nicht ausgeführt: Eine andere Sicherung auf diesem Datenträger läuft seit mehr als %2 "
+    "Stunden. Nichts gesichert, die vorige Sicherung bleibt erhalten";
 inline constexpr const char* FileSingular = "Datei";
 inline constexpr const char* FilePlural = "Dateien";
 inline constexpr const char* ReasonInUse = "Datei wird von einem anderen Programm verwendet";
