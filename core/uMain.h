@@ -307,6 +307,8 @@ private:
     void endRecord();
     int currentSource_ = 0;  // the source being copied, 1 to 5
     bool targetSwapped_ = false;
+    // The target went away during the run; last week's weekday folder was deleted at its start.
+    bool targetGone_ = false, oldDeleted_ = false;
     bool windowGone_ = false;
     // The last run's outcome line for the tooltip; whether a warning is due.
     std::string lastRunTip_;

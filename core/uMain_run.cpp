@@ -180,6 +180,7 @@ void TfrmBackup::reportShortfall(const std::string& Source, const std::string& D
     if (shortfall.files > shortfall.missing) filesSaved_ += static_cast<std::uint64_t>(shortfall.files - shortfall.missing);
     if (!shortfall.any()) return;
     if (shortfall.targetSwapped) targetSwapped_ = true;
+    else if (shortfall.targetGone) targetGone_ = true;
     tally_.missing += shortfall.missing;
     // Counted from the listings at hand: there may be more.
     if (shortfall.sourceGone) tally_.missingAtLeast = true;
@@ -218,7 +219,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     lowSpaceTip_.clear();
     runStart_ = start;
     runRecorded_ = false;
-    targetSwapped_ = false;
+    targetSwapped_ = targetGone_ = oldDeleted_ = false;
     currentSource_ = 0;
     // What the run works on is taken once: a box unticked or a path changed
     // meanwhile applies to the next run, never to a step not yet reached.
@@ -337,6 +338,7 @@ void TfrmBackup::runSteps() {
     } else if (system_.directoryExists(W)) {
         window_.setText(Ctl::pnTitle, txt::StatusDeleting);
         dateredundanz(W, owner);
+        oldDeleted_ = !system_.directoryExists(W);
         pause(kPause);
         usable = !weekdayFolderIsLink(root, weekday, false);  // the deletion told why
         if (usable && !targetSwapped_ && !roomAfterDeletion(W)) return;
@@ -367,13 +369,19 @@ void TfrmBackup::runSteps() {
                                       ? "P" + std::to_string(k)
                                       : pNames[static_cast<std::size_t>(k - 1)];
         const std::string D = (Wp / pName).shown + "\\";
+        if (targetGone_) {
+            tally_.lose(k);
+            reportShort(fill(txt::ErrTargetGoneBefore, {source, CurrentTarget}));
+            continue;
+        }
         // Folders are only made inside a target that is there: an absent
         // target folder is not created on whatever drive now has its letter,
         // nor one inside a weekday folder that leads elsewhere.
         if (!present || !usable || !door_ || !door_->makeSourceFolder(pName)) {
-            if (door_ && door_->swapped()) {
+            if (door_ && !door_->sameMedium()) {
+                targetGone_ = !door_->swapped();
                 tally_.lose(k);
-                reportShort(fill(txt::ErrTargetSwapped, {source, CurrentTarget}));
+                reportShort(fill(targetGone_ ? txt::ErrTargetGoneBefore : txt::ErrTargetSwapped, {source, CurrentTarget}));
                 continue;
             }
             tally_.lose(k);
@@ -387,7 +395,9 @@ void TfrmBackup::runSteps() {
         currentSource_ = 0;
         pause(kPause);
     }
-    if (present) noteSpaceLeft();
+    if (targetGone_)
+        report(fill(oldDeleted_ ? txt::ErrTargetGoneOldDeleted : txt::ErrTargetGoneIncomplete, {CurrentTarget, W}));
+    else if (present) noteSpaceLeft();
 
     settings().writeInteger(ini::Rotation, CurrentTargetNo);
 }

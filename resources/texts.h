@@ -162,6 +162,17 @@ inline constexpr const char* ErrOtherAccount =
 inline constexpr const char* ErrMediumBusy =
     "Sicherung auf %1 nicht ausgeführt: Eine andere Sicherung auf diesem Datenträger läuft seit mehr als %2 "
     "Stunden. Nichts gesichert, die vorige Sicherung bleibt erhalten";
+// The target went away during the run (a stick pulled, a share lost).
+// Before a source's turn: %1 the source as typed, %2 the target as typed.
+// At the end: %1 the target, %2 the weekday folder; OldDeleted when last
+// week's folder of that weekday was deleted at the start.
+inline constexpr const char* ErrTargetGoneBefore =
+    "Sicherung von %1 nicht ausgeführt: Ziellaufwerk %2 nicht mehr erreichbar";
+inline constexpr const char* ErrTargetGoneIncomplete =
+    "Ziellaufwerk %1 während der Sicherung nicht mehr erreichbar: Der Wochentagsordner %2 ist unvollständig";
+inline constexpr const char* ErrTargetGoneOldDeleted =
+    "Ziellaufwerk %1 während der Sicherung nicht mehr erreichbar: Der Wochentagsordner %2 ist unvollständig, die "
+    "vorige Sicherung dieses Wochentags wurde zu Beginn gelöscht";
 inline constexpr const char* FileSingular = "Datei";
 inline constexpr const char* FilePlural = "Dateien";
 inline constexpr const char* ReasonInUse = "Datei wird von einem anderen Programm verwendet";

@@ -318,7 +318,10 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
              fs::remove_all(host(src + "\\Projekte"));
          }},
         {"the target gone after a file", {{hostOf("a.txt"), 32}, {hostOf("post.pst"), 32}}, true,
-         {pre + "Ziel E:\\3\\P1\\ nicht mehr erreichbar, 6 von 8 Dateien fehlen"}, {""}, false,
+         {pre + "Ziel E:\\3\\P1\\ nicht mehr erreichbar, 6 von 8 Dateien fehlen",
+          "Ziellaufwerk E:\\ während der Sicherung nicht mehr erreichbar: Der Wochentagsordner E:\\3 ist "
+          "unvollständig, die vorige Sicherung dieses Wochentags wurde zu Beginn gelöscht"},
+         {""}, false,
          [&] {
              shellFiles.beforeCopyFile = [&, copies = 0]() mutable {
                  if (++copies == 2) posix::unmapDrive('E');
@@ -584,6 +587,26 @@ TEST_F(RunTest, OneRunPerMediumOnTheComputer) {
     EXPECT_TRUE(logLines().empty());
     EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Warte auf eine andere Sicherung auf E:\\..."), 1);
     EXPECT_TRUE(fs::exists(e / "3" / "P1" / "a.txt") && shellFiles.held.empty());
+}
+
+// A stick pulled during the first source's copy: each line says why, and
+// the last that the weekday folder is incomplete and last week's is gone.
+TEST_F(RunTest, APulledTargetIsToldInTrueWords) {
+    const fs::path e = drive('E');
+    fs::create_directories(e / "3" / "P1");
+    target(1, "E:\\");
+    const std::string src = sourceFolder("Quelle");
+    source(1, src), source(2, src + "\\sub");
+    shellFiles.afterShellCopy = [&] { posix::mapDrive('E', (host(dir.path()) / "weg").string()); };
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "Sicherung von C:\\Quelle\\ unvollständig: Ziel E:\\3\\P1\\ nicht mehr erreichbar, 2 von "
+                              "2 Dateien fehlen: 09.12.2026",
+                              "Sicherung von C:\\Quelle\\sub nicht ausgeführt: Ziellaufwerk E:\\ nicht mehr "
+                              "erreichbar: 09.12.2026",
+                              "Ziellaufwerk E:\\ während der Sicherung nicht mehr erreichbar: Der Wochentagsordner "
+                              "E:\\3 ist unvollständig, die vorige Sicherung dieses Wochentags wurde zu Beginn "
+                              "gelöscht: 09.12.2026"}));
 }
 
 TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {
