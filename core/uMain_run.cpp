@@ -111,12 +111,12 @@ void TfrmBackup::dateredundanz(const std::string& Path, std::uintptr_t Owner) {
 }
 
 void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, std::uintptr_t Owner) {
-    TargetDoor& files = onTarget();
+    TargetDoor* door = doorFor(Dest);
     const std::string failure = fill(txt::ErrCopy, {Source, Dest});
     // The names in the list are relative to the source, so it must become the
     // current directory; a relative source would depend on where the last
     // copy left the current directory.
-    if (!isAbsolutePath(Source) || !files.setCurrentDirectory(Source) || throughLink(Dest)) {
+    if (!door || !isAbsolutePath(Source) || !door->setCurrentDirectory(Source) || throughLink(Dest)) {
         tally_.lose(currentSource_);
         reportShort(failure);
         return;
@@ -130,20 +130,20 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
         reportShortfall(Source, Dest, swapped);
         return;
     }
-    if (!system_.directoryExists(Dest)) (void)files.createFolder({}, Dest);
+    if (!system_.directoryExists(Dest)) (void)door->createFolder({}, Dest);
     // A target inside the source, under whatever spelling: the shell must not
     // get the folder that holds the backup, or it copies the copy into itself
     // down to the path limit. The check copies the rest of that folder.
-    const BackupInSource where = findBackupInSource(files, Source, Dest);
+    const BackupInSource where = findBackupInSource(*door, Source, Dest);
     if (where.inside && where.source == 0) return;  // the source is its own copy
-    const std::string sourceFull = where.inside ? files.fullPath(Source) : std::string();
+    const std::string sourceFull = where.inside ? door->fullPath(Source) : std::string();
     ShFileOp op;
     op.hwnd = Owner;
     op.wFunc = FO_COPY_;
-    if (const auto names = files.findFiles("*.*", kAllEntries)) {
+    if (const auto names = door->findFiles("*.*", kAllEntries)) {
         for (const std::string& name : *names) {
             if (name == "." || name == "..") continue;
-            if (holdsBackup(files, where, sourceFull, name)) continue;
+            if (holdsBackup(*door, where, sourceFull, name)) continue;
             op.pFrom += name;
             op.pFrom += '\0';
         }
@@ -156,7 +156,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     op.fFlags = kCopyFlags;
     op.lpszProgressTitle = txt::CopyProgressTitle;
     bool aborted = false;
-    const int result = files.shFileOperation(op, aborted);
+    const int result = door->shFileOperation(op, aborted);
     // With FOF_NOERRORUI the shell also stops silently at a file it cannot
     // copy and marks the operation aborted, answering that file's error. A
     // cancel by the user answers success or one of the two cancel codes:
@@ -172,7 +172,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // complete copy: only the check against the source tells. What it cannot
     // complete is reported; a complete copy is not, whatever the shell said.
     const CopyShortfall shortfall =
-        completeCopy(files, Source, Dest, where, messageServer(), nullptr, [this] { return mediaChange(); });
+        completeCopy(*door, Source, Dest, where, messageServer(), nullptr, [this] { return mediaChange(); });
     reportShortfall(Source, Dest, shortfall);
 }
 
@@ -468,6 +468,21 @@ void TfrmBackup::endRecord() {
     record_->files = filesSaved_;
     record_->missing = static_cast<std::uint64_t>(tally_.missing);
     (void)writeWeekdayRecord(*door_, *record_);
+}
+
+TargetDoor* TfrmBackup::doorFor(const std::string& Dest) {
+    if (door_) return &*door_;
+    // Called on its own, outside a run: the copy writes only into its
+    // destination, through a door of its own, checked the same way.
+    std::string dest = Dest;
+    while (dest.size() > 3 && (dest.back() == '\\' || dest.back() == '/')) dest.pop_back();
+    RunSnapshot own;
+    own.target = parentOf(dest);
+    own.weekday = dest.substr(dest.find_last_of("\\/") + 1);
+    if (own.target.empty() || own.weekday.empty()) return nullptr;
+    own.targetMedium = mediumOf(shellFiles_, withTrailingDelimiter(own.target));
+    if (auto door = TargetDoor::open(shellFiles_, own)) door_.emplace(std::move(*door));
+    return door_ ? &*door_ : nullptr;
 }
 
 TargetDoor& TfrmBackup::onTarget() {
