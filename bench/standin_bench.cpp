@@ -213,6 +213,10 @@ public:
         return files_.writeFile(path, bytes);
     }
     std::uint32_t currentAccount(Account& account) override { return files_.currentAccount(account); }
+    std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
+        return files_.lockMedium(key, lock);
+    }
+    void unlockMedium(std::uintptr_t lock) override { files_.unlockMedium(lock); }
     std::uint32_t moveEntry(const std::string& from, const std::string& to) override {
         return files_.moveEntry(from, to);
     }

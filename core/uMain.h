@@ -13,6 +13,7 @@
 #include "core/schedule_rules.h"
 #include "core/schedule/schedule.h"
 #include "core/copycheck.h"
+#include "core/run/medium_lock.h"
 #include "core/run/target_door.h"
 #include "core/weekday_record.h"
 #include "core/run_snapshot.h"
@@ -308,6 +309,11 @@ private:
     // Every write and delete of the run goes through here; a step that
     // has no target gets an error, never the unchecked port.
     TargetDoor& onTarget();
+    // The run's door, or outside a run a door of its own for a copy into `Dest`.
+    TargetDoor* doorFor(const std::string& Dest);
+    // The run's hold on its target medium, and the wait for it.
+    std::optional<MediumLock> mediumLock_;
+    [[nodiscard]] bool waitForMedium();
     // The record this run keeps in its weekday folder, once written, and the
     // files it backed up so far.
     std::optional<WeekdayRecord> record_;
@@ -320,6 +326,8 @@ private:
     void endRecord();
     int currentSource_ = 0;  // the source being copied, 1 to 5
     bool targetSwapped_ = false;
+    // The target went away during the run; last week's weekday folder was deleted at its start.
+    bool targetGone_ = false, oldDeleted_ = false;
     bool windowGone_ = false;
     // The last run's outcome line for the tooltip; whether a warning is due.
     std::string lastRunTip_;

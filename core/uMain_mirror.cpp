@@ -91,21 +91,21 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
     // The same test of the source as the shell's copy makes, with the same
     // report: a relative source would depend on the current directory.
     // The same report for a destination reached through a link.
-    TargetDoor& files = onTarget();
-    if (!isAbsolutePath(Source) || !files.setCurrentDirectory(Source) || throughLink(Dest)) {
+    TargetDoor* door = doorFor(Dest);
+    if (!door || !isAbsolutePath(Source) || !door->setCurrentDirectory(Source) || throughLink(Dest)) {
         tally_.lose(currentSource_);
         reportShort(fill(txt::ErrCopy, {Source, Dest}));
         return;
     }
     noteSourceMedium(Source);
-    if (!system_.directoryExists(Dest)) (void)files.createFolder({}, Dest);
-    const BackupInSource where = findBackupInSource(files, Source, Dest);
+    if (!system_.directoryExists(Dest)) (void)door->createFolder({}, Dest);
+    const BackupInSource where = findBackupInSource(*door, Source, Dest);
     if (where.inside && where.source == 0) return;  // the source is its own copy
-    const bool localTimes = keepsLocalTimes(files, Dest);
+    const bool localTimes = keepsLocalTimes(*door, Dest);
 
     std::uint32_t served = clock_.tickCount();
     std::function<void()> keepAlive;
-    KeptFolder kept(files, localTimes, keepAlive);
+    KeptFolder kept(*door, localTimes, keepAlive);
     keepAlive = [&] {
         const std::uint32_t now = clock_.tickCount();
         if (now - served < kServeEveryMs) return;
@@ -118,13 +118,13 @@ void TfrmBackup::mirrorfiles(const std::string& Source, const std::string& Dest,
         window_.processMessages();
     };
     const CopyShortfall shortfall =
-        completeCopy(files, Source, Dest, where, keepAlive, &kept, [this] { return mediaChange(); });
+        completeCopy(*door, Source, Dest, where, keepAlive, &kept, [this] { return mediaChange(); });
     window_.setText(Ctl::pnTitle, fill(txt::StatusSavingCounted, {Shown, kept.checkedFiles, kept.copiedFiles}));
     reportShortfall(Source, Dest, shortfall);
     // A leftover that stays is no file missing from the backup: it is told
     // as what it is, by the path the user knows.
     if (const RemovalFailures& stays = kept.stays(); stays.count > 0) {
-        const std::string full = files.fullPath(Dest);
+        const std::string full = door->fullPath(Dest);
         std::string shown = stays.first;
         if (shown.compare(0, full.size(), full) == 0) {
             std::size_t rest = full.size();

@@ -27,6 +27,9 @@ constexpr int kUserCancelled = 0x4C7;       // ERROR_CANCELLED
 constexpr int kOpCancelled = 0x75;          // DE_OPCANCELLED
 constexpr std::uint32_t kServeEveryMs = 50;
 constexpr std::uint32_t kEventFirstOnWeekday = 11;
+// Longer than any backup of a computer's own data to a stick should take;
+// beyond it another run is taken to hang.
+constexpr std::uint32_t kMediumWaitMs = 3 * 3600 * 1000;
 
 
 }  // namespace
@@ -108,12 +111,12 @@ void TfrmBackup::dateredundanz(const std::string& Path, std::uintptr_t Owner) {
 }
 
 void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, std::uintptr_t Owner) {
-    TargetDoor& files = onTarget();
+    TargetDoor* door = doorFor(Dest);
     const std::string failure = fill(txt::ErrCopy, {Source, Dest});
     // The names in the list are relative to the source, so it must become the
     // current directory; a relative source would depend on where the last
     // copy left the current directory.
-    if (!isAbsolutePath(Source) || !files.setCurrentDirectory(Source) || throughLink(Dest)) {
+    if (!door || !isAbsolutePath(Source) || !door->setCurrentDirectory(Source) || throughLink(Dest)) {
         tally_.lose(currentSource_);
         reportShort(failure);
         return;
@@ -127,20 +130,20 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
         reportShortfall(Source, Dest, swapped);
         return;
     }
-    if (!system_.directoryExists(Dest)) (void)files.createFolder({}, Dest);
+    if (!system_.directoryExists(Dest)) (void)door->createFolder({}, Dest);
     // A target inside the source, under whatever spelling: the shell must not
     // get the folder that holds the backup, or it copies the copy into itself
     // down to the path limit. The check copies the rest of that folder.
-    const BackupInSource where = findBackupInSource(files, Source, Dest);
+    const BackupInSource where = findBackupInSource(*door, Source, Dest);
     if (where.inside && where.source == 0) return;  // the source is its own copy
-    const std::string sourceFull = where.inside ? files.fullPath(Source) : std::string();
+    const std::string sourceFull = where.inside ? door->fullPath(Source) : std::string();
     ShFileOp op;
     op.hwnd = Owner;
     op.wFunc = FO_COPY_;
-    if (const auto names = files.findFiles("*.*", kAllEntries)) {
+    if (const auto names = door->findFiles("*.*", kAllEntries)) {
         for (const std::string& name : *names) {
             if (name == "." || name == "..") continue;
-            if (holdsBackup(files, where, sourceFull, name)) continue;
+            if (holdsBackup(*door, where, sourceFull, name)) continue;
             op.pFrom += name;
             op.pFrom += '\0';
         }
@@ -153,7 +156,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     op.fFlags = kCopyFlags;
     op.lpszProgressTitle = txt::CopyProgressTitle;
     bool aborted = false;
-    const int result = files.shFileOperation(op, aborted);
+    const int result = door->shFileOperation(op, aborted);
     // With FOF_NOERRORUI the shell also stops silently at a file it cannot
     // copy and marks the operation aborted, answering that file's error. A
     // cancel by the user answers success or one of the two cancel codes:
@@ -169,7 +172,7 @@ void TfrmBackup::copyfiles(const std::string& Source, const std::string& Dest, s
     // complete copy: only the check against the source tells. What it cannot
     // complete is reported; a complete copy is not, whatever the shell said.
     const CopyShortfall shortfall =
-        completeCopy(files, Source, Dest, where, messageServer(), nullptr, [this] { return mediaChange(); });
+        completeCopy(*door, Source, Dest, where, messageServer(), nullptr, [this] { return mediaChange(); });
     reportShortfall(Source, Dest, shortfall);
 }
 
@@ -177,6 +180,7 @@ void TfrmBackup::reportShortfall(const std::string& Source, const std::string& D
     if (shortfall.files > shortfall.missing) filesSaved_ += static_cast<std::uint64_t>(shortfall.files - shortfall.missing);
     if (!shortfall.any()) return;
     if (shortfall.targetSwapped) targetSwapped_ = true;
+    else if (shortfall.targetGone) targetGone_ = true;
     tally_.missing += shortfall.missing;
     // Counted from the listings at hand: there may be more.
     if (shortfall.sourceGone) tally_.missingAtLeast = true;
@@ -215,7 +219,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     lowSpaceTip_.clear();
     runStart_ = start;
     runRecorded_ = false;
-    targetSwapped_ = false;
+    targetSwapped_ = targetGone_ = oldDeleted_ = false;
     currentSource_ = 0;
     // What the run works on is taken once: a box unticked or a path changed
     // meanwhile applies to the next run, never to a step not yet reached.
@@ -257,6 +261,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
 
 void TfrmBackup::finishRun(Ctl Sender) {
     catalogRunEnded();
+    mediumLock_.reset();
     // The tick and the shutdown road finish their runs themselves.
     if (Sender == Ctl::miExecNow) returnToWaiting();
 }
@@ -328,13 +333,14 @@ void TfrmBackup::runSteps() {
     } else if (!door_ || mediaChange() == MediaChange::Target) {
         // A target whose medium cannot be known cannot be checked either.
         usable = false;
-    } else if (!ownWeekdayFolder(W) || !roomForBackup(W, keep)) {
+    } else if (!waitForMedium() || !ownWeekdayFolder(W) || !roomForBackup(W, keep)) {
         return;
     } else if (keep && system_.directoryExists(W)) {
         usable = pruneWeekdayFolder(root, weekday, pNames);
     } else if (system_.directoryExists(W)) {
         window_.setText(Ctl::pnTitle, txt::StatusDeleting);
         dateredundanz(W, owner);
+        oldDeleted_ = !system_.directoryExists(W);
         pause(kPause);
         usable = !weekdayFolderIsLink(root, weekday, false);  // the deletion told why
         if (usable && !targetSwapped_ && !roomAfterDeletion(W)) return;
@@ -365,13 +371,19 @@ void TfrmBackup::runSteps() {
                                       ? "P" + std::to_string(k)
                                       : pNames[static_cast<std::size_t>(k - 1)];
         const std::string D = (Wp / pName).shown + "\\";
+        if (targetGone_) {
+            tally_.lose(k);
+            reportShort(fill(txt::ErrTargetGoneBefore, {source, CurrentTarget}));
+            continue;
+        }
         // Folders are only made inside a target that is there: an absent
         // target folder is not created on whatever drive now has its letter,
         // nor one inside a weekday folder that leads elsewhere.
         if (!present || !usable || !door_ || !door_->makeSourceFolder(pName)) {
-            if (door_ && door_->swapped()) {
+            if (door_ && !door_->sameMedium()) {
+                targetGone_ = !door_->swapped();
                 tally_.lose(k);
-                reportShort(fill(txt::ErrTargetSwapped, {source, CurrentTarget}));
+                reportShort(fill(targetGone_ ? txt::ErrTargetGoneBefore : txt::ErrTargetSwapped, {source, CurrentTarget}));
                 continue;
             }
             tally_.lose(k);
@@ -385,7 +397,9 @@ void TfrmBackup::runSteps() {
         currentSource_ = 0;
         pause(kPause);
     }
-    if (present) noteSpaceLeft();
+    if (targetGone_)
+        report(fill(oldDeleted_ ? txt::ErrTargetGoneOldDeleted : txt::ErrTargetGoneIncomplete, {CurrentTarget, W}));
+    else if (present) noteSpaceLeft();
 
     settings().writeInteger(ini::Rotation, CurrentTargetNo);
 }
@@ -404,6 +418,28 @@ void TfrmBackup::loseEverySource() {
         ++tally_.sources;
         tally_.lose(k);
     }
+}
+
+bool TfrmBackup::waitForMedium() {
+    const std::string key = MediumLock::keyOf(*snapshot_.targetMedium);
+    const std::uint32_t since = clock_.tickCount();
+    for (bool told = false;; told = true) {
+        std::uintptr_t lock = 0;
+        const std::uint32_t e = shellFiles_.lockMedium(key, lock);
+        if (e == 0) {
+            mediumLock_.emplace(shellFiles_, lock);
+            return true;
+        }
+        // A lock that cannot be had at all must not keep the backup from being made.
+        if (e != ERROR_BUSY_) return true;
+        if (clock_.tickCount() - since >= kMediumWaitMs) break;
+        if (!told) window_.setText(Ctl::pnTitle, fill(txt::StatusWaitingForMedium, {CurrentTarget}));
+        pause(kPause);
+    }
+    loseEverySource();
+    reportShort(fill(txt::ErrMediumBusy, {CurrentTarget, kMediumWaitMs / 3600000}));
+    settings().writeInteger(ini::Rotation, CurrentTargetNo);
+    return false;
 }
 
 bool TfrmBackup::ownWeekdayFolder(const std::string& W) {
@@ -434,6 +470,21 @@ void TfrmBackup::endRecord() {
     record_->files = filesSaved_;
     record_->missing = static_cast<std::uint64_t>(tally_.missing);
     (void)writeWeekdayRecord(*door_, *record_);
+}
+
+TargetDoor* TfrmBackup::doorFor(const std::string& Dest) {
+    if (door_) return &*door_;
+    // Called on its own, outside a run: the copy writes only into its
+    // destination, through a door of its own, checked the same way.
+    std::string dest = Dest;
+    while (dest.size() > 3 && (dest.back() == '\\' || dest.back() == '/')) dest.pop_back();
+    RunSnapshot own;
+    own.target = parentOf(dest);
+    own.weekday = dest.substr(dest.find_last_of("\\/") + 1);
+    if (own.target.empty() || own.weekday.empty()) return nullptr;
+    own.targetMedium = mediumOf(shellFiles_, withTrailingDelimiter(own.target));
+    if (auto door = TargetDoor::open(shellFiles_, own)) door_.emplace(std::move(*door));
+    return door_ ? &*door_ : nullptr;
 }
 
 TargetDoor& TfrmBackup::onTarget() {

@@ -184,7 +184,7 @@ inline constexpr std::uint32_t ERROR_FILE_NOT_FOUND_ = 2, ERROR_PATH_NOT_FOUND_ 
                                ERROR_SHARING_VIOLATION_ = 32, ERROR_LOCK_VIOLATION_ = 33,
                                ERROR_HANDLE_DISK_FULL_ = 39, ERROR_FILE_EXISTS_ = 80, ERROR_DISK_FULL_ = 112,
                                ERROR_INVALID_NAME_ = 123, ERROR_DIR_NOT_EMPTY_ = 145, ERROR_ALREADY_EXISTS_ = 183,
-                               ERROR_MEDIA_CHANGED_ = 1110;
+                               ERROR_MEDIA_CHANGED_ = 1110, ERROR_BUSY_ = 170;
 
 // Who writes a backup: the account the program runs as ("COMPUTER\name" as
 // people read it, and its SID, which decides) and the computer's name.
@@ -258,6 +258,13 @@ public:
     // Gives a file or folder a new name in the same folder; fails when the
     // new name is taken. 0 or the system's error code.
     [[nodiscard]] virtual std::uint32_t moveEntry(const std::string& from, const std::string& to) = 0;
+    // One run per medium on the computer, whatever account it runs for: a
+    // lock named by `key`, taken without waiting. 0 with `lock` set when this
+    // process holds it now (also when its last holder ended without giving
+    // it back), ERROR_BUSY when another holds it, else the system's error
+    // code. Every lock taken is given back with unlockMedium.
+    [[nodiscard]] virtual std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) = 0;
+    virtual void unlockMedium(std::uintptr_t lock) = 0;
     // The account and computer that this program runs as; 0 or the system's error code.
     [[nodiscard]] virtual std::uint32_t currentAccount(Account& account) = 0;
 };

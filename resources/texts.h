@@ -94,6 +94,8 @@ inline constexpr const char* StatusSavingSource = "Sichere %1...";
 inline constexpr const char* StatusSavingCounted = "Sichere %1... (%2 Dateien geprüft, %3 kopiert)";
 // The same while a large file is copied; %4 how far it is, in percent.
 inline constexpr const char* StatusSavingPercent = "Sichere %1... (%2 Dateien geprüft, %3 kopiert, aktuelle Datei %4 %)";
+// Another run (of another account) uses the same target medium: %1 the target as typed.
+inline constexpr const char* StatusWaitingForMedium = "Warte auf eine andere Sicherung auf %1...";
 inline constexpr const char* ErrNoTargets = "Sicherungslaufwerke nicht gefunden";
 // %1: the weekday number.
 inline constexpr const char* ErrNotDeleted = "Sicherung vom %1 nicht gelöscht";
@@ -156,6 +158,22 @@ inline constexpr const char* ErrOtherAccount =
     "Sicherung auf %1 nicht ausgeführt: Der Ordner %2 enthält die Sicherung des Kontos %3 auf dem Computer %4 und "
     "wird weder gelöscht noch beschrieben. Damit jedes Konto seine eigene Sicherung hat, bitte für jedes Konto einen "
     "eigenen Ordner als Ziellaufwerk eintragen, zum Beispiel %5";
+// Another run held the target medium longer than the run waits: %1 the
+// target as typed, %2 the hours waited.
+inline constexpr const char* ErrMediumBusy =
+    "Sicherung auf %1 nicht ausgeführt: Eine andere Sicherung auf diesem Datenträger läuft seit mehr als %2 "
+    "Stunden. Nichts gesichert, die vorige Sicherung bleibt erhalten";
+// The target went away during the run (a stick pulled, a share lost).
+// Before a source's turn: %1 the source as typed, %2 the target as typed.
+// At the end: %1 the target, %2 the weekday folder; OldDeleted when last
+// week's folder of that weekday was deleted at the start.
+inline constexpr const char* ErrTargetGoneBefore =
+    "Sicherung von %1 nicht ausgeführt: Ziellaufwerk %2 nicht mehr erreichbar";
+inline constexpr const char* ErrTargetGoneIncomplete =
+    "Ziellaufwerk %1 während der Sicherung nicht mehr erreichbar: Der Wochentagsordner %2 ist unvollständig";
+inline constexpr const char* ErrTargetGoneOldDeleted =
+    "Ziellaufwerk %1 während der Sicherung nicht mehr erreichbar: Der Wochentagsordner %2 ist unvollständig, die "
+    "vorige Sicherung dieses Wochentags wurde zu Beginn gelöscht";
 inline constexpr const char* FileSingular = "Datei";
 inline constexpr const char* FilePlural = "Dateien";
 inline constexpr const char* ReasonInUse = "Datei wird von einem anderen Programm verwendet";

@@ -433,6 +433,20 @@ std::uint32_t PosixShellFiles::moveEntry(const std::string& from, const std::str
     return ::rename(source->c_str(), target->c_str()) == 0 ? 0 : ERROR_ACCESS_DENIED_;
 }
 
+std::uint32_t PosixShellFiles::lockMedium(const std::string& key, std::uintptr_t& lock) {
+    if (auto other = othersHold.find(key); other != othersHold.end()) {
+        if (other->second < 0 || other->second-- > 0) return ERROR_BUSY_;
+        othersHold.erase(other);
+    }
+    for (const auto& [h, k] : held)
+        if (k == key) return ERROR_BUSY_;
+    lock = held.empty() ? 1 : held.rbegin()->first + 1;
+    held[lock] = key;
+    return 0;
+}
+
+void PosixShellFiles::unlockMedium(std::uintptr_t lock) { held.erase(lock); }
+
 std::string PosixShellFiles::errorText(std::uint32_t error) {
     const auto it = errorTexts.find(error);
     return it == errorTexts.end() ? std::string() : it->second;

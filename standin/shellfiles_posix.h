@@ -34,6 +34,12 @@ public:
     std::uint32_t readFile(const std::string& path, std::size_t largest, std::string& bytes) override;
     std::uint32_t writeFile(const std::string& path, const std::string& bytes) override;
     std::uint32_t moveEntry(const std::string& from, const std::string& to) override;
+    std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override;
+    void unlockMedium(std::uintptr_t lock) override;
+    // Locks of media that other accounts' runs hold: taken tries until each
+    // is given back (-1: never). And the keys this process holds now.
+    std::map<std::string, int> othersHold;
+    std::map<std::uintptr_t, std::string> held;
     std::uint32_t currentAccount(Account& account) override {
         account = this->account;
         return 0;

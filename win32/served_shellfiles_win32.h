@@ -54,6 +54,10 @@ public:
         return real_.writeFile(path, bytes);
     }
     std::uint32_t currentAccount(Account& account) override { return real_.currentAccount(account); }
+    std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
+        return real_.lockMedium(key, lock);
+    }
+    void unlockMedium(std::uintptr_t lock) override { real_.unlockMedium(lock); }
     std::uint32_t moveEntry(const std::string& from, const std::string& to) override {
         return real_.moveEntry(from, to);
     }

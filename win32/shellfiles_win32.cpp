@@ -387,6 +387,36 @@ public:
         return MoveFileExW(source->c_str(), target->c_str(), 0) ? 0 : GetLastError();
     }
 
+    std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
+        // Every account of the computer must be able to wait for it, and
+        // none to change who may: synchronize and release for all who log
+        // on, nothing more.
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x100001;;;AU)(A;;0x100001;;;SY)", SDDL_REVISION_1,
+                                                                  &sd, nullptr))
+            return GetLastError();
+        SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+        const std::wstring name = L"Global\\ZelkorBackup-Datentraeger-" + toWide(key);
+        HANDLE h = CreateMutexW(&sa, FALSE, name.c_str());
+        const DWORD created = GetLastError();
+        LocalFree(sd);
+        if (!h) return created;
+        const DWORD got = WaitForSingleObject(h, 0);
+        // Abandoned: its holder ended mid-run; the medium is free again.
+        if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) {
+            lock = reinterpret_cast<std::uintptr_t>(h);
+            return 0;
+        }
+        CloseHandle(h);
+        return got == WAIT_TIMEOUT ? ERROR_BUSY : GetLastError();
+    }
+
+    void unlockMedium(std::uintptr_t lock) override {
+        HANDLE h = reinterpret_cast<HANDLE>(lock);
+        ReleaseMutex(h);
+        CloseHandle(h);
+    }
+
     std::uint32_t currentAccount(Account& account) override {
         HANDLE raw = nullptr;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return GetLastError();

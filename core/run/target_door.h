@@ -60,6 +60,10 @@ public:
     }
     std::uint32_t writeFile(const std::string& path, const std::string& bytes) override;
     std::uint32_t currentAccount(Account& account) override { return files_.currentAccount(account); }
+    std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
+        return files_.lockMedium(key, lock);
+    }
+    void unlockMedium(std::uintptr_t lock) override { files_.unlockMedium(lock); }
     std::uint32_t moveEntry(const std::string& from, const std::string& to) override;
 
 private:

@@ -7,6 +7,7 @@
 #include "core/mirror.h"
 #include "core/rotation.h"
 #include "core/space_rules.h"
+#include "core/run/medium_lock.h"
 #include "core/weekday_record.h"
 #include "run_fixture.h"
 
@@ -317,7 +318,10 @@ TEST_F(RunTest, EveryCopyIsCheckedCompletedAndWhatIsStillMissingNamed) {
              fs::remove_all(host(src + "\\Projekte"));
          }},
         {"the target gone after a file", {{hostOf("a.txt"), 32}, {hostOf("post.pst"), 32}}, true,
-         {pre + "Ziel E:\\3\\P1\\ nicht mehr erreichbar, 6 von 8 Dateien fehlen"}, {""}, false,
+         {pre + "Ziel E:\\3\\P1\\ nicht mehr erreichbar, 6 von 8 Dateien fehlen",
+          "Ziellaufwerk E:\\ während der Sicherung nicht mehr erreichbar: Der Wochentagsordner E:\\3 ist "
+          "unvollständig, die vorige Sicherung dieses Wochentags wurde zu Beginn gelöscht"},
+         {""}, false,
          [&] {
              shellFiles.beforeCopyFile = [&, copies = 0]() mutable {
                  if (++copies == 2) posix::unmapDrive('E');
@@ -560,6 +564,49 @@ TEST_F(RunTest, AKeptCopyIsReplacedOnlyOnceItsSuccessorStands) {
     shellFiles.faults.clear();
     run();
     EXPECT_EQ(snapshotOf(p1), (Tree{{"Notiz.txt", "neu"}, {"Ordner", "neu"}, {"Bild", "<dir>"}, {"Bild/y.txt", "neu"}}));
+}
+
+// Another account's run on the same stick: this run waits for it, saying so,
+// and after three hours gives up without touching the stick.
+TEST_F(RunTest, OneRunPerMediumOnTheComputer) {
+    const fs::path e = drive('E');
+    fs::create_directories(e / "3" / "P1");
+    writeBytes((e / "3" / "P1" / "alt.txt").string(), "alt");
+    target(1, "E:\\");
+    source(1, sourceFolder("Quelle"));
+    const std::string key = MediumLock::keyOf(*mediumOf(shellFiles, "E:\\"));
+    shellFiles.othersHold[key] = -1;
+    run();
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Sicherung auf E:\\ nicht ausgeführt: Eine andere Sicherung auf "
+                                                   "diesem Datenträger läuft seit mehr als 3 Stunden. Nichts "
+                                                   "gesichert, die vorige Sicherung bleibt erhalten: 09.12.2026"});
+    EXPECT_EQ(snapshotOf(e / "3"), (Tree{{"P1", "<dir>"}, {"P1/alt.txt", "alt"}}));
+    shellFiles.othersHold[key] = 2;
+    statuses.clear(), window.setText(Ctl::mmo1, "");
+    run();
+    EXPECT_TRUE(logLines().empty());
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Warte auf eine andere Sicherung auf E:\\..."), 1);
+    EXPECT_TRUE(fs::exists(e / "3" / "P1" / "a.txt") && shellFiles.held.empty());
+}
+
+// A stick pulled during the first source's copy: each line says why, and
+// the last that the weekday folder is incomplete and last week's is gone.
+TEST_F(RunTest, APulledTargetIsToldInTrueWords) {
+    const fs::path e = drive('E');
+    fs::create_directories(e / "3" / "P1");
+    target(1, "E:\\");
+    const std::string src = sourceFolder("Quelle");
+    source(1, src), source(2, src + "\\sub");
+    shellFiles.afterShellCopy = [&] { posix::mapDrive('E', (host(dir.path()) / "weg").string()); };
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "Sicherung von C:\\Quelle\\ unvollständig: Ziel E:\\3\\P1\\ nicht mehr erreichbar, 2 von "
+                              "2 Dateien fehlen: 09.12.2026",
+                              "Sicherung von C:\\Quelle\\sub nicht ausgeführt: Ziellaufwerk E:\\ nicht mehr "
+                              "erreichbar: 09.12.2026",
+                              "Ziellaufwerk E:\\ während der Sicherung nicht mehr erreichbar: Der Wochentagsordner "
+                              "E:\\3 ist unvollständig, die vorige Sicherung dieses Wochentags wurde zu Beginn "
+                              "gelöscht: 09.12.2026"}));
 }
 
 TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {

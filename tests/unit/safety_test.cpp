@@ -17,6 +17,7 @@
 
 #include "core/names.h"
 #include "core/run_snapshot.h"
+#include "core/weekday_record.h"
 #include "core/paths.h"
 #include "core/calendar.h"
 #include "run_fixture.h"
@@ -80,6 +81,8 @@ void SafetyTest::runOne(int index, bool keep) {
     // stays; whether last week's datei1 has a second name in an archive.
     std::map<std::string, std::pair<std::string, bool>> linkIn;
     std::set<std::string> archived;
+    std::mt19937 owners(static_cast<unsigned>(index) * 15485863u + 3u);
+    std::set<std::string> foreign;  // weekday folders of another account
     // Targets 1..8 on the drive letters E..L.
     TargetKind kinds[9];
     for (int n = 1; n <= 8; ++n) {
@@ -143,6 +146,13 @@ void SafetyTest::runOne(int index, bool keep) {
                     archived.insert(day.string());
                 }
                 if (foe(3) == 0) writeBytes((day / "P1" / "έργο.txt").string(), "voriges");
+                // Another account's backup of that weekday, by its record.
+                if (std::uniform_int_distribution<int>(0, 9)(owners) == 0) {
+                    writeBytes((day / "Sicherungsangaben.txt").string(),
+                               formatWeekdayRecord({"BUERO\\bernd", "S-1-5-21-9-9-9-1002", "BUERO", n,
+                                                    {2026, 12, 1, 22, 0, 0}, RecordState::Complete}));
+                    foreign.insert(day.lexically_normal().string());
+                }
             }
         }
     }
@@ -307,7 +317,14 @@ void SafetyTest::runOne(int index, bool keep) {
     for (int k = 1; k <= 5 && !ended; ++k)
         if (!twin[k].empty() && fs::exists(host(W + "\\P" + std::to_string(k)) / twin[k])) std::swap(twin[k], twinOf[k]);
     auto blocked = [&](int k) { return linkStays && sameName(link, "P" + std::to_string(k)); };
-    if (!ended && !anySource) {
+    const bool refusedW = !ended && anySource && present(chosen) && foreign.count(host(W).lexically_normal().string());
+    if (refusedW) {
+        reports.push_back("Sicherung auf " + text(chosen) + " nicht ausgeführt: Der Ordner " + W +
+                          " enthält die Sicherung des Kontos BUERO\\bernd auf dem Computer BUERO und wird weder "
+                          "gelöscht noch beschrieben. Damit jedes Konto seine eigene Sicherung hat, bitte für jedes "
+                          "Konto einen eigenen Ordner als Ziellaufwerk eintragen, zum Beispiel " +
+                          withTrailingDelimiter(text(chosen)) + "anna");
+    } else if (!ended && !anySource) {
         // Only a backup that is there is said to stay.
         const bool kept = present(chosen) && before.count(host(W).lexically_normal().lexically_relative(root).string());
         reports.push_back(kept ? "Kein Pfad zum Sichern angewählt: Nichts wurde gesichert, die vorige Sicherung " + W +
@@ -380,7 +397,7 @@ void SafetyTest::runOne(int index, bool keep) {
 
     // Nothing changed outside the weekday folder of the chosen target.
     const Tree after = snapshotOf(root);
-    const std::string relW = ended || !present(chosen) || !anySource
+    const std::string relW = ended || !present(chosen) || !anySource || refusedW
                                  ? std::string("\x01")
                                  : host(W).lexically_normal().lexically_relative(root).string();
     auto inside = [&](const std::string& rel) { return rel == relW || rel.rfind(relW + "/", 0) == 0; };
@@ -393,7 +410,7 @@ void SafetyTest::runOne(int index, bool keep) {
         EXPECT_TRUE(inside(path) || before.count(path)) << "created: " << path;
 
     // Every enabled source that is there is copied completely.
-    if (!ended && present(chosen) && anySource) {
+    if (!ended && present(chosen) && anySource && !refusedW) {
         for (int k = 1; k <= 5; ++k) {
             if (!ticked[k] || sourceKinds[k] != SourceKind::Files || blocked(k) || swappedTargetFor(k) ||
                 swappedSourceFor(k))
