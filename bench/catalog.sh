@@ -19,10 +19,12 @@ zb_bench_work zbcatalog
 echo "== natively"
 /usr/bin/time -f "peak memory %M KB" "$root/build/bench/bench/catalog_bench" "$work/Katalog.db" "$files" 56
 if [ "${ZB_BENCH_WINE:-0}" = 1 ]; then
+    echo "== building catalog_bench.exe (build/bench-win)"
     quietly cmake -S "$root" -B "$root/build/bench-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DZB_TESTS=OFF -DZB_BENCH=ON
     quietly cmake --build "$root/build/bench-win" --target catalog_bench -j"$jobs"
+    mkdir -p "$work/s" "$work/t"
+    zb_bench_wine "$work/s" "$work/t"
     echo "== under Wine"
-    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" WINEPREFIX=$work/prefix HOME=$work
-    /usr/lib/wine/wine64 "$root/build/bench-win/bench/catalog_bench.exe" 'Z:'"${work//\//\\}"'\KatalogWine.db' "$files" 56
+    env -u LC_ALL "$ZB_WINE" "$root/build/bench-win/bench/catalog_bench.exe" 'S:\Katalog.db' "$files" 56
 fi

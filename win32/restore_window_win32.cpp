@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <dbt.h>
 
+#include <algorithm>
 #include <map>
 
 #include "core/message.h"
@@ -113,8 +114,14 @@ void Win32RestoreWindow::open() {
         createControls();
         if (setDpi && before) setDpi(before);
         applyDpi(dpi_);
-        const int w = MulDiv(1040, static_cast<int>(dpi_), 96), h = MulDiv(520, static_cast<int>(dpi_), 96);
-        SetWindowPos(hwnd_, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+        // As large as its lines want at this scale, within the screen it is on, in its middle.
+        MONITORINFO mi{sizeof mi};
+        GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &mi);
+        const RECT& area = mi.rcWork;
+        const int w = std::min<int>(MulDiv(1040, static_cast<int>(dpi_), 96), area.right - area.left);
+        const int h = std::min<int>(MulDiv(520, static_cast<int>(dpi_), 96), area.bottom - area.top);
+        SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - w) / 2,
+                     area.top + (area.bottom - area.top - h) / 2, w, h, SWP_NOZORDER);
         g_open = this;
         // Tab, Alt+letter and Enter as in a dialog: the main loop knows only the main window.
         hook_ = SetWindowsHookExW(WH_GETMESSAGE, messageHook, nullptr, GetCurrentThreadId());
@@ -272,12 +279,15 @@ void Win32RestoreWindow::layout() {
     MoveWindow(list_, m, listTop, width, rc.bottom - listTop - bottomRows - m, TRUE);
     int x = m;
     const int buttonsY = rc.bottom - m - 2 * line - px(8);
+    // The buttons shrink alike when the window is narrower than they want.
+    const int gap = px(6), wanted = px(160 + 160 + 200 + 160 + 100) + 5 * gap;
+    const auto bw = [&](int v) { return wanted <= width ? px(v) : MulDiv(px(v), width - 5 * gap, wanted - 5 * gap); };
     for (HWND b : {toOriginal_, toFolder_, allVersions_, rebuild_}) {
-        const int w = px(b == allVersions_ ? 200 : 160);
+        const int w = bw(b == allVersions_ ? 200 : 160);
         MoveWindow(b, x, buttonsY, w, line + px(2), TRUE);
-        x += w + px(6);
+        x += w + gap;
     }
-    MoveWindow(close_, rc.right - m - px(100), buttonsY, px(100), line + px(2), TRUE);
+    MoveWindow(close_, rc.right - m - bw(100), buttonsY, bw(100), line + px(2), TRUE);
     const int y = rc.bottom - m - line;
     MoveWindow(progress_, m, y + px(3), px(200), line - px(6), TRUE);
     MoveWindow(cancel_, m + px(206), y, px(100), line, TRUE);

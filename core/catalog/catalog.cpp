@@ -159,25 +159,31 @@ void Catalog::runEnded(std::int64_t id, const CatalogRun& run) {
         std::int64_t mtime;
         bool seen = false;
     };
+    // By source and path as last spelled: an unchanged file is found without
+    // working out its key; another spelling of it is found by its key below.
+    const auto spelled = [](int source, const std::string& path) {
+        return static_cast<char>('0' + source) + path;
+    };
     std::unordered_map<std::string, Open> open;
     open.reserve(run.files.size() + 16);
     {
         Stmt q(*db_,
-               "SELECT v.id, v.path, v.size, v.mtime, p.k, p.key FROM versions v JOIN paths p ON p.id = v.path "
+               "SELECT v.id, v.path, v.size, v.mtime, p.k, p.path FROM versions v JOIN paths p ON p.id = v.path "
                "WHERE v.last IS NULL");
         while (q.step())
-            open.emplace(std::to_string(q.i64(4)) + '|' + q.text(5),
+            open.emplace(spelled(static_cast<int>(q.i64(4)), q.text(5)),
                          Open{q.i64(0), q.i64(1), static_cast<std::uint64_t>(q.i64(2)), q.i64(3)});
     }
+    std::unordered_map<std::int64_t, Open*> byPath;
+    for (auto& [spelling, o] : open) byPath.emplace(o.path, &o);
     const std::int64_t previous = openRun(*db_);
     Stmt findPath(*db_, "SELECT id FROM paths WHERE k = ?1 AND key = ?2");
+    Stmt respell(*db_, "UPDATE paths SET path = ?2 WHERE id = ?1");
     Stmt addPath(*db_, "INSERT INTO paths(k, path, key) VALUES(?1, ?2, ?3)");
     Stmt addVersion(*db_, "INSERT INTO versions(path, size, mtime, first) VALUES(?1, ?2, ?3, ?4)");
     Stmt close(*db_, "UPDATE versions SET last = ?2 WHERE id = ?1");
     for (const CatalogFile& f : run.files) {
-        const std::string key = pathKey(f.path);
-        const std::string k = std::to_string(f.source) + '|' + key;
-        auto it = open.find(k);
+        auto it = open.find(spelled(f.source, f.path));
         std::int64_t pathId = 0;
         if (it != open.end()) {
             if (!it->second.seen && it->second.size == f.size && it->second.mtime == f.lastWrite) {
@@ -186,12 +192,21 @@ void Catalog::runEnded(std::int64_t id, const CatalogRun& run) {
             }
             pathId = it->second.path;
         } else {
+            const std::string key = pathKey(f.path);
             findPath.bind(1, f.source).bind(2, key);
             if (findPath.step()) pathId = findPath.i64(0);
             findPath.reset();
             if (pathId == 0) {
                 addPath.bind(1, f.source).bind(2, f.path).bind(3, key).run();
                 pathId = db_->lastId();
+            } else {
+                // The same file under another spelling: spelled so from now on.
+                respell.bind(1, pathId).bind(2, f.path).run();
+                if (const auto o = byPath.find(pathId); o != byPath.end() && !o->second->seen &&
+                                                        o->second->size == f.size && o->second->mtime == f.lastWrite) {
+                    o->second->seen = true;
+                    continue;
+                }
             }
         }
         addVersion.bind(1, pathId).bind(2, static_cast<std::int64_t>(f.size)).bind(3, f.lastWrite).bind(4, id).run();

@@ -115,6 +115,11 @@ TEST(RestoreE2E, ADeletedFileIsFoundOnBothDrivesAndComesBackBesideWhatIsThere) {
     std::ofstream(old + "\\Sicherungsangaben.txt", std::ios::binary) << formatWeekdayRecord(
         {"PC\\anna", "S-1-5-21-1", "PC", 2, begun, RecordState::Complete, begun, 1, 0});
 
+    // ZB_RESTORE_DPI=192: the same at 200 % (for a look at the screenshot; the prefix is a throwaway).
+    if (const char* dpi = std::getenv("ZB_RESTORE_DPI")) {
+        const DWORD value = static_cast<DWORD>(std::atoi(dpi));
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &value, sizeof value);
+    }
     Sandbox sb;
     const std::string source = sb.makeFolder("Quelle");
     fs::create_directories(source + "\\Angebote");

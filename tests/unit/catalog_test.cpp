@@ -131,6 +131,25 @@ TEST_F(CatalogTest, AnIncompleteRunAndAFileItNamedMissingAreNotWhole) {
     EXPECT_EQ(c->backups().size(), 1u);
 }
 
+TEST_F(CatalogTest, AnotherSpellingOfAnUnchangedFileCostsNothing) {
+    auto c = open();
+    CatalogRun r;
+    r.medium = "m";
+    r.weekday = 1;
+    r.result = RunResult::Complete;
+    r.files = {{1, "Ordner\\x.txt", 5, 100}};
+    c->runEnded(0, r);
+    r.weekday = 2;
+    r.files[0].path = "ORDNER\\X.txt";
+    c->runEnded(0, r);
+    c->runEnded(0, r);
+    EXPECT_EQ(rows("versions"), 1);
+    const auto v = c->search("x.txt");
+    ASSERT_EQ(v.size(), 1u);
+    EXPECT_EQ(v[0].path, "ORDNER\\X.txt");
+    EXPECT_EQ(v[0].places.size(), 2u);
+}
+
 TEST_F(CatalogTest, ARunCutOffWhileRecordingLeavesTheCatalogAsBefore) {
     CatalogRun r;
     r.medium = "m";
