@@ -202,6 +202,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     tally_ = RunTally{};
     lowSpaceTip_.clear();
     runStart_ = start;
+    openRunInLog();
     runRecorded_ = false;
     targetSwapped_ = false;
     currentSource_ = 0;
