@@ -187,7 +187,7 @@ TEST_F(ScheduleTest, TheLogPaneGivesEachRunItsOwnHeader) {
     clock.set({2026, 12, 14, 13, 0, 0, 0});
     form.PowerBroadcast(0x12);
     const std::string pane = window.text(Ctl::mmo1);
-    EXPECT_EQ(pane.substr(0, pane.find(" um 13:00 Uhr")),
+    EXPECT_EQ(pane.substr(0, pane.find(" um 12:34 Uhr")),
               "Meldungen der Sicherung vom 07.12.2026 12:37:\r\nSicherungslaufwerke nicht gefunden: 07.12.2026\r\n"
               "Meldungen der Sicherung vom 07.12.2026 12:39:\r\nSicherungslaufwerke nicht gefunden: 07.12.2026\r\n"
               "Weitere Meldungen vom 14.12.2026 13:00:\r\nGeplante Sicherung am Montag, 14.12.2026");
