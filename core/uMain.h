@@ -198,6 +198,10 @@ private:
     // Switches the machine off after a run; reports a refusal.
     bool shutDown();
     MsgResult box(MsgKind kind, const std::string& text, MsgButtons buttons = MsgButtons::Ok);
+    // The log pane's header before a line, when the line opens a section.
+    void headLog();
+    // A run begins: its first line opens its own header.
+    void openRunInLog();
     // An entry in the error log that the event log also gets, as `id`.
     void logReport(const std::string& message, const LocalDateTime& when, EventType type, std::uint32_t id);
     // The outcome of a run that began at `start`, into section Status, the
@@ -346,6 +350,8 @@ private:
     // Whether the run's reports are kept for the next start.
     bool keeping_ = false;
     std::vector<Finding> findings_;
+    // Whose lines the log pane shows last.
+    enum class LogSection { None, Run, Other } logSection_ = LogSection::None;
     // The whole state of the schedule: only decide() changes it.
     Schedule schedule_;
     bool wakeSet_ = false;

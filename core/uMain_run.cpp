@@ -218,6 +218,7 @@ void TfrmBackup::miExecNowClick(Ctl Sender) {
     filesSaved_ = 0;
     lowSpaceTip_.clear();
     runStart_ = start;
+    openRunInLog();
     runRecorded_ = false;
     targetSwapped_ = targetGone_ = oldDeleted_ = false;
     currentSource_ = 0;

@@ -25,7 +25,9 @@ bool TfrmBackup::shutDown() {
 
 void TfrmBackup::returnToWaiting() {
     BackupRunning = false;
-    if (schedule_.running != RunKind::None) reportMissed(decide({ScheduleEventKind::RunEnded}).found, clock_.now());
+    StartsFound missed;
+    if (schedule_.running != RunKind::None) missed = decide({ScheduleEventKind::RunEnded}).found;
+    reportMissed(missed, clock_.now());
     // Nothing to wait in: the program ends with its window.
     if (windowGone_) return;
     renewWakeTimer();
@@ -126,6 +128,7 @@ void TfrmBackup::TimerTimer(Ctl) {
 }
 
 void TfrmBackup::runScheduled(RunKind kind) {
+    ScheduleDecision end;
     // Whatever fails today, tomorrow's run must not find the program still
     // marked as running.
     try {
@@ -134,17 +137,19 @@ void TfrmBackup::runScheduled(RunKind kind) {
         // A run that found no target has nothing to eject.
         if (window_.checked(Ctl::cbUnmountUSB) && CurrentTargetNo != 0 && !USBUnmount(CurrentTarget))
             report(fill(txt::ErrNotEjected, {CurrentTarget}));
-        const ScheduleDecision end = decide({ScheduleEventKind::RunEnded});
-        reportMissed(end.found, clock_.now());
+        end = decide({ScheduleEventKind::RunEnded});
         if (kind == RunKind::MadeUp && window_.checked(Ctl::cbSD))
             logReport(txt::ErrCatchUpNoShutdown, clock_.now(), EventType::Information, kEventCatchUp);
         window_.setText(Ctl::pnTitle, end.shutdown ? txt::StatusDoneShutdown : txt::StatusDone);
+        if (end.shutdown) reportMissed(end.found, clock_.now());
         if (end.shutdown && shutDown()) return;
     } catch (...) {
         returnToWaiting();
         throw;
     }
     returnToWaiting();
+    // Starts missed meanwhile belong to no run.
+    if (!end.shutdown) reportMissed(end.found, clock_.now());
 }
 
 void TfrmBackup::scheduleRunStarted(Ctl Sender) {

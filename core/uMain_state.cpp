@@ -65,10 +65,27 @@ void TfrmBackup::logReport(const std::string& message, const LocalDateTime& when
     // The event log first: a settings file that cannot be written must not
     // keep the report from an administrator.
     eventLog_.report(type, id, eventText(message));
+    headLog();
     window_.appendLine(Ctl::mmo1, message + ": " + date);
     settings().writeString(ini::Errors, date, line);
     if (keeping_) keepReport(line + ": " + date);
 }
+
+void TfrmBackup::headLog() {
+    // Each run's lines under its own header; lines after a run that belong
+    // to none (missed starts, findings) under one of their own. A run cut
+    // off is told under the heading of its kept reports.
+    const bool ofRun = BackupRunning || keeping_;
+    if (ofRun && logSection_ != LogSection::Run) {
+        window_.appendLine(Ctl::mmo1, fill(txt::LogRun, {whenText(runStart_)}));
+        logSection_ = LogSection::Run;
+    } else if (!ofRun && logSection_ == LogSection::Run) {
+        window_.appendLine(Ctl::mmo1, fill(txt::LogOther, {whenText(clock_.now())}));
+        logSection_ = LogSection::Other;
+    }
+}
+
+void TfrmBackup::openRunInLog() { logSection_ = LogSection::None; }
 
 std::string TfrmBackup::sinceText(const std::optional<LocalDateTime>& start) {
     return start ? fill(txt::SinceWhen, {whenText(*start)}) : std::string(txt::UnknownBegin);
@@ -97,6 +114,7 @@ void TfrmBackup::showKeptReports(SettingsFile& ini, const std::optional<LocalDat
     // A run cut off reports that next, under the same heading.
     if (count == 0 && !cutOff) return;
     window_.appendLine(Ctl::mmo1, fill(txt::LogLastRun, {sinceText(start)}));
+    logSection_ = LogSection::Run;
     for (int n = 1; n <= std::min(count, ini::kKeptReports); ++n)
         window_.appendLine(Ctl::mmo1, ini.readString(ini::Reports, std::to_string(n), ""));
     if (count > ini::kKeptReports) window_.appendLine(Ctl::mmo1, fill(txt::LogMoreReports, {count - ini::kKeptReports}));

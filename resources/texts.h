@@ -317,6 +317,10 @@ inline constexpr const char* PathNo = "Pfad %1";
 // The log pane at start-up, over the kept reports of the last run while it
 // is not complete. %1: its start, SinceWhen or UnknownBegin.
 inline constexpr const char* LogLastRun = "Meldungen der letzten Sicherung %1:";
+// The log pane's header over the lines of a run (%1: its start, short date
+// and time), and over lines after it that belong to no run (%1: now).
+inline constexpr const char* LogRun = "Meldungen der Sicherung vom %1:";
+inline constexpr const char* LogOther = "Weitere Meldungen vom %1:";
 // %1: the reports of that run not kept, beyond the first ones.
 inline constexpr const char* LogMoreReports = "… und %1 weitere Meldungen";
 // Scheduled starts and the schedule itself, beyond the single run: more

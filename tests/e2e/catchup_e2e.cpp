@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <thread>
 
 #include "driver.h"
 #include "resources/texts.h"
@@ -57,6 +59,53 @@ TEST(CatchUpE2E, AStartMissedBeforeStartUpIsMadeUpAMinuteLaterWithoutAShutdown) 
     // A shutdown would have ended every program of this prefix by now.
     EXPECT_FALSE(app.waitExit(3s));
     EXPECT_TRUE(app.controlEnabled(Ctl::btnActive));
+}
+
+
+// A start whose minute passes while a made-up run goes on runs right after
+// it; the log pane gives each run a header of its own. A source gone after
+// the activation gives each run a line to report.
+TEST(CatchUpE2E, AStartDuringAMadeUpRunFollowsItAndEachRunHasItsHeader) {
+    if (!std::getenv("ZB_TARGET_DRIVES")) GTEST_SKIP() << "no test drives M: and N:";
+    Sandbox sb;
+    std::string ini = "[Backup]\r\nMon=1\r\nDie=1\r\nMit=1\r\nDon=1\r\nFre=1\r\nSam=1\r\nSon=1\r\nTAR1=N:\\\r\n";
+    std::string gone;
+    for (int k = 1; k <= 5; ++k) {
+        // Many small files: the made-up run has to last past the next minute.
+        const std::string source = gone = sb.makeFolder("Quelle" + std::to_string(k));
+        for (int i = 0; k < 5 && i < 3000; ++i) std::ofstream(source + "\\f" + std::to_string(i)) << i;
+        ini += "P" + std::to_string(k) + "A=1\r\nP" + std::to_string(k) + "P=" + source + "\r\n";
+    }
+    SYSTEMTIME now = minutesAgo(0);
+    if (now.wSecond >= 40) std::this_thread::sleep_for(std::chrono::seconds(61 - now.wSecond));
+    // Yesterday's start was missed; today's comes with the second tick.
+    const SYSTEMTIME start = minutesAgo(-2), alive = minutesAgo(26 * 60);
+    char zei[16];
+    std::snprintf(zei, sizeof zei, "%02d:%02d:00", start.wHour, start.wMinute);
+    sb.writeIni(ini + "ZEI=" + zei + "\r\nNachholen=1\r\nNachholenNach=1\r\n[Status]\r\nAktiv=" + stamp(alive) + "\r\n");
+    const ULONGLONG launched = GetTickCount64();
+    App app(sb.appData());
+    app.main();
+    ASSERT_TRUE(app.waitMainVisible(false));
+    fs::remove_all(gone);
+    ASSERT_TRUE(app.waitMainVisible(true, 90s)) << "no made-up run";
+    ASSERT_TRUE(app.waitMainVisible(false, 600s));
+    // The timer's second tick, in the start minute, came during the run.
+    const bool spanned = GetTickCount64() - launched > 122000;
+    // The start follows at once, or with its own tick when the made-up run was short.
+    ASSERT_TRUE(app.waitMainVisible(true, 90s)) << "the start of " << zei << " did not run";
+    ASSERT_TRUE(app.waitMainVisible(false, 600s));
+    const std::string log = app.text(Ctl::mmo1);
+    std::size_t headers = 0;
+    for (std::size_t at = log.find("Meldungen der Sicherung vom "); at != std::string::npos;
+         at = log.find("Meldungen der Sicherung vom ", at + 1))
+        ++headers;
+    EXPECT_EQ(headers, 2u) << log;
+    app.command(Ctl::miShow);
+    ASSERT_TRUE(app.waitMainVisible(true));
+    app.paintNow();
+    app.screenshot(app.main(), "log-pane-two-runs");
+    if (!spanned) std::printf("The made-up run ended before the start minute: its start ran with its own tick.\n");
 }
 
 }  // namespace

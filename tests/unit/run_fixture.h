@@ -55,7 +55,8 @@ protected:
         std::vector<std::string> lines;
         const std::string all = window.text(Ctl::mmo1);
         for (std::size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2)
-            lines.push_back(all.substr(start, end - start));
+            if (all.compare(start, 28, "Meldungen der Sicherung vom ") && all.compare(start, 22, "Weitere Meldungen vom "))
+                lines.push_back(all.substr(start, end - start));  // the lines, without the headers
         return lines;
     }
     std::string stored() { return profile->getString(iniPath(), "Backup", "redundanz", "<none>"); }

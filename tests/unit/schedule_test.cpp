@@ -174,6 +174,25 @@ TEST_F(ScheduleTest, AfterARunWithoutTargetTheWindowGoesBackToTheTrayWithoutEjec
     EXPECT_TRUE(power.calls.empty());
 }
 
+// Each run's lines under a header of its own; a missed start after them under another.
+TEST_F(ScheduleTest, TheLogPaneGivesEachRunItsOwnHeader) {
+    tick(Ctl::cbMo);
+    startAt(12, 34);
+    target(1, "");
+    clock.set({2026, 12, 7, 12, 37, 0, 0});
+    form.Click(Ctl::miExecNow);
+    clock.set({2026, 12, 7, 12, 39, 0, 0});
+    form.Click(Ctl::miExecNow);
+    form.PowerBroadcast(4);
+    clock.set({2026, 12, 14, 13, 0, 0, 0});
+    form.PowerBroadcast(0x12);
+    const std::string pane = window.text(Ctl::mmo1);
+    EXPECT_EQ(pane.substr(0, pane.find(" um 12:34 Uhr")),
+              "Meldungen der Sicherung vom 07.12.2026 12:37:\r\nSicherungslaufwerke nicht gefunden: 07.12.2026\r\n"
+              "Meldungen der Sicherung vom 07.12.2026 12:39:\r\nSicherungslaufwerke nicht gefunden: 07.12.2026\r\n"
+              "Weitere Meldungen vom 14.12.2026 13:00:\r\nGeplante Sicherung am Montag, 14.12.2026");
+}
+
 TEST_F(ScheduleTest, EjectFailsIsReportedAndTheShutdownStillComes) {
     tick(Ctl::cbMo);
     startAt(12, 34);
