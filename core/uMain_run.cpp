@@ -350,7 +350,12 @@ void TfrmBackup::runSteps() {
         logReport(fill(txt::ErrNotDeleted, {weekday}), clock_.now(), EventType::Information, kEventFirstOnWeekday);
     }
 
-    if (present && usable && door_->makeWeekdayFolder()) beginRecord(today);
+    if (present && usable) {
+        Account me;
+        if (shellFiles_.currentAccount(me) == 0 && !me.sid.empty() && isFolderPerAccount(CurrentTarget, me.name))
+            door_->keepPrivateTo(me.sid);
+        if (door_->makeWeekdayFolder()) beginRecord(today);
+    }
 
     window_.setText(Ctl::pnTitle, txt::StatusSaving);
     for (int k = 1; k <= 5; ++k) {

@@ -223,6 +223,11 @@ public:
     // Creates one folder with the attributes of the folder `like`; 0 or the
     // system's error code.
     [[nodiscard]] virtual std::uint32_t createFolder(const std::string& like, const std::string& path) = 0;
+    // A folder that only the account of `sid`, the Administrators and SYSTEM
+    // may open, given those rights by the call that makes it, so nobody gets
+    // in between; what it holds later inherits them. On a file system that
+    // keeps no rights (FAT) an ordinary folder. 0 or the system's error code.
+    [[nodiscard]] virtual std::uint32_t createPrivateFolder(const std::string& path, const std::string& sid) = 0;
     // The system's text for an error code, on one line; empty when it has none.
     virtual std::string errorText(std::uint32_t error) = 0;
     // The identity of an existing file or folder; 0 or the system's error code.

@@ -322,6 +322,14 @@ std::uint32_t PosixShellFiles::createFolder(const std::string&, const std::strin
     return 0;
 }
 
+std::uint32_t PosixShellFiles::createPrivateFolder(const std::string& path, const std::string& sid) {
+    if (const std::uint32_t e = createFolder({}, path)) return e;
+    std::error_code ec;
+    fs::permissions(*posix::hostPath(path), fs::perms::owner_all, ec);
+    privateFolders[path] = sid;
+    return ec ? systemError(ec) : 0;
+}
+
 std::uint32_t PosixShellFiles::fileIdentity(const std::string& path, FileId& id) {
     called("identity", path);
     const auto host = posix::hostPath(path);

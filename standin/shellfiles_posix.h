@@ -23,6 +23,9 @@ public:
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
                            const CopyProgress& progress) override;
     std::uint32_t createFolder(const std::string& like, const std::string& path) override;
+    // The owner alone may open it (mode 0700); the SID is kept for the test.
+    std::uint32_t createPrivateFolder(const std::string& path, const std::string& sid) override;
+    std::map<std::string, std::string> privateFolders;  // path -> SID
     std::string errorText(std::uint32_t error) override;
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override;
     std::string fullPath(const std::string& path) override { return path; }

@@ -54,6 +54,9 @@ public:
         return real_.writeFile(path, bytes);
     }
     std::uint32_t currentAccount(Account& account) override { return real_.currentAccount(account); }
+    std::uint32_t createPrivateFolder(const std::string& path, const std::string& sid) override {
+        return real_.createPrivateFolder(path, sid);
+    }
     std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
         return real_.lockMedium(key, lock);
     }

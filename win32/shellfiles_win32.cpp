@@ -268,6 +268,25 @@ public:
     }
 
 
+    std::uint32_t createPrivateFolder(const std::string& path, const std::string& sid) override {
+        const auto target = longPath(path);
+        if (!target) return kNameNotPossible;
+        // The SID goes into a rights text: only what a SID is made of.
+        if (sid.size() < 4 || sid.compare(0, 2, "S-") != 0 ||
+            sid.find_first_not_of("0123456789-", 2) != std::string::npos)
+            return ERROR_INVALID_SID;
+        // Protected, so the drive's own rights (often every user's) do not
+        // flow in; inherited by all the backup will hold.
+        const std::wstring sddl = L"D:P(A;OICI;FA;;;" + toWide(sid) + L")(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr))
+            return GetLastError();
+        SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+        const DWORD e = CreateDirectoryW(target->c_str(), &sa) ? 0 : GetLastError();
+        LocalFree(sd);
+        return e;
+    }
+
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override {
         // Backup semantics open folders too; no access is needed for the ids.
         const auto exact = longPath(path);

@@ -94,6 +94,11 @@ std::uint32_t TargetDoor::createFolder(const std::string& like, const std::strin
     return files_.createFolder(like, path);
 }
 
+std::uint32_t TargetDoor::createPrivateFolder(const std::string& path, const std::string& sid) {
+    if (const std::uint32_t refused = admit(path)) return refused;
+    return files_.createPrivateFolder(path, sid);
+}
+
 std::uint32_t TargetDoor::deleteFile(const std::string& path) {
     if (const std::uint32_t refused = admit(path)) return refused;
     return files_.deleteFile(path);
@@ -115,8 +120,9 @@ std::uint32_t TargetDoor::writeFile(const std::string& path, const std::string& 
     return files_.writeFile(path, bytes);
 }
 
-bool TargetDoor::makeFolder(const std::string& parent, const std::string& child) {
-    const std::uint32_t e = createFolder({}, join(parent, child));
+bool TargetDoor::makeFolder(const std::string& parent, const std::string& child, const std::string& privateTo) {
+    const std::string path = join(parent, child);
+    const std::uint32_t e = privateTo.empty() ? createFolder({}, path) : createPrivateFolder(path, privateTo);
     if (e == 0) return true;
     if (e != ERROR_ALREADY_EXISTS_ && e != ERROR_FILE_EXISTS_) return false;
     // A folder (or a link, which the copy refuses by itself) already there
@@ -129,7 +135,7 @@ bool TargetDoor::makeFolder(const std::string& parent, const std::string& child)
     return false;
 }
 
-bool TargetDoor::makeWeekdayFolder() { return makeFolder(parentOf(folder_), namesOf(folder_).back()); }
+bool TargetDoor::makeWeekdayFolder() { return makeFolder(parentOf(folder_), namesOf(folder_).back(), privateTo_); }
 
 bool TargetDoor::makeSourceFolder(const std::string& name) { return makeWeekdayFolder() && makeFolder(folder_, name); }
 

@@ -23,6 +23,9 @@ public:
     [[nodiscard]] bool makeSourceFolder(const std::string& name);
     // The weekday folder itself, made when missing.
     [[nodiscard]] bool makeWeekdayFolder();
+    // The weekday folder, when the door makes it, opens only to this account
+    // (by SID), the Administrators and SYSTEM.
+    void keepPrivateTo(std::string sid) { privateTo_ = std::move(sid); }
     // The weekday folder and a name in it, in the full form every call takes.
     const std::string& weekdayFolder() const { return folder_; }
     std::string inWeekdayFolder(const std::string& name) const;
@@ -43,6 +46,7 @@ public:
     std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
                            const CopyProgress& progress) override;
     std::uint32_t createFolder(const std::string& like, const std::string& path) override;
+    std::uint32_t createPrivateFolder(const std::string& path, const std::string& sid) override;
     std::string errorText(std::uint32_t error) override { return files_.errorText(error); }
     std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return files_.fileIdentity(path, id); }
     std::string fullPath(const std::string& path) override { return files_.fullPath(path); }
@@ -74,13 +78,14 @@ private:
     std::uint32_t admit(const std::string& path);
     bool inside(const std::string& path);
     // A folder `child` in `parent`, made when missing.
-    bool makeFolder(const std::string& parent, const std::string& child);
+    bool makeFolder(const std::string& parent, const std::string& child, const std::string& privateTo = {});
 
     IShellFiles& files_;
     std::string root_;    // the target's folder as compared: "E:\" or "F:\Sicherung\"
     std::string folder_;  // the weekday folder, full form
     MediumId medium_;
     bool swapped_ = false;
+    std::string privateTo_;
 };
 
 }  // namespace zb

@@ -22,4 +22,10 @@ RecordState recordStateOf(Outcome outcome);
 // The account's short name: "anna" of "PC01\anna".
 std::string shortAccountName(const std::string& account);
 
+// Whether `target` is a folder of this account's own on a shared drive: one
+// of its folders is named as the account ("E:\Sicherung\anna", as a preset
+// with %USERNAME% gives each account). Its weekday folders are then made
+// for that account alone.
+bool isFolderPerAccount(const std::string& target, const std::string& account);
+
 }  // namespace zb

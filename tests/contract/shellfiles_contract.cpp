@@ -305,6 +305,14 @@ TEST_F(ShellFilesContract, ARecordIsWrittenWholeAndAnEntryRenamedOntoAFreeName) 
     EXPECT_EQ(shell->currentAccount(me), 0u);
     EXPECT_EQ(me.sid.rfind("S-1-", 0), 0u) << me.sid;
     EXPECT_FALSE(me.name.empty() || me.computer.empty());
+    // A folder for this account alone; one already there is not taken over.
+    EXPECT_EQ(shell->createPrivateFolder(d + "3", me.sid), 0u);
+    EXPECT_TRUE(fs::is_directory(test::host(dst + "3")));
+    EXPECT_EQ(shell->createPrivateFolder(d + "3", me.sid), ERROR_ALREADY_EXISTS_);
+#ifdef _WIN32
+    // The SID goes into a rights text; nothing else may.
+    EXPECT_EQ(shell->createPrivateFolder(d + "4", "S-1-1-0)(A;OICI;FA;;;WD"), static_cast<std::uint32_t>(ERROR_INVALID_SID));
+#endif
 }
 
 #ifdef _WIN32

@@ -515,6 +515,7 @@ TEST_F(RunTest, AWeekdayFolderKnowsWhoseBackupItHolds) {
     run();
     ASSERT_TRUE(during && fs::exists(record));
     EXPECT_EQ(during->state, RecordState::Running);
+    EXPECT_TRUE(shellFiles.privateFolders.empty());  // a drive of its own: its rights as they are
     const auto r = parseWeekdayRecord(readBytes(record.string()));
     ASSERT_TRUE(r);
     EXPECT_EQ(std::tie(r->account, r->sid, r->computer, r->targetNo, r->state, r->files, r->missing),
@@ -542,6 +543,19 @@ TEST_F(RunTest, AWeekdayFolderKnowsWhoseBackupItHolds) {
     fs::remove(record);
     run();
     EXPECT_EQ(parseWeekdayRecord(readBytes(record.string()))->computer, "LAPTOP");
+}
+
+// In a folder named as the account on a shared drive, the weekday folder
+// opens to that account alone (and to the Administrators and SYSTEM).
+TEST_F(RunTest, AFolderPerAccountKeepsItsWeekdayFoldersPrivate) {
+    fs::create_directories(drive('E') / "Sicherung" / "Anna");
+    target(1, "E:\\Sicherung\\Anna");
+    source(1, sourceFolder("Quelle"));
+    run();
+    const std::map<std::string, std::string> made{{"E:\\Sicherung\\Anna\\3", shellFiles.account.sid}};
+    EXPECT_EQ(shellFiles.privateFolders, made);
+    EXPECT_EQ(fs::status(drive('E') / "Sicherung" / "Anna" / "3").permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(logLines(), std::vector<std::string>{"Sicherung vom 3 nicht gelöscht: 09.12.2026"});
 }
 
 // Last week's copy under another spelling or of another kind goes only once

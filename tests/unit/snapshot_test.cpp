@@ -2,6 +2,7 @@
 // media it found, names as the target compares them, and kept copies that
 // are replaced, never written through.
 #include "core/names.h"
+#include "core/run/weekday_folder.h"
 #include "core/run_snapshot.h"
 #include "core/weekday_record.h"
 #include "run_fixture.h"
@@ -154,6 +155,11 @@ TEST(WeekdayRecords, TellWhoseFolderItIs) {
     EXPECT_EQ(ownerOf(r, "S-1-5-21-1-2-3-1002", "PC01"), FolderOwner::OtherAccount);
     EXPECT_EQ(ownerOf(r, "S-1-5-21-1-2-3-1001", "PC02"), FolderOwner::OtherComputer);
     EXPECT_EQ(ownerOf(std::nullopt, "S-1-5-21-1-2-3-1002", "PC02"), FolderOwner::Unrecorded);
+
+    for (const char* mine : {"E:\\Sicherung\\ANNA", "E:\\anna\\Sicherung\\", "\\\\server\\anna"})
+        EXPECT_TRUE(isFolderPerAccount(mine, "PC01\\anna")) << mine;
+    for (const char* shared : {"E:\\", "E:\\Sicherung", "E:\\annabell", "anna"})
+        EXPECT_FALSE(isFolderPerAccount(shared, "PC01\\anna")) << shared;
 }
 
 }  // namespace
