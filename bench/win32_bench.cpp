@@ -95,6 +95,9 @@ public:
         return real_->writeFile(path, bytes);
     }
     std::uint32_t currentAccount(Account& account) override { return real_->currentAccount(account); }
+    std::uint32_t recycleBinBytes(const std::string& path, std::uint64_t& bytes) override {
+        return real_->recycleBinBytes(path, bytes);
+    }
     std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
         return real_->lockMedium(key, lock);
     }
