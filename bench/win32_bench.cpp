@@ -98,6 +98,9 @@ public:
     std::uint32_t createPrivateFolder(const std::string& path, const std::string& sid) override {
         return real_->createPrivateFolder(path, sid);
     }
+    std::uint32_t recycleBinBytes(const std::string& path, std::uint64_t& bytes) override {
+        return real_->recycleBinBytes(path, bytes);
+    }
     std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
         return real_->lockMedium(key, lock);
     }

@@ -340,6 +340,7 @@ private:
     std::uint64_t runWrites_ = 0;
     // What the estimate expected the deletion to free, and the room free before it.
     std::uint64_t runFrees_ = 0, runFreeBefore_ = 0;
+    std::optional<std::uint64_t> runBinBefore_;  // what the drive's Recycle Bin held then
     std::string lowSpaceTip_;
     bool lastRunComplete_ = true;
     std::int32_t missed_ = 0, daysWithout_ = 0;

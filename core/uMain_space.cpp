@@ -47,6 +47,8 @@ bool TfrmBackup::roomForBackup(const std::string& W, bool keep) {
     runWrites_ = count.need.needed;
     runFrees_ = count.need.freed;
     runFreeBefore_ = volume->freeBytes;
+    std::uint64_t bin = 0;
+    runBinBefore_ = shellFiles_.recycleBinBytes(target, bin) == 0 ? std::optional(bin) : std::nullopt;
     const RoomVerdict verdict = judgeRoom(volume, count.need);
     if (verdict.fits) return true;
 
@@ -72,9 +74,11 @@ bool TfrmBackup::roomAfterDeletion(const std::string& W) {
     if (!now || runWrites_ == 0) return true;
     const RoomVerdict verdict = judgeRoom(now, SpaceNeed{runWrites_, 0, 0, 0});
     if (verdict.fits) return true;
-    // Less freed than the folder held: the deletion went to the drive's Recycle Bin.
-    const std::uint64_t freed = now->freeBytes > runFreeBefore_ ? now->freeBytes - runFreeBefore_ : 0;
-    const char* text = freed < runFrees_ / 2 ? txt::ErrNoRoomInBin : txt::ErrNoRoomAfterDeletion;
+    // The drive's Recycle Bin grew: the folder went there and can come back.
+    std::uint64_t bin = 0;
+    const bool inBin = runBinBefore_ && shellFiles_.recycleBinBytes(withTrailingDelimiter(CurrentTarget), bin) == 0 &&
+                       bin > *runBinBefore_;
+    const char* text = inBin ? txt::ErrNoRoomInBin : txt::ErrNoRoomAfterDeletion;
     loseEverySource();
     reportShort(fill(text, {CurrentTarget, sizeText(verdict.needed, true), sizeText(verdict.available, false), W}));
     settings().writeInteger(ini::Rotation, CurrentTargetNo);

@@ -263,6 +263,10 @@ public:
     // Gives a file or folder a new name in the same folder; fails when the
     // new name is taken. 0 or the system's error code.
     [[nodiscard]] virtual std::uint32_t moveEntry(const std::string& from, const std::string& to) = 0;
+    // What the Recycle Bin of the drive that holds `path` holds, in bytes
+    // (SHQueryRecycleBinW); 0 or the system's error code, also for a drive
+    // that has none.
+    [[nodiscard]] virtual std::uint32_t recycleBinBytes(const std::string& path, std::uint64_t& bytes) = 0;
     // One run per medium on the computer, whatever account it runs for: a
     // lock named by `key`, taken without waiting. 0 with `lock` set when this
     // process holds it now (also when its last holder ended without giving

@@ -194,6 +194,9 @@ int PosixShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
             const auto host = posix::hostPath(e);
             std::error_code ec;
             if (!host || !fs::exists(fs::symlink_status(*host, ec))) return kFileNotFound;
+            if (recycleBin && (op.fFlags & FOF_ALLOWUNDO_))
+                for (const auto& f : fs::recursive_directory_iterator(*host, ec))
+                    if (f.is_regular_file(ec)) *recycleBin += f.file_size(ec);
             if (!deleteTree(fs::path(*host), undeletable)) result = kAccessDenied;
         }
         return result;

@@ -38,6 +38,13 @@ public:
     std::uint32_t writeFile(const std::string& path, const std::string& bytes) override;
     std::uint32_t moveEntry(const std::string& from, const std::string& to) override;
     std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override;
+    std::uint32_t recycleBinBytes(const std::string&, std::uint64_t& bytes) override {
+        if (!recycleBin) return 50;  // ERROR_NOT_SUPPORTED
+        bytes = *recycleBin;
+        return 0;
+    }
+    // A Recycle Bin on every drive: what a deletion with undo put into it.
+    std::optional<std::uint64_t> recycleBin;
     void unlockMedium(std::uintptr_t lock) override;
     // Locks of media that other accounts' runs hold: taken tries until each
     // is given back (-1: never). And the keys this process holds now.

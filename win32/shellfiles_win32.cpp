@@ -406,6 +406,17 @@ public:
         return MoveFileExW(source->c_str(), target->c_str(), 0) ? 0 : GetLastError();
     }
 
+    std::uint32_t recycleBinBytes(const std::string& path, std::uint64_t& bytes) override {
+        std::wstring root;
+        if (const DWORD e = volumeRootOf(path, root)) return e;
+        SHQUERYRBINFO info{};
+        info.cbSize = sizeof info;
+        const HRESULT hr = SHQueryRecycleBinW(root.c_str(), &info);
+        if (FAILED(hr)) return static_cast<std::uint32_t>(hr);
+        bytes = static_cast<std::uint64_t>(info.i64Size);
+        return 0;
+    }
+
     std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
         // Every account of the computer must be able to wait for it, and
         // none to change who may: synchronize and release for all who log

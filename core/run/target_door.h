@@ -64,6 +64,9 @@ public:
     }
     std::uint32_t writeFile(const std::string& path, const std::string& bytes) override;
     std::uint32_t currentAccount(Account& account) override { return files_.currentAccount(account); }
+    std::uint32_t recycleBinBytes(const std::string& path, std::uint64_t& bytes) override {
+        return files_.recycleBinBytes(path, bytes);
+    }
     std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
         return files_.lockMedium(key, lock);
     }

@@ -957,6 +957,7 @@ TEST_F(RunTest, ABackupThatCannotFitLeavesThePreviousOneAsItWas) {
     // where last week's folder went.
     writeBytes((w / "P1" / "alt.txt").string(), std::string(700 << 10, 'x'));
     writeIni("[Backup]\r\nredundanz=3\r\n");
+    shellFiles.recycleBin = 0;
     window.setText(Ctl::mmo1, "");
     run();
     EXPECT_EQ(logLines(), std::vector<std::string>{
@@ -965,6 +966,7 @@ TEST_F(RunTest, ABackupThatCannotFitLeavesThePreviousOneAsItWas) {
                                      "wiederhergestellt werden: 09.12.2026"});
     EXPECT_FALSE(fs::exists(w / "P1"));
     EXPECT_NE(iniText().find("Ergebnis=fehlgeschlagen\r\nZiel=1\r\n"), std::string::npos);
+    shellFiles.recycleBin.reset();
 
     // A drive that gives no figures is used as before; one left nearly full is named.
     for (const std::uint32_t error : {21u, 0u}) {
