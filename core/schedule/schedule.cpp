@@ -53,6 +53,12 @@ std::optional<LocalDateTime> settledBy(const Schedule& s, const ScheduleFacts& f
     return s.settled;
 }
 
+// A clock set back by more than a day: what it had settled beyond that is
+// let go, or a clock once set to a wrong year would hold back every start.
+void forgetAhead(Schedule& n, const ScheduleFacts& f) {
+    if (n.settled && secondsOf(*n.settled) > secondsOf(f.now) + kDay) n.settled = fromSeconds(secondsOf(f.now) + kDay);
+}
+
 StartsFound look(const Schedule& s, const ScheduleFacts& f, const LocalDateTime& previous, const LocalDateTime& to,
                  bool recent) {
     ScheduleLook l{previous, recent, to, settledBy(s, f), f.weekdays, f.start};
@@ -78,11 +84,9 @@ StartsFound tickLook(Schedule& n, const ScheduleFacts& f, bool& jumped) {
     StartsFound found = look(n, f, from, reached, recent);
     if (found.runNow) settle(n, *found.runNow);
     settle(n, found);
-    // Set back: the time seen again holds nothing that is not settled, up
-    // to a day. A clock that was ahead by more (set to a wrong year, then
-    // put right) must not hold back every start until then.
+    // Set back: the time seen again holds nothing that is not settled, up to a day.
     if (set < 0) {
-        if (n.settled && secondsOf(*n.settled) > secondsOf(f.now) + kDay) n.settled = fromSeconds(secondsOf(f.now) + kDay);
+        forgetAhead(n, f);
         return found;
     }
     StartsFound skipped = look(n, f, reached, f.now, false);
@@ -183,7 +187,8 @@ ScheduleStep step(const Schedule& s, const ScheduleEvent& e, const ScheduleFacts
         case ScheduleEventKind::ClockChanged:
             // Looked at right away, the time before the change is known by
             // the tick count: what it reached runs from the message loop.
-            tick(n, d, f);
+            if (f.timerOn) tick(n, d, f);
+            else forgetAhead(n, f);  // stopped: no start runs, the activation looks from the stop
             if (d.run) n.queued = d.run, d.post = true;
             d.run.reset();
             d.makeUp = false;
