@@ -22,7 +22,10 @@ void TfrmBackup::announceCatchUp(const CatchUp& c) {
 
 void TfrmBackup::tellHowToBackUpNow() {
     if (optionOn(ini::CatchUp)) return;  // on, and still nothing to make up: too old, or stopped on purpose
-    logReport(txt::ErrMissedNoCatchUp, clock_.now(), EventType::Information, kEventCatchUp);
+    // In the pane only: the error log keeps a day's newest entry, which must
+    // stay the missed start itself.
+    headLog();
+    window_.appendLine(Ctl::mmo1, std::string(txt::ErrMissedNoCatchUp) + ": " + locale_.formatShortDate(clock_.now()));
     addFinding(Gravity::News, std::string(txt::ErrMissedNoCatchUp) + ".", txt::BriefBackUpNow);
 }
 

@@ -104,6 +104,14 @@ std::string Sandbox::iniValue(const char* section, const char* key) const {
     return buf;
 }
 
+std::string withoutHeaders(const std::string& pane) {
+    std::string out;
+    for (std::size_t at = 0, end; (end = pane.find("\r\n", at)) != std::string::npos; at = end + 2)
+        if (pane.compare(at, 28, "Meldungen der Sicherung vom ") && pane.compare(at, 22, "Weitere Meldungen vom "))
+            out += pane.substr(at, end + 2 - at);
+    return out;
+}
+
 std::string stamp(const SYSTEMTIME& t) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,

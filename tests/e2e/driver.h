@@ -124,6 +124,8 @@ std::optional<Balloon> waitBalloon(std::chrono::milliseconds timeout = 5s);
 
 // A local time as the settings file stores it ("2026-03-05 07:08:09"), and back.
 std::string stamp(const SYSTEMTIME& t);
+// The log pane's text without the header lines over each run.
+std::string withoutHeaders(const std::string& pane);
 SYSTEMTIME fromStamp(const std::string& s);
 // The user's short date, as the program writes it.
 std::string shortDate(const SYSTEMTIME& t);

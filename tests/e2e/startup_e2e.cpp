@@ -183,10 +183,11 @@ TEST(StartupE2E, StartsMissedWhileTheProgramWasNotRunningAreReported) {
     ASSERT_TRUE(app.waitMainVisible(false));
     auto balloon = waitBalloon();
     ASSERT_TRUE(balloon);
-    EXPECT_EQ(balloon->text, "2 geplante Sicherungen nicht ausgeführt, zuletzt am " + last + ".");
+    EXPECT_EQ(balloon->text,
+              "2 geplante Sicherungen nicht ausgeführt, zuletzt am " + last + ". Jetzt sichern: \"Backup durchführen\".");
     app.screenshot(balloon->hwnd, "balloon-missed");
     EXPECT_TRUE(app.trayIconPresent());
-    EXPECT_EQ(app.text(Ctl::mmo1), log);
+    EXPECT_EQ(app.text(Ctl::mmo1), log + txt::ErrMissedNoCatchUp + ": " + shortDate(now) + "\r\n");
     // One entry a day: the newest report of the day stands.
     EXPECT_EQ(fromAnsi(sb.iniValue("Errors", shortDate(now).c_str())), line);
     if (std::getenv("WINELOADER")) {  // Windows keeps its events in its own log
