@@ -313,7 +313,8 @@ private:
     // Every write and delete of the run goes through here; a step that
     // has no target gets an error, never the unchecked port.
     TargetDoor& onTarget();
-    // The run's door, or outside a run a door of its own for a copy into `Dest`.
+    // The run's door, or outside a run a door of its own for a copy into,
+    // or the deletion of, the folder `Dest`.
     TargetDoor* doorFor(const std::string& Dest);
     // The run's hold on its target medium, and the wait for it.
     std::optional<MediumLock> mediumLock_;

@@ -100,6 +100,10 @@ void TfrmBackup::dateredundanz(const std::string& Path, std::uintptr_t Owner) {
     const std::vector<std::string> list{Path};
     int result = -1;
     if (!system_.directoryExists(Path)) return;
+    if (!doorFor(Path)) {
+        report(fill(txt::ErrDelete, {result, Path}));
+        return;
+    }
     DoFileWork(Owner, FO_DELETE_, list, kDeleteFlags, result);
     if (result == 0) return;
     // Refused at the door: another medium is in the drive, and the run says so.
@@ -480,8 +484,9 @@ void TfrmBackup::endRecord() {
 
 TargetDoor* TfrmBackup::doorFor(const std::string& Dest) {
     if (door_) return &*door_;
-    // Called on its own, outside a run: the copy writes only into its
-    // destination, through a door of its own, checked the same way.
+    // Called on its own, outside a run: the copy writes, or the deletion
+    // deletes, only its own folder, through a door of its own, checked the
+    // same way.
     std::string dest = Dest;
     while (dest.size() > 3 && (dest.back() == '\\' || dest.back() == '/')) dest.pop_back();
     RunSnapshot own;

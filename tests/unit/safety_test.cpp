@@ -46,10 +46,11 @@ protected:
 
     // No call that writes or deletes reaches the file system without the
     // target's medium compared directly before it.
+    static bool writes(const std::string& call) { return call != "identity" && call != "list" && call != "space"; }
     void expectEveryWriteChecked(const std::string& target) {
         const auto& c = shellFiles.calls;
         for (std::size_t i = 0; i < c.size(); ++i) {
-            if (c[i].what == "identity" || c[i].what == "list" || c[i].what == "space") continue;
+            if (!writes(c[i].what)) continue;
             EXPECT_TRUE(i >= 2 && c[i - 1].what == "identity" && c[i - 1].path == target &&
                         c[i - 2].what == "identity" && c[i - 2].path == volumeRoot(target))
                 << c[i].what << " " << c[i].path << " without the medium compared";
@@ -147,12 +148,9 @@ void SafetyTest::runOne(int index, bool keep) {
                 }
                 if (foe(3) == 0) writeBytes((day / "P1" / "έργο.txt").string(), "voriges");
                 // Another account's backup of that weekday, by its record.
-                if (std::uniform_int_distribution<int>(0, 9)(owners) == 0) {
+                if (std::uniform_int_distribution<int>(0, 9)(owners) == 0 && foreign.insert(day.lexically_normal().string()).second)
                     writeBytes((day / "Sicherungsangaben.txt").string(),
-                               formatWeekdayRecord({"BUERO\\bernd", "S-1-5-21-9-9-9-1002", "BUERO", n,
-                                                    {2026, 12, 1, 22, 0, 0}, RecordState::Complete}));
-                    foreign.insert(day.lexically_normal().string());
-                }
+                               formatWeekdayRecord({"BUERO\\bernd", "S-1-5-21-9-9-9-1002", "BUERO", n, {2026, 12, 1}, RecordState::Complete}));
             }
         }
     }
@@ -465,57 +463,44 @@ TEST_F(SafetyTest, NothingButTheWeekdayFolderChangesWhenItIsKept) {
 // was changed.
 TEST_F(SafetyTest, AStickPutInUnderTheLetterIsNeverWritten) {
     for (const bool keep : {false, true}) {
-        // From the moment the run took the medium as its target.
+        // From the moment the run took the medium as its target; the record's
+        // last word is no part of the backup to tell of.
         std::size_t calls = 0, lastWrite = 0, taken = 0;
         for (std::size_t at = 0; at == 0 || at <= calls; at = at == 0 ? taken : at + 1) {
             SCOPED_TRACE((keep ? "kept, swapped at call " : "swapped at call ") + std::to_string(at));
-            const std::string caseDir = makeFolder("swap" + std::to_string(keep) + "-" + std::to_string(at));
-            const fs::path root = host(caseDir);
+            const fs::path root = host(makeFolder("swap" + std::to_string(keep) + "-" + std::to_string(at)));
             posix::clearDrives();
-            posix::mapDrive('C', caseDir);
+            posix::mapDrive('C', root.string());
             for (const char* stick : {"E", "anderer"}) {
                 fs::create_directories(root / stick / "3" / "P1" / "unter");
                 writeBytes((root / stick / "3" / "P1" / "alt.txt").string(), stick);
-                writeBytes((root / stick / "4" / "x.txt").string(), stick);
             }
             posix::mapDrive('E', (root / "E").string());
             fs::create_directories(root / "Quelle" / "unter");
-            for (const char* f : {"a.txt", "b.txt", "unter/c.txt", "unter/d.txt"})
-                writeBytes((root / "Quelle" / f).string(), f);
-            source(1, "C:\\Quelle");
-            target(1, "E:\\");
+            for (const char* f : {"a.txt", "b.txt", "unter/c.txt", "unter/d.txt"}) writeBytes((root / "Quelle" / f).string(), f);
+            source(1, "C:\\Quelle"), target(1, "E:\\"), window.setText(Ctl::mmo1, "");
             writeIni(std::string("[Backup]\r\nredundanz=3\r\n") + (keep ? "NurAenderungen=1\r\n" : ""));
-            window.setText(Ctl::mmo1, "");
             const Tree other = snapshotOf(root / "anderer");
             shellFiles.calls.clear();
-            bool swapped = false;
-            // Between two calls: a swap inside a write, after its check, is
-            // one after the write.
-            const auto writes = [](const std::string& what) {
-                return what != "identity" && what != "list" && what != "space";
-            };
-            shellFiles.onCall = [&](const PosixShellFiles::Call& c) {
-                if (at > 0 && shellFiles.calls.size() >= at && !writes(c.what) && !swapped) {
-                    swapped = true;
-                    posix::mapDrive('E', (root / "anderer").string());
-                }
+            // Between two calls: a swap inside a write, after its check, is one after the write.
+            shellFiles.onCall = [&, swapped = false](const PosixShellFiles::Call& c) mutable {
+                if (at == 0 || shellFiles.calls.size() < at || writes(c.what) || swapped) return;
+                swapped = true;
+                posix::mapDrive('E', (root / "anderer").string());
             };
             run();
             shellFiles.onCall = nullptr;
+            const auto& c = shellFiles.calls;
             if (at == 0) {
-                calls = shellFiles.calls.size();
-                while (taken < calls && shellFiles.calls[taken].path != "E:\\") ++taken;
+                for (calls = c.size(); taken < calls && c[taken].path != "E:\\";) ++taken;
                 taken += 3;
-                for (std::size_t i = 0; i < calls; ++i)
-                    // The record's last word is no part of the backup to tell of.
-                    if (writes(shellFiles.calls[i].what) && shellFiles.calls[i].what != "write") lastWrite = i + 1;
+                for (std::size_t i = 0; i < calls; ++i) lastWrite = writes(c[i].what) && c[i].what != "write" ? i + 1 : lastWrite;
                 EXPECT_EQ(snapshotOf(root / "E" / "3" / "P1").size(), 5u);
                 continue;
             }
             EXPECT_EQ(snapshotOf(root / "anderer"), other);
             expectEveryWriteChecked("E:\\");
-            std::string log = window.text(Ctl::mmo1);
-            if (at < lastWrite) EXPECT_NE(log.find("gewechselt"), std::string::npos) << log;
+            if (at < lastWrite) EXPECT_NE(window.text(Ctl::mmo1).find("gewechselt"), std::string::npos);
             if (HasFailure()) return;
         }
     }
