@@ -113,6 +113,11 @@ std::string runBalloon(const RunTally& tally, const std::string& when, int targe
     if (tally.noSource)
         return tally.earlierKept ? fill(txt::BalloonNoSource, {when, target}) : fill(txt::BalloonNoSourceNoneKept, {when});
     if (tally.noRoom) return fill(txt::BalloonNoRoom, {when, target});
+    // Whatever stands on the stick is told, even when no source was finished.
+    if (tally.targetGone && target != 0)
+        return fill(tally.oldDeleted ? txt::BalloonTargetGoneOldDeleted : txt::BalloonTargetGone,
+                    {when, target,
+                     std::to_string(tally.saved) + " " + (tally.saved == 1 ? txt::FileSingular : txt::FilePlural)});
     const Outcome outcome = tally.outcome();
     if (outcome == Outcome::Failed)
         return target == 0 ? fill(txt::BalloonNoTarget, {when}) : fill(txt::BalloonNothingCopied, {when, target});

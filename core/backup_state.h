@@ -27,6 +27,9 @@ struct RunTally {
     bool noRoom = false;    // the backup did not fit on the target: nothing was done
     bool earlierKept = false;  // then: today's weekday folder from before is still there
     bool missingAtLeast = false;  // `missing` is a lower bound: a source went away
+    bool targetGone = false;      // the target went away during the run
+    bool oldDeleted = false;      // then: last week's weekday folder was deleted at the start
+    std::uint64_t saved = 0;      // files written before it went
     unsigned lostSources = 0;     // bit k-1: source k not backed up at all
     std::string firstReport;  // the first thing that was not backed up
     Outcome outcome() const;

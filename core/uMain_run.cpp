@@ -407,8 +407,10 @@ void TfrmBackup::runSteps() {
         currentSource_ = 0;
         pause(kPause);
     }
-    if (targetGone_)
+    if (targetGone_) {
         report(fill(oldDeleted_ ? txt::ErrTargetGoneOldDeleted : txt::ErrTargetGoneIncomplete, {CurrentTarget, W}));
+        tally_.targetGone = true, tally_.oldDeleted = oldDeleted_, tally_.saved = filesSaved_;
+    }
     else if (present) noteSpaceLeft();
 
     settings().writeInteger(ini::Rotation, CurrentTargetNo);

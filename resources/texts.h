@@ -235,6 +235,14 @@ inline constexpr const char* BalloonSourceLost =
     "Protokoll.";
 // %1: the short date and time of the run's start.
 inline constexpr const char* BalloonNoTarget = "Sicherung fehlgeschlagen am %1: Kein Ziellaufwerk gefunden.";
+// The target went away during the run. %1: the short date and time, %2: the
+// target's number, %3: "1 Datei" or "N Dateien" written before it went.
+inline constexpr const char* BalloonTargetGone =
+    "Ziellaufwerk %2 war während der Sicherung am %1 nicht mehr erreichbar: %3 gesichert, der Wochentagsordner ist "
+    "unvollständig. Einzelheiten im Protokoll.";
+inline constexpr const char* BalloonTargetGoneOldDeleted =
+    "Ziellaufwerk %2 war während der Sicherung am %1 nicht mehr erreichbar: %3 gesichert, der Wochentagsordner ist "
+    "unvollständig, die vorige Sicherung dieses Wochentags wurde zu Beginn gelöscht. Einzelheiten im Protokoll.";
 // %1: the short date and time, %2: the target's number.
 inline constexpr const char* BalloonNothingCopied =
     "Sicherung fehlgeschlagen am %1 auf Ziellaufwerk %2: Nichts konnte gesichert werden. Einzelheiten im "

@@ -648,8 +648,9 @@ TEST(KeptCopy, WhatStaysOfACopyAndOfAWeekdayFolder) {
 TEST_F(RunTest, EachRunsOutcomeIsStoredLoggedAndShownInTheTray) {
     const fs::path e = drive('E');
     const std::string src = sourceFolder("Quelle");
-    const std::string lost = "Sicherung fehlgeschlagen am 09.12.2026 01:00 auf Ziellaufwerk 1: Nichts konnte gesichert "
-                             "werden. Einzelheiten im Protokoll.";
+    const std::string lost = "Ziellaufwerk 1 war während der Sicherung am 09.12.2026 01:00 nicht mehr erreichbar: 0 "
+                             "Dateien gesichert, der Wochentagsordner ist unvollständig, die vorige Sicherung dieses "
+                             "Wochentags wurde zu Beginn gelöscht. Einzelheiten im Protokoll.";
     const struct {
         const char* what;
         const char* target1;
