@@ -35,6 +35,7 @@
 #include "core/copycheck.h"
 #include "core/settings.h"
 #include "core/uMain.h"
+#include "platform/forwarding_shellfiles.h"
 #include "standin/posix_paths.h"
 #include "standin/shellfiles_posix.h"
 #include "standin/standins.h"
@@ -168,67 +169,20 @@ double since(std::chrono::steady_clock::time_point t) {
 
 // The stand-in with its folder listings timed: the check's time splits into
 // the port's listing (on Windows FindFirstFileExW and its kin) and its own.
-class TimedListings final : public IShellFiles {
+class TimedListings final : public ForwardingShellFiles {
 public:
-    explicit TimedListings(PosixShellFiles& files) : files_(files) {}
+    explicit TimedListings(PosixShellFiles& files) : ForwardingShellFiles(files) {}
     double total = 0, longest = 0;
 
     std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error,
                                                      const std::function<void()>& progress) override {
         const auto start = std::chrono::steady_clock::now();
-        auto entries = files_.listFolder(folder, error, progress);
+        auto entries = inner_.listFolder(folder, error, progress);
         const double took = since(start);
         total += took;
         longest = std::max(longest, took);
         return entries;
     }
-    int shFileOperation(const ShFileOp& op, bool& anyAborted) override { return files_.shFileOperation(op, anyAborted); }
-    bool setCurrentDirectory(const std::string& path) override { return files_.setCurrentDirectory(path); }
-    std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) override {
-        return files_.findFiles(mask, attributes);
-    }
-    std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                           const CopyProgress& progress) override {
-        return files_.copyFile(from, to, replace, progress);
-    }
-    std::uint32_t createFolder(const std::string& like, const std::string& path) override {
-        return files_.createFolder(like, path);
-    }
-    std::string errorText(std::uint32_t error) override { return files_.errorText(error); }
-    std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return files_.fileIdentity(path, id); }
-    std::string fullPath(const std::string& path) override { return files_.fullPath(path); }
-    std::uint32_t deleteFile(const std::string& path) override { return files_.deleteFile(path); }
-    std::uint32_t removeFolder(const std::string& path) override { return files_.removeFolder(path); }
-    std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
-        return files_.fileSystemName(path, name);
-    }
-    std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
-                            std::uint32_t& clusterBytes) override {
-        return files_.diskSpace(path, freeBytes, totalBytes, clusterBytes);
-    }
-    std::uint32_t readFile(const std::string& path, std::size_t largest, std::string& bytes) override {
-        return files_.readFile(path, largest, bytes);
-    }
-    std::uint32_t writeFile(const std::string& path, const std::string& bytes) override {
-        return files_.writeFile(path, bytes);
-    }
-    std::uint32_t currentAccount(Account& account) override { return files_.currentAccount(account); }
-    std::uint32_t createPrivateFolder(const std::string& path, const std::string& sid) override {
-        return files_.createPrivateFolder(path, sid);
-    }
-    std::uint32_t recycleBinBytes(const std::string& path, std::uint64_t& bytes) override {
-        return files_.recycleBinBytes(path, bytes);
-    }
-    std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
-        return files_.lockMedium(key, lock);
-    }
-    void unlockMedium(std::uintptr_t lock) override { files_.unlockMedium(lock); }
-    std::uint32_t moveEntry(const std::string& from, const std::string& to) override {
-        return files_.moveEntry(from, to);
-    }
-
-private:
-    PosixShellFiles& files_;
 };
 
 // Runs one handler on a fresh form and prints the time it took.

@@ -35,6 +35,7 @@
 #include "core/settings.h"
 #include "core/space_rules.h"
 #include "core/uMain.h"
+#include "platform/forwarding_shellfiles.h"
 #include "core/calendar.h"
 #include "win32/program_win32.h"
 #include "win32/text_win32.h"
@@ -53,65 +54,20 @@ double now() {
 
 // The real shell port, summing the time spent in the shell's operation, so
 // that the program's own share of a copy shows without a second run's noise.
-class TimedShellFiles final : public IShellFiles {
+// The real port, made before the forwarding base that points at it.
+struct OwnedShellFiles {
+    std::unique_ptr<IShellFiles> real = makeShellFiles();
+};
+class TimedShellFiles final : private OwnedShellFiles, public ForwardingShellFiles {
 public:
+    TimedShellFiles() : ForwardingShellFiles(*real) {}
     int shFileOperation(const ShFileOp& op, bool& anyAborted) override {
         const double start = now();
-        const int result = real_->shFileOperation(op, anyAborted);
+        const int result = inner_.shFileOperation(op, anyAborted);
         inShell += now() - start;
         return result;
     }
-    bool setCurrentDirectory(const std::string& path) override { return real_->setCurrentDirectory(path); }
-    std::optional<std::vector<std::string>> findFiles(const std::string& mask, std::uint32_t attributes) override {
-        return real_->findFiles(mask, attributes);
-    }
-    std::optional<std::vector<FileEntry>> listFolder(const std::string& folder, std::uint32_t& error,
-                                                     const std::function<void()>& progress) override {
-        return real_->listFolder(folder, error, progress);
-    }
-    std::uint32_t copyFile(const std::string& from, const std::string& to, bool replace,
-                           const CopyProgress& progress) override {
-        return real_->copyFile(from, to, replace, progress);
-    }
-    std::uint32_t createFolder(const std::string& like, const std::string& path) override {
-        return real_->createFolder(like, path);
-    }
-    std::string errorText(std::uint32_t error) override { return real_->errorText(error); }
-    std::uint32_t fileIdentity(const std::string& path, FileId& id) override { return real_->fileIdentity(path, id); }
-    std::string fullPath(const std::string& path) override { return real_->fullPath(path); }
-    std::uint32_t deleteFile(const std::string& path) override { return real_->deleteFile(path); }
-    std::uint32_t removeFolder(const std::string& path) override { return real_->removeFolder(path); }
-    std::uint32_t fileSystemName(const std::string& path, std::string& name) override {
-        return real_->fileSystemName(path, name);
-    }
-    std::uint32_t diskSpace(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& totalBytes,
-                            std::uint32_t& clusterBytes) override {
-        return real_->diskSpace(path, freeBytes, totalBytes, clusterBytes);
-    }
-    std::uint32_t readFile(const std::string& path, std::size_t largest, std::string& bytes) override {
-        return real_->readFile(path, largest, bytes);
-    }
-    std::uint32_t writeFile(const std::string& path, const std::string& bytes) override {
-        return real_->writeFile(path, bytes);
-    }
-    std::uint32_t currentAccount(Account& account) override { return real_->currentAccount(account); }
-    std::uint32_t createPrivateFolder(const std::string& path, const std::string& sid) override {
-        return real_->createPrivateFolder(path, sid);
-    }
-    std::uint32_t recycleBinBytes(const std::string& path, std::uint64_t& bytes) override {
-        return real_->recycleBinBytes(path, bytes);
-    }
-    std::uint32_t lockMedium(const std::string& key, std::uintptr_t& lock) override {
-        return real_->lockMedium(key, lock);
-    }
-    void unlockMedium(std::uintptr_t lock) override { real_->unlockMedium(lock); }
-    std::uint32_t moveEntry(const std::string& from, const std::string& to) override {
-        return real_->moveEntry(from, to);
-    }
     double inShell = 0;
-
-private:
-    std::unique_ptr<IShellFiles> real_ = makeShellFiles();
 };
 
 // The program as WinMain assembles it, with its window created but never

@@ -34,10 +34,10 @@ int ServedShellFiles::shFileOperation(const ShFileOp& op, bool& anyAborted) {
     // One at a time: the names of the list are relative to the process's one
     // current directory. A call made while messages are served (none should
     // be: BackupRunning guards the run) runs where it is.
-    if (!onWorker || busy_) return real_.shFileOperation(op, anyAborted);
-    Job job{real_, op};
+    if (!onWorker || busy_) return inner_.shFileOperation(op, anyAborted);
+    Job job{inner_, op};
     const unique_handle thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &work, &job, 0, nullptr)));
-    if (!thread) return real_.shFileOperation(op, anyAborted);
+    if (!thread) return inner_.shFileOperation(op, anyAborted);
     busy_ = true;
     // Returns only when the worker has ended: `job` lives on this stack.
     window_.serveUntil(thread.get(), INFINITE);
